@@ -1,0 +1,34 @@
+# kiro_library(NAME DIR [QT] LIBS ...): one library from DIR/src/*.cpp with DIR/include public.
+function(kiro_library name dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/src/*.cpp ${dir}/src/*.h ${dir}/include/*/*.h)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${dir}/include)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# kiro_tests(PREFIX DIR LIBS ...): every DIR/*_test.cpp becomes one test executable PREFIX_<name>.
+function(kiro_tests prefix dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  foreach(t ${tests})
+    get_filename_component(n ${t} NAME_WE)
+    set(exe ${prefix}_${n})
+    add_executable(${exe} ${t})
+    target_link_libraries(${exe} PRIVATE ${ARG_LIBS} kiro_testsupport kiro_testmain GTest::gtest GTest::gmock)
+    add_test(NAME ${exe} COMMAND ${exe})
+    set_tests_properties(${exe} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+      TIMEOUT 900)
+  endforeach()
+endfunction()
+
+# Copies the 7-Zip library to where Paketlader looks for it: beside the executables.
+function(kiro_copy_sevenzip)
+  set(dst ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/_InstSetup/lib/sevenzip/7z.so)
+  add_custom_command(OUTPUT ${dst}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/_InstSetup/lib/sevenzip
+    COMMAND ${CMAKE_COMMAND} -E copy ${KIRO_SEVENZIP_LIBRARY} ${dst}
+    DEPENDS ${KIRO_SEVENZIP_LIBRARY} VERBATIM)
+  add_custom_target(kiro_sevenzip_copy ALL DEPENDS ${dst})
+endfunction()

@@ -1,0 +1,49 @@
+#include "foundation/Kern.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kiro {
+
+namespace {
+bool IstOrdner(const std::string& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+}  // namespace
+
+void VerzeichnisAnlegen(const std::string& Pfad) {
+  if (Pfad.empty() || IstOrdner(Pfad)) return;
+  std::string p = Pfad;
+  if (p.back() != '/') p += '/';
+  // Each prefix that ends just before a separator is one level; "/" itself always exists.
+  for (std::size_t i = 1; i < p.size(); ++i) {
+    if (p[i] != '/' || p[i - 1] == '/') continue;
+    const std::string prefix = p.substr(0, i);
+    if (!IstOrdner(prefix)) ::mkdir(prefix.c_str(), 0777);
+  }
+}
+
+std::string BenutzerTempVerzeichnis(std::string* Fehler) {
+  auto fehler = [&](const std::string& text) {
+    if (Fehler) *Fehler = text;
+    return std::string();
+  };
+  std::string basis = "/tmp";
+  if (const char* t = std::getenv("TMPDIR"); t && t[0] == '/') basis = t;
+  while (basis.size() > 1 && basis.back() == '/') basis.pop_back();
+  const std::string ordner = basis + (basis == "/" ? "" : "/") + "kiro-" + std::to_string(::getuid());
+  if (::mkdir(ordner.c_str(), 0700) != 0 && errno != EEXIST)
+    return fehler("Cannot create " + ordner + ": " + std::strerror(errno));
+  struct stat st {};
+  if (::lstat(ordner.c_str(), &st) != 0) return fehler("Cannot read " + ordner + ": " + std::strerror(errno));
+  if (!S_ISDIR(st.st_mode)) return fehler(ordner + " is not a folder");
+  if (st.st_uid != ::getuid()) return fehler(ordner + " belongs to another user");
+  if ((st.st_mode & 077) != 0) return fehler(ordner + " is open to other users");
+  return ordner + "/";
+}
+
+}  // namespace kiro

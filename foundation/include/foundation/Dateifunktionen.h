@@ -1,0 +1,49 @@
+#pragma once
+// General file, folder, drive and version routines. They report failure by their result,
+// never by an exception.
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace kiro {
+
+// Removes leading and trailing blanks (and tabs when AuchTabs); nothing else counts.
+QString Trimmen(const QString& Text, bool AuchTabs);
+
+// The names of all removable drives (mount point with trailing "/", or the device node of an
+// unmounted one), ordered by name. Empty when there are none or the query fails.
+QStringList WechsellaufwerkeListe();
+
+// Creates every missing folder of Pfad; failures are ignored.
+void VerzeichnisAnlegen(const QString& Pfad);
+
+// Deletes the folder and everything in it (to the trash with Papierkorb). True when it is gone;
+// a missing folder counts as gone. Never follows a symbolic link, refuses "" and "/".
+// Handles pending events before and after each file, so call it on the user-interface thread.
+bool VerzeichnisLoeschen(const QString& Pfad, bool Papierkorb);
+
+// Decimal text of Zahl with "0" put in front up to Stellen characters (-5, 4 gives "00-5").
+QString MitNullenAuffuellen(std::int32_t Zahl, int Stellen);
+
+// Creates and returns the first free folder Basis + Praefix + four-digit number, with "/".
+// Any existing entry of that name counts as taken.
+QString FreiesNummernverzeichnis(const QString& Basis, const QString& Praefix);
+
+// True when the version text A is at least B, part by part as numbers.
+bool VersionMindestens(const QString& A, const QString& B);
+
+// The size as a short text with its unit (KB = 1024, MB = 1,024,000, GB = 1,024,000,000).
+QString GroesseAlsText(std::uint32_t Bytes);
+
+// The user's desktop folder, without trailing separator.
+QString DesktopVerzeichnis();
+
+// Splits a version text "a.b.c.d" into four unsigned 16-bit numbers; bad parts give 0.
+void VersionZerlegen(const QString& Text, std::uint16_t& V1, std::uint16_t& V2, std::uint16_t& V3,
+                     std::uint16_t& V4);
+
+// The system's text for an error number (errno), without a trailing line break; "" for 0.
+QString SystemFehlertext(int Fehlercode);
+
+}  // namespace kiro

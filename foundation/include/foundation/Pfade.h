@@ -1,0 +1,25 @@
+#pragma once
+// The one place where a name taken from a data file, a script or an archive meets the file
+// system. Such names keep their Windows form ("data\x\y.ls3"); both "\" and "/" separate.
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kiro {
+
+// Splits a relative name into its components. Refuses (nullopt) an empty name, an absolute
+// name, a drive letter or any ":", "." and ".." components, empty components, NUL and other
+// control characters. One trailing separator (a folder entry) is allowed.
+std::optional<QStringList> SichereKomponenten(const QString& Name);
+
+// Basis (a native folder, "" or ending in "/") joined with the checked name, native form.
+// nullopt when the name is refused.
+std::optional<QString> SicherVerbinden(const QString& Basis, const QString& Name);
+
+// As SicherVerbinden, but each component that exists below Basis in another letter case is
+// taken in the case found on disk (Windows names ignore case). Components that do not exist
+// keep the case of the name.
+std::optional<QString> SicherVerbindenOhneGrossKlein(const QString& Basis, const QString& Name);
+
+}  // namespace kiro

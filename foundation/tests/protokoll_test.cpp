@@ -1,0 +1,120 @@
+#include "foundation/Meldung.h"
+#include "foundation/Ordner.h"
+#include "foundation/Protokoll.h"
+#include "testsupport/TempOrdner.h"
+
+#include <QDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace kiro;
+
+namespace {
+
+// Routes the global folder, the message list, the clock and the box to the test.
+class ProtokollTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Datenverzeichnis = Ordner.Pfad();
+    ProtokollUhrSetzen([] { return QTime(9, 5, 3, 7); });
+    MeldungZeigenHookSetzen([this](const TMeldungsBox& b) {
+      Boxen.append(b.Text);
+      return int(mrOk);
+    });
+  }
+  void TearDown() override {
+    MeldungsListBox = nullptr;
+    Datenverzeichnis.clear();
+    ProtokollUhrSetzen({});
+    MeldungZeigenHookSetzen({});
+  }
+  QByteArray Logdatei() const { return test::Lesen(Ordner / "temp/exportlog.txt"); }
+
+  test::TempOrdner Ordner;
+  QStringList Boxen;
+};
+
+struct Fall {
+  quint8 typ;
+  bool liste;
+  bool ordner;
+  bool inListe;
+  bool inDatei;
+  bool box;
+};
+
+TEST_F(ProtokollTest, WhereALineGoesByTypeListAndFolder) {
+  const Fall faelle[] = {
+      // typ, message list, temp folder -> list, file, box
+      {0, true, true, false, false, false},  {0, false, true, false, false, false},
+      {1, true, true, true, false, false},   {1, false, true, false, true, false},
+      {2, true, false, true, false, false},  {2, false, true, false, true, false},
+      {2, false, false, false, false, true}, {3, false, true, false, false, false},
+      {3, true, true, true, false, false},   {5, false, true, false, false, false},
+      {5, false, false, false, false, false}, {5, true, false, true, false, false},
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(testing::Message() << "typ " << int(f.typ) << " liste " << f.liste << " ordner " << f.ordner);
+    QDir(Ordner.Pfad()).removeRecursively();
+    QDir().mkpath(Ordner.Pfad());
+    if (f.ordner) QDir().mkpath(Ordner / "temp");
+    Boxen.clear();
+    int benachrichtigt = 0;
+    TMeldungsListe liste([&] { ++benachrichtigt; });
+    MeldungsListBox = f.liste ? &liste : nullptr;
+
+    Protokollieren("", "Zeile", f.typ);
+
+    const auto zeilen = liste.Entnehmen();
+    EXPECT_EQ(zeilen.size(), f.inListe ? 1 : 0);
+    EXPECT_EQ(benachrichtigt, f.inListe ? 1 : 0);
+    if (f.inListe) {
+      EXPECT_EQ(zeilen[0].Typ, f.typ);
+      EXPECT_EQ(zeilen[0].Meldung, "09:05:03:007: Zeile");
+    }
+    EXPECT_EQ(Logdatei(), f.inDatei ? QByteArray("Zeile\r\n") : QByteArray());
+    EXPECT_EQ(Boxen, f.box ? QStringList{"Zeile"} : QStringList{});
+    MeldungsListBox = nullptr;
+  }
+}
+
+TEST_F(ProtokollTest, FileGrowsLineByLineInAnsiWithErrorTextInParentheses) {
+  QDir().mkpath(Ordner / "temp");
+  Protokollieren("", "erste", 2);
+  Protokollieren("Zugriff verweigert", QString::fromUtf8("zweite \u00e4\u20ac"), 1);
+  ProtokollierenFehler(0, "dritte", 2);
+  ProtokollierenFehler(ENOENT, "vierte", 2);
+  EXPECT_EQ(Logdatei(), QByteArray("erste\r\nzweite \xe4\x80 (Zugriff verweigert)\r\ndritte\r\n"
+                                   "vierte (No such file or directory)\r\n"));
+}
+
+TEST_F(ProtokollTest, MissingLogFolderShowsOneBoxPerFailureStreak) {
+  for (int i = 0; i < 5; ++i) Protokollieren("", QString("Fehler %1").arg(i), 2);
+  EXPECT_EQ(Boxen, QStringList{"Fehler 0"});
+  EXPECT_FALSE(QDir(Ordner / "temp").exists()) << "the log routine never creates its folder";
+
+  QDir().mkpath(Ordner / "temp");
+  Protokollieren("", "geht wieder", 2);
+  QDir(Ordner / "temp").removeRecursively();
+  Protokollieren("", "wieder weg", 2);
+  EXPECT_EQ(Boxen, (QStringList{"Fehler 0", "wieder weg"}));
+}
+
+TEST_F(ProtokollTest, MessageListTakesLinesFromManyThreads) {
+  TMeldungsListe liste;
+  MeldungsListBox = &liste;
+  std::vector<std::unique_ptr<QThread>> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back(QThread::create([t] {
+      for (int i = 0; i < 250; ++i) Protokollieren("", QString("%1/%2").arg(t).arg(i), 5);
+    }));
+  for (auto& t : threads) t->start();
+  for (auto& t : threads) t->wait();
+  EXPECT_EQ(liste.Entnehmen().size(), 1000);
+  EXPECT_TRUE(liste.Entnehmen().isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests and the demo use.
+# Idempotent: quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential g++ cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev
+  qt6-base-dev libqt6gui6 libqt6widgets6 qt6-qpa-plugins libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libexpat1-dev libarchive-dev zlib1g-dev
+  libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
+  p7zip-full dosfstools xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: missing packages: ${missing[*]} (run as root)" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The 7-Zip library must be the current code (7-Zip 26), not the old p7zip 16.02.
+ver=$(dpkg-query -W -f='${Version}' p7zip-full)
+if ! dpkg --compare-versions "$ver" ge "16.02+really26.02"; then
+  echo "install-deps: p7zip-full $ver is too old; need 16.02+really26.02 or later" >&2
+  exit 1
+fi

@@ -1,0 +1,27 @@
+#pragma once
+// A temporary folder for one test, removed with everything in it afterwards.
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace kiro::test {
+
+class TempOrdner {
+ public:
+  TempOrdner();
+  // The folder, ending in "/".
+  QString Pfad() const { return FPfad; }
+  // Pfad() + Name.
+  QString operator/(const QString& Name) const { return FPfad + Name; }
+  // Writes a file below the folder (creating its folders); returns its full path.
+  QString Schreiben(const QString& Name, const QByteArray& Inhalt) const;
+
+ private:
+  QTemporaryDir FOrdner;
+  QString FPfad;
+};
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray Lesen(const QString& Pfad);
+
+}  // namespace kiro::test

@@ -1,0 +1,26 @@
+#include "testsupport/TempOrdner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kiro::test {
+
+TempOrdner::TempOrdner() : FOrdner(QDir::tempPath() + QStringLiteral("/kirotest-XXXXXX")) {
+  FPfad = FOrdner.path() + u'/';
+}
+
+QString TempOrdner::Schreiben(const QString& Name, const QByteArray& Inhalt) const {
+  const QString pfad = FPfad + Name;
+  QDir().mkpath(QFileInfo(pfad).absolutePath());
+  QFile f(pfad);
+  if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(Inhalt);
+  return pfad;
+}
+
+QByteArray Lesen(const QString& Pfad) {
+  QFile f(Pfad);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace kiro::test
