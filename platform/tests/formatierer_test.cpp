@@ -1,0 +1,156 @@
+#include "platform/Formatierer.h"
+#include "testsupport/TempOrdner.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace kiro::platform;
+
+namespace {
+
+struct Ergebnis {
+  bool erfolg = false;
+  QString fehler;
+};
+
+Ergebnis Abwarten(TFormatierer& f) {
+  QSignalSpy spy(&f, &TFormatierer::Fertig);
+  EXPECT_TRUE(spy.wait(60000));
+  EXPECT_EQ(spy.count(), 1);
+  if (spy.isEmpty()) return {};
+  return {spy.first().at(0).toBool(), spy.first().at(1).toString()};
+}
+
+TEST(MkfsFormatierer, FormatsAnImageAsFat32WithTheLabel) {
+  kiro::test::TempOrdner t;
+  const QString bild = t / "stick.img";
+  QFile f(bild);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(f.resize(64 * 1024 * 1024));
+  f.close();
+
+  TMkfsFormatierer fmt;
+  QString fehler;
+  ASSERT_TRUE(fmt.Starten(bild, "", &fehler)) << fehler.toStdString();
+  const Ergebnis e = Abwarten(fmt);
+  EXPECT_TRUE(e.erfolg) << e.fehler.toStdString();
+
+  const QByteArray boot = kiro::test::Lesen(bild).left(512);
+  EXPECT_EQ(boot.mid(71, 11), QByteArray("KIRO3HEIM  "));  // FAT32 volume label
+  EXPECT_EQ(boot.mid(82, 8), QByteArray("FAT32   "));
+  EXPECT_EQ(quint8(boot[510]), 0x55);
+  EXPECT_EQ(quint8(boot[511]), 0xAA);
+}
+
+TEST(MkfsFormatierer, ReportsAFailingFormatAndAFailingStart) {
+  kiro::test::TempOrdner t;
+  TMkfsFormatierer fmt;
+  QString fehler;
+  ASSERT_TRUE(fmt.Starten(t / "gibt-es-nicht", "", &fehler));
+  const Ergebnis e = Abwarten(fmt);
+  EXPECT_FALSE(e.erfolg);
+  EXPECT_FALSE(e.fehler.isEmpty());
+
+  TMkfsFormatierer fehlt(t / "kein-mkfs");
+  EXPECT_FALSE(fehlt.Starten(t / "x.img", "", &fehler));
+  EXPECT_FALSE(fehler.isEmpty());
+
+  EXPECT_FALSE(fmt.Starten("/", "", &fehler)) << "never the root";
+  EXPECT_FALSE(fmt.Starten(t / "x.img", t / "nicht-eingehaengt/", &fehler)) << "an unmount that fails stops the format";
+  EXPECT_TRUE(fehler.startsWith("umount ")) << fehler.toStdString();
+  EXPECT_EQ(TMkfsFormatierer::Argumente("/dev/sdz1"), (QStringList{"-F", "32", "-n", "KIRO3HEIM", "/dev/sdz1"}));
+}
+
+// A stand-in for the UDisks2 service on a private bus: records the calls and answers them.
+class FalschesUDisks : public QDBusVirtualObject {
+ public:
+  QStringList Aufrufe;
+  QString FormatFehler;
+  bool handleMessage(const QDBusMessage& m, const QDBusConnection& c) override {
+    QString zeile = m.path() + " " + m.member();
+    if (m.member() == "Format") zeile += " " + m.arguments().value(0).toString() + " " +
+                                         qdbus_cast<QVariantMap>(m.arguments().value(1)).value("label").toString();
+    if (m.member() == "ResolveDevice")
+      zeile += " " + qdbus_cast<QVariantMap>(m.arguments().value(0)).value("path").toString();
+    Aufrufe << zeile;
+    if (m.member() == "ResolveDevice") {
+      QList<QDBusObjectPath> pfade{QDBusObjectPath("/org/freedesktop/UDisks2/block_devices/sdz1")};
+      c.send(m.createReply(QVariant::fromValue(pfade)));
+    } else if (m.member() == "Format" && !FormatFehler.isEmpty()) {
+      c.send(m.createErrorReply("org.freedesktop.UDisks2.Error.Failed", FormatFehler));
+    } else if (m.member() == "Mount") {
+      c.send(m.createReply(QString("/media/u/KIRO3HEIM")));
+    } else {
+      c.send(m.createReply());
+    }
+    return true;
+  }
+  QString introspect(const QString&) const override { return {}; }
+};
+
+class UDisksFormatierer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    if (!Daemon.waitForStarted(5000) || !Daemon.waitForReadyRead(5000)) GTEST_SKIP() << "no dbus-daemon";
+    Adresse = QString::fromUtf8(Daemon.readLine()).trimmed();
+    auto dienst = QDBusConnection::connectToBus(Adresse, "fake-udisks");
+    ASSERT_TRUE(dienst.isConnected());
+    ASSERT_TRUE(dienst.registerService("org.freedesktop.UDisks2"));
+    ASSERT_TRUE(dienst.registerVirtualObject("/org/freedesktop/UDisks2", &Dienst, QDBusConnection::SubPath));
+  }
+  void TearDown() override {
+    QDBusConnection::disconnectFromBus("fake-udisks");
+    QDBusConnection::disconnectFromBus("client");
+    Daemon.kill();
+    Daemon.waitForFinished();
+  }
+  QProcess Daemon;
+  QString Adresse;
+  FalschesUDisks Dienst;
+};
+
+TEST_F(UDisksFormatierer, UnmountsFormatsAndMountsAgain) {
+  auto bus = QDBusConnection::connectToBus(Adresse, "client");
+  EXPECT_TRUE(TUDisksFormatierer::Verfuegbar(bus));
+  TUDisksFormatierer fmt(bus);
+  QString fehler;
+  ASSERT_TRUE(fmt.Starten("/dev/sdz1", "/media/u/STICK/", &fehler));
+  const Ergebnis e = Abwarten(fmt);
+  EXPECT_TRUE(e.erfolg) << e.fehler.toStdString();
+  const QString b = "/org/freedesktop/UDisks2/block_devices/sdz1";
+  EXPECT_EQ(Dienst.Aufrufe, (QStringList{"/org/freedesktop/UDisks2/Manager ResolveDevice /dev/sdz1", b + " Unmount",
+                                         b + " Format vfat KIRO3HEIM", b + " Mount"}));
+}
+
+TEST_F(UDisksFormatierer, AnUnmountedDriveIsFormattedAndAFailureReported) {
+  auto bus = QDBusConnection::connectToBus(Adresse, "client");
+  Dienst.FormatFehler = "Error formatting: device busy";
+  TUDisksFormatierer fmt(bus);
+  ASSERT_TRUE(fmt.Starten("/dev/sdz1", "", nullptr));
+  const Ergebnis e = Abwarten(fmt);
+  EXPECT_FALSE(e.erfolg);
+  EXPECT_EQ(e.fehler, "Format: Error formatting: device busy");
+  ASSERT_EQ(Dienst.Aufrufe.size(), 2);
+  EXPECT_TRUE(Dienst.Aufrufe[1].endsWith("Format vfat KIRO3HEIM"));
+}
+
+TEST(UDisksVerfuegbar, NotOnABusWithoutTheService) {
+  QProcess d;
+  d.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+  if (!d.waitForStarted(5000) || !d.waitForReadyRead(5000)) GTEST_SKIP() << "no dbus-daemon";
+  auto bus = QDBusConnection::connectToBus(QString::fromUtf8(d.readLine()).trimmed(), "leer");
+  EXPECT_FALSE(TUDisksFormatierer::Verfuegbar(bus));
+  QDBusConnection::disconnectFromBus("leer");
+  d.kill();
+  d.waitForFinished();
+}
+
+}  // namespace
