@@ -1,0 +1,17 @@
+#pragma once
+// A status bar that holds child controls (a progress bar, for instance) and one simple text.
+#include "components/Anzeigen.h"
+
+#include <QStatusBar>
+
+namespace kiro {
+
+class TStatusBarQV : public QStatusBar, public IStatusAnzeige {
+  Q_OBJECT
+ public:
+  explicit TStatusBarQV(QWidget* parent = nullptr);
+  void SimpleTextSetzen(const QString& Text) override;
+  QString SimpleText() const { return currentMessage(); }
+};
+
+}  // namespace kiro

@@ -1,0 +1,55 @@
+#include "components/RichEditQV.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextCursor>
+
+namespace kiro {
+
+TRichEditQV::TRichEditQV(QWidget* parent) : QTextEdit(parent) {
+  setReadOnly(true);
+  setUndoRedoEnabled(false);
+  Grundzustand();
+}
+
+void TRichEditQV::Grundzustand() {
+  FFormat = QTextCharFormat();
+  FFormat.setFontWeight(QFont::Normal);
+  FFormat.setFontItalic(false);
+  FFormat.setFontUnderline(false);
+  FFormat.setFontStrikeOut(false);
+  FFormat.setForeground(palette().color(QPalette::Text));
+  FFormat.setFontFamilies({QStringLiteral("Tahoma")});
+}
+
+void TRichEditQV::Fehler() {
+  FFormat.setFontWeight(QFont::Bold);
+  FFormat.setFontItalic(false);
+  FFormat.setFontUnderline(false);
+  FFormat.setFontStrikeOut(false);
+  FFormat.setForeground(QColor(Qt::red));
+}
+
+void TRichEditQV::NeuesThema() {
+  FFormat.setForeground(QColor(0x80, 0x80, 0x80));
+  Zeile(QString(78, u'_'));
+  Zeile(QString());
+}
+
+void TRichEditQV::Eintrag(const QString& Text) {
+  Zeile(Text);
+  Grundzustand();
+}
+
+void TRichEditQV::Zeile(const QString& Text) {
+  QTextCursor c(document());
+  c.movePosition(QTextCursor::End);
+  // The document starts with one empty block: the first line goes into it.
+  if (FHatZeilen) c.insertBlock();
+  c.setBlockCharFormat(FFormat);
+  c.insertText(Text, FFormat);
+  FHatZeilen = true;
+  ensureCursorVisible();
+}
+
+}  // namespace kiro

@@ -1,0 +1,94 @@
+#include "components/LabelQVLink.h"
+#include "components/RichEditQV.h"
+#include "components/StatusBarQV.h"
+
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QProgressBar>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+using namespace kiro;
+
+namespace {
+
+struct Zeile {
+  QString text;
+  bool fett;
+  QColor farbe;
+};
+
+QList<Zeile> Zeilen(const TRichEditQV& r) {
+  QList<Zeile> z;
+  for (QTextBlock b = r.document()->firstBlock(); b.isValid(); b = b.next()) {
+    QTextCharFormat f = b.charFormat();
+    if (b.begin() != b.end()) f = b.begin().fragment().charFormat();
+    z.append({b.text(), f.fontWeight() == QFont::Bold, f.foreground().color()});
+  }
+  return z;
+}
+
+TEST(RichEditQV, EachOperationSetsTheFormatOfTheNextLine) {
+  TRichEditQV r;
+  const QColor text = r.palette().color(QPalette::Text);
+  r.Fehler();
+  r.Fehler();
+  r.Eintrag("kaputt");
+  r.Eintrag("normal");
+  r.NeuesThema();
+  r.Eintrag("grau");
+  r.Eintrag("wieder normal");
+
+  const QList<Zeile> z = Zeilen(r);
+  ASSERT_EQ(z.size(), 6);
+  const QColor grau(0x80, 0x80, 0x80);
+  const struct {
+    QString text;
+    bool fett;
+    QColor farbe;
+  } erwartet[] = {{"kaputt", true, Qt::red},      {"normal", false, text}, {QString(78, '_'), false, grau},
+                  {"", false, grau},              {"grau", false, grau},   {"wieder normal", false, text}};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(z[i].text, erwartet[i].text);
+    if (!z[i].text.isEmpty()) {
+      EXPECT_EQ(z[i].fett, erwartet[i].fett);
+      EXPECT_EQ(z[i].farbe, erwartet[i].farbe);
+    }
+  }
+  EXPECT_EQ(r.Einfuegeformat().fontFamilies().toStringList(), QStringList{"Tahoma"});
+  EXPECT_TRUE(r.isReadOnly());
+}
+
+TEST(StatusBarQV, HoldsChildrenAndASimpleText) {
+  TStatusBarQV s;
+  auto* balken = new QProgressBar;
+  s.addPermanentWidget(balken);
+  EXPECT_EQ(balken->parentWidget(), &s);
+  IStatusAnzeige& anzeige = s;
+  anzeige.SimpleTextSetzen("data/route/a.st3");
+  EXPECT_EQ(s.SimpleText(), "data/route/a.st3");
+}
+
+TEST(LabelQVLink, TurnsRedUnderTheMouseAndBackAfterwards) {
+  const QColor standard = TLabelQVLink().Schriftfarbe();
+  const struct {
+    const char* was;
+    QColor anfang;
+  } faelle[] = {{"blue", Qt::blue}, {"red", Qt::red}, {"default text colour", standard}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.was);
+    TLabelQVLink l("www.example.org");
+    l.SchriftfarbeSetzen(f.anfang);
+    EXPECT_EQ(l.cursor().shape(), Qt::PointingHandCursor);
+    QEnterEvent rein(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&l, &rein);
+    EXPECT_EQ(l.Schriftfarbe(), QColor(Qt::red));
+    QEvent raus(QEvent::Leave);
+    QCoreApplication::sendEvent(&l, &raus);
+    EXPECT_EQ(l.Schriftfarbe(), f.anfang);
+  }
+}
+
+}  // namespace
