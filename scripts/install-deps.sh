@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libexpat1-dev libarchive-dev zlib1g-dev
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
-  p7zip-full dosfstools xvfb xauth
+  p7zip-full dosfstools xvfb xauth locales
 )
 
 missing=()
