@@ -11,6 +11,7 @@ packages=(
   libexpat1-dev libarchive-dev zlib1g-dev
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
   p7zip-full dosfstools dbus-daemon xvfb xauth
+  locales
 )
 
 missing=()
