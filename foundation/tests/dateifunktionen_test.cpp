@@ -167,32 +167,25 @@ TEST(VerzeichnisLoeschen, RemovesHiddenFilesReadOnlyFilesAndNestedEmptyFolders) 
 }
 
 TEST(VerzeichnisLoeschen, RemovesLinksButNeverWhatTheyPointTo) {
-  test::TempOrdner t;
-  t.Schreiben("draussen/wichtig.txt", "bleibt");
-  t.Schreiben("draussen/unter/auch.txt", "bleibt");
-  const QString draussen = t / "draussen";
-  t.Schreiben("weg/datei.txt", "x");
-  ASSERT_TRUE(Verknuepfen(draussen, t / "weg/zum_ordner"));
-  ASSERT_TRUE(Verknuepfen(draussen + "/wichtig.txt", t / "weg/zur_datei"));
-  ASSERT_TRUE(Verknuepfen(t / "gibt_es_nicht", t / "weg/haengend"));
-  ASSERT_TRUE(QDir().mkpath(t / "weg/tief"));
-  ASSERT_TRUE(Verknuepfen("../../draussen", t / "weg/tief/relativ"));
-
   for (bool papierkorb : {false, true}) {
     SCOPED_TRACE(papierkorb);
+    test::TempOrdner t;
     // Keep the trash inside the test folder.
     Umgebung home("HOME", QFile::encodeName(t / "home"));
     Umgebung daten("XDG_DATA_HOME", QFile::encodeName(t / "home/.local/share"));
     QDir().mkpath(t / "home/.local/share");
-    if (papierkorb) {
-      t.Schreiben("weg/datei.txt", "x");
-      QDir().mkpath(t / "weg/tief");
-      Verknuepfen(draussen, t / "weg/zum_ordner");
-      Verknuepfen("../../draussen", t / "weg/tief/relativ");
-    }
+    const QString draussen = t / "draussen";
+    t.Schreiben("draussen/wichtig.txt", "bleibt");
+    t.Schreiben("draussen/unter/auch.txt", "bleibt");
+    t.Schreiben("weg/datei.txt", "x");
+    ASSERT_TRUE(Verknuepfen(draussen, t / "weg/zum_ordner"));
+    ASSERT_TRUE(Verknuepfen(draussen + "/wichtig.txt", t / "weg/zur_datei"));
+    ASSERT_TRUE(Verknuepfen(t / "gibt_es_nicht", t / "weg/haengend"));
+    ASSERT_TRUE(QDir().mkpath(t / "weg/tief"));
+    ASSERT_TRUE(Verknuepfen("../../draussen", t / "weg/tief/relativ"));
+
     EXPECT_TRUE(VerzeichnisLoeschen(t / "weg", papierkorb));
     EXPECT_FALSE(QFileInfo::exists(t / "weg"));
-    EXPECT_FALSE(QFileInfo(t / "weg").isSymLink());
     EXPECT_EQ(Inhalt(draussen), (QStringList{"unter", "wichtig.txt"}));
     EXPECT_EQ(test::Lesen(draussen + "/wichtig.txt"), "bleibt");
     EXPECT_EQ(test::Lesen(draussen + "/unter/auch.txt"), "bleibt");
