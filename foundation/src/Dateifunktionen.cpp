@@ -32,6 +32,11 @@ class TOrdnerLoescher {
   bool Fehler = false;
 
   void InhaltLoeschen(int ordnerFd, const QString& ordner) {
+    struct stat selbst {};
+    if (::fstat(ordnerFd, &selbst) != 0) {
+      Fehler = true;
+      return;
+    }
     for (const std::string& name : Eintraege(ordnerFd)) {
       struct stat st {};
       if (::fstatat(ordnerFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -40,6 +45,12 @@ class TOrdnerLoescher {
       }
       const QString pfad = ordner + QFile::decodeName(QByteArray::fromStdString(name));
       if (S_ISDIR(st.st_mode)) {
+        // A file system mounted here (a stick, a bind mount) is not part of this folder, and its
+        // mount point could not be removed anyway.
+        if (st.st_dev != selbst.st_dev) {
+          Fehler = true;
+          continue;
+        }
         const int unterFd = ::openat(ordnerFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (unterFd < 0) {
           Fehler = true;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <unistd.h>
 
 using namespace kiro;
 using platform::TLinuxWechsellaufwerke;
@@ -174,6 +175,13 @@ TEST(Wechsellaufwerke, MissingOrUnreadableSourcesGiveAnEmptyList) {
     QFile::remove(f.T / "sys/block/sdc/dev");
     f.Attribut("sys/block/sdd/removable", "1\n");  // a disk folder with nothing else in it
     EXPECT_TRUE(f.Liste().isEmpty());
+  }
+  if (::geteuid() != 0) {  // root reads regardless of permissions
+    Fixture f;
+    f.Disk("sdb", true, "8:16");
+    ASSERT_TRUE(QFile::setPermissions(f.T / "sys/block", QFile::Permissions()));
+    EXPECT_TRUE(f.Liste().isEmpty());
+    QFile::setPermissions(f.T / "sys/block", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
 }
 
