@@ -12,7 +12,7 @@ namespace {
 constexpr std::int64_t MsProTag = 86'400'000;
 // Julian day of 1899-12-30, day 0 of the date type.
 const qint64 Tag0 = QDate(1899, 12, 30).toJulianDay();
-// Beyond this the millisecond count no longer fits a double exactly (about 280,000 years).
+// Beyond this the millisecond count no longer fits a double exactly (about 270,000 years).
 constexpr double GroessterBetrag = 1.0e8;
 
 // Day and time of a value the way the original splits it: the millisecond total is rounded
@@ -27,6 +27,7 @@ bool Zerlegen(double Wert, qint64& Tag, int& Ms) {
 }
 
 TDateTime Zusammensetzen(qint64 Tag, int Ms) {
+  if (std::llabs(Tag) > static_cast<qint64>(GroessterBetrag)) return TDateTime();
   // A day before day 0 carries its time as a negative fraction, like the original's encoding.
   const std::int64_t gesamt = Tag * MsProTag + (Tag < 0 ? -Ms : Ms);
   return TDateTime(static_cast<double>(gesamt) / static_cast<double>(MsProTag));

@@ -89,6 +89,7 @@ TEST(TDateTime, DatesOnlyAndMissingValues) {
   EXPECT_EQ(TDateTime::AusDatum(QDate(1899, 12, 29)).Wert, -1.0);
   EXPECT_TRUE(TDateTime::AusDatum(QDate()).IstLeer());
   EXPECT_TRUE(TDateTime::AusQDateTime(QDateTime()).IstLeer());
+  EXPECT_TRUE(TDateTime::AusDatum(QDate(1000000, 1, 1)).IstLeer());  // beyond an exact millisecond count
   EXPECT_TRUE(TDateTime().IstLeer());
   EXPECT_FALSE(TDateTime(0.5).IstLeer());
   // The date keeps its wall-clock fields whatever zone the QDateTime is in.
