@@ -21,7 +21,11 @@ struct TDateTime {
   constexpr explicit TDateTime(double w) : Wert(w) {}
   bool IstLeer() const { return Wert == 0.0; }
 
-  // Exact to the millisecond, both ways (local time, no time zone shift).
+  // Exact to the millisecond, both ways (local time, no time zone shift). Before day 0 the
+  // integer part is the day and the fraction's magnitude the time: -1.25 is 1899-12-29 06:00.
+  // An invalid input gives 0; a value that is no date (NaN, beyond about 270,000 years) gives
+  // invalid results. Datum() and Zeit() are exact for every wall-clock time; AlsQDateTime()
+  // is in local time, where a time inside a daylight-saving gap moves as Qt moves it.
   static TDateTime AusQDateTime(const QDateTime& dt);
   static TDateTime AusDatum(const QDate& d);
   QDateTime AlsQDateTime() const;
