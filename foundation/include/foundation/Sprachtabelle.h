@@ -46,7 +46,9 @@ class TSprachtabelle {
 
  private:
   void Anfuegen(const QString& Schluessel, const QString& Text);
-  bool FVorhanden = false;
+  QString Sprachdatei() const;
+  bool FVorhanden = false;  // the lists exist (false after Leeren)
+  bool FLaedt = false;      // inside Laden
   QStringList FSchluessel;
   QStringList FTexte;
   QHash<QString, int> FIndex;  // first entry of each key
