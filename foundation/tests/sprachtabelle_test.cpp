@@ -57,6 +57,21 @@ class SprachtabelleTest : public ::testing::Test {
   TMeldungsListe Liste;
 };
 
+// Points TMPDIR elsewhere for one test.
+struct TmpdirSetzen {
+  explicit TmpdirSetzen(const QString& Pfad) : Alt(qgetenv("TMPDIR")), HatteAlt(qEnvironmentVariableIsSet("TMPDIR")) {
+    qputenv("TMPDIR", QFile::encodeName(Pfad));
+  }
+  ~TmpdirSetzen() {
+    if (HatteAlt)
+      qputenv("TMPDIR", Alt);
+    else
+      qunsetenv("TMPDIR");
+  }
+  QByteArray Alt;
+  bool HatteAlt;
+};
+
 struct Zeile {
   const char16_t* roh;
   const char16_t* schluessel;
@@ -230,8 +245,7 @@ TEST_F(SprachtabelleTest, SpracheSetzenReloadsOnlyForAnotherFolder) {
 }
 
 TEST_F(SprachtabelleTest, PlaceholderReportWithoutSettingsGoesToTheUsersTempFolder) {
-  const QByteArray alterTmp = qgetenv("TMPDIR");
-  qputenv("TMPDIR", QFile::encodeName(Ordner.Pfad() + QStringLiteral("tmp")));
+  const TmpdirSetzen tmp(Ordner.Pfad() + QStringLiteral("tmp"));
   QDir().mkpath(Ordner / "tmp");
   const QString bericht = Ordner.Pfad() + QStringLiteral("tmp/kiro-") + QString::number(getuid()) +
                           QStringLiteral("/language.txt");
@@ -271,8 +285,6 @@ TEST_F(SprachtabelleTest, PlaceholderReportWithoutSettingsGoesToTheUsersTempFold
   ohne.Laden();  // check off
   EXPECT_TRUE(Boxen.isEmpty());
   EXPECT_FALSE(QFileInfo::exists(bericht));
-  qputenv("TMPDIR", alterTmp);
-  if (alterTmp.isNull()) qunsetenv("TMPDIR");
 }
 
 TEST_F(SprachtabelleTest, PlaceholderReportGoesToTheSettingsTempFolder) {

@@ -121,6 +121,12 @@ void KomponentenUebersetzen(TSprachtabelle& Tabelle, QWidget* Fenster) {
       setzen(text(n, ".Caption"), [d](const QString& s) { d->setWindowTitle(s); });
       continue;
     }
+    // A labelled edit names its caption label in the property "EditLabel".
+    if (auto* beschriftung = qobject_cast<QLabel*>(o->property("EditLabel").value<QObject*>())) {
+      setzen(text(n, ".EditLabel.Caption"), [beschriftung](const QString& s) { beschriftung->setText(s); });
+      if (auto* w = qobject_cast<QWidget*>(o)) setzen(text(n, ".Hint"), [w](const QString& s) { w->setToolTip(s); });
+      continue;
+    }
     int seite = -1;
     if (QTabWidget* tabs = Registerkarte(o, seite)) {
       setzen(text(n, ".Caption"), [&](const QString& s) { tabs->setTabText(seite, s); });

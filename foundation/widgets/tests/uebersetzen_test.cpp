@@ -60,6 +60,9 @@ struct Testfenster {
     Liste->addItems({QStringLiteral("p"), QStringLiteral("q")});
     Edit = Neu<QLineEdit>(&Fenster, "EditPlain");
     Edit->setText(QStringLiteral("Eingabe"));
+    Beschriftet = Neu<QLineEdit>(&Fenster, "LabeledEditAutor");
+    EditLabel = new QLabel(QStringLiteral("Autor"), &Fenster);  // unnamed: only reached through the edit
+    Beschriftet->setProperty("EditLabel", QVariant::fromValue<QObject*>(EditLabel));
     Tabs = Neu<QTabWidget>(&Fenster, "PageControl1");
     auto* seite = new QWidget;
     seite->setObjectName(QStringLiteral("TabSheetEins"));
@@ -88,6 +91,8 @@ struct Testfenster {
   QListWidget* Checkliste;
   QListWidget* Liste;
   QLineEdit* Edit;
+  QLineEdit* Beschriftet;
+  QLabel* EditLabel;
   QTabWidget* Tabs;
   QToolBar* Werkzeuge;
   QMenu* Menue;
@@ -120,6 +125,9 @@ constexpr char kEnglisch[] =
     "FormTest.ListBoxPlain.Eintrag0 = P\n"
     "FormTest.ListBoxPlain.Eintrag1 = Q\n"
     "FormTest.EditPlain.Caption = never\n"
+    "FormTest.EditPlain.Hint = never\n"
+    "FormTest.LabeledEditAutor.EditLabel.Caption = Author\n"
+    "FormTest.LabeledEditAutor.Hint = Author hint\n"
     "FormTest.TabSheetEins.Caption = First\n"
     "FormTest.ToolBarHaupt.Caption = Tools\n"
     "FormTest.MenuDatei.Caption = File\n"
@@ -173,6 +181,9 @@ TEST_F(UebersetzenTest, TranslatesEachKindOfComponent) {
   EXPECT_TRUE(f.Checkliste->item(1)->flags() & Qt::ItemIsUserCheckable);
   EXPECT_EQ(f.Liste->item(0)->text(), QStringLiteral("p"));
   EXPECT_EQ(f.Edit->text(), QStringLiteral("Eingabe"));
+  EXPECT_EQ(f.Edit->toolTip(), QString());
+  EXPECT_EQ(f.EditLabel->text(), QStringLiteral("Author"));
+  EXPECT_EQ(f.Beschriftet->toolTip(), QStringLiteral("Author hint"));
   EXPECT_EQ(f.Tabs->tabText(0), QStringLiteral("First"));
   EXPECT_EQ(f.Werkzeuge->windowTitle(), QStringLiteral("Tools"));
   EXPECT_EQ(f.Menue->title(), QStringLiteral("File"));

@@ -2,7 +2,7 @@
 // Window translation: a window's captions, hints and list items are replaced by the catalogue's
 // texts for keys formed from the window's and its components' object names
 // ("FormDateiInfo.ButtonOK.Caption"). A component whose dynamic property "Tag" is not 0 keeps
-// its texts.
+// its texts. A labelled edit is a component whose property "EditLabel" holds its caption QLabel.
 #include <QWidget>
 
 namespace kiro {
