@@ -46,7 +46,9 @@ class TSprachtabelle {
 
  private:
   void Anfuegen(const QString& Schluessel, const QString& Text);
-  bool FVorhanden = false;
+  QString Sprachdatei() const;
+  bool FVorhanden = false;  // the lists exist (false after Leeren)
+  bool FLaedt = false;      // inside Laden
   QStringList FSchluessel;
   QStringList FTexte;
   QHash<QString, int> FIndex;  // first entry of each key
@@ -58,7 +60,7 @@ extern TSprachtabelle* Sprachtabelle;
 // Creates the global catalogue if there is none yet and returns it.
 TSprachtabelle* SprachtabelleErzeugen();
 
-// Sprachtabelle->TextHolen(Schluessel), or "" when no catalogue exists.
+// Sprachtabelle->TextHolen(Schluessel); creates the catalogue first when there is none.
 QString Text(const QString& Schluessel);
 
 }  // namespace kiro
