@@ -96,6 +96,24 @@ class TFlaeche : public QWidget {
   }
 };
 
+// A label that shows a long path shortened in the middle and the whole path as its tip.
+class TPfadLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    const QString kurz = fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+    p.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, kurz);
+  }
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ToolTip) setToolTip(text());
+    return QLabel::event(e);
+  }
+};
+
 // A button bound to an action follows its caption, icon, Enabled and Visible state.
 void AnAktionBinden(QAbstractButton* Knopf, QAction* Aktion) {
   auto folgen = [Knopf, Aktion] {
@@ -199,7 +217,7 @@ void TFormWebInstall::KomponentenErzeugen() {
 
   BitBtnZielVerzeichniswahl = new QPushButton(flaeche);
   benennen(BitBtnZielVerzeichniswahl, "BitBtnZielVerzeichniswahl");
-  LabelZielverzeichnis = new QLabel(flaeche);
+  LabelZielverzeichnis = new TPfadLabel(flaeche);
   benennen(LabelZielverzeichnis, "LabelZielverzeichnis");
   LabelZielverzeichnis->setTextInteractionFlags(Qt::TextSelectableByMouse);
   BitBtnInstallieren = new QPushButton(flaeche);
@@ -226,7 +244,7 @@ void TFormWebInstall::KomponentenErzeugen() {
   RichEditLog = new QPlainTextEdit(flaeche);
   benennen(RichEditLog, "RichEditLog");
   RichEditLog->setReadOnly(true);
-  RichEditLog->setFont(Schrift(kSegoe, 13 * s));
+  RichEditLog->setFont(Schrift(kSegoe, qMax<qreal>(11, 13 * s)));
   RichEditLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
   FileOpenDialogCBTKopieren = new QFileDialog(this);
@@ -308,15 +326,17 @@ void TFormWebInstall::Anordnen() {
   setzen(LabelwwwVerbindung, 41, 49, 340, 24);
   setzen(VirtualImageKiroErreichbar, 9, 81, 24, 24);
   setzen(LabelKiroErreichbar, 41, 81, 340, 24);
-  setzen(LabelInfoStickLaufwerk, 385 + rechts - 9, 72, 160, 24);
-  setzen(ComboBoxQVUSBLaufwerk, 385 + rechts - 9, 98, 146, 30);
-  setzen(BitBtnFormatieren, 552 + rechts - 9, 97, 221, 32);
+  // Drives are mount points here, much longer than a drive letter: the picker takes the width
+  // of the column, and the format button moves beside the language buttons.
+  setzen(LabelInfoStickLaufwerk, 385 + rechts - 9, 70, 388, 24);
+  setzen(ComboBoxQVUSBLaufwerk, 385 + rechts - 9, 96, 388, 30);
   setzen(RadioGroupInstallationsmodus, 385 + rechts - 9, 133, 388, 132);
+  setzen(BitBtnFormatieren, 385 + rechts - 9, 277, 230, 32);
   setzen(BitBtnZielVerzeichniswahl, 9, 146, 230, 32);
-  setzen(LabelZielverzeichnis, 9, 180, 368 + rechts, 24);
+  setzen(LabelZielverzeichnis, 9, 180, 358 + rechts, 24);
   setzen(BitBtnInstallieren, 9, 209, 230, 32);
   setzen(BitBtnAbbrechen, 247, 209, 130, 32);
-  setzen(ProgressBarInstaller, 9, 249, 368 + rechts, 20);
+  setzen(ProgressBarInstaller, 9, 249, 358 + rechts, 20);
   setzen(BitBtnSchliessen, 9, 277, 230, 32);
   setzen(SpeedButtonDeutsch, 673 + rechts, 272, 50, 37);
   setzen(SpeedButtonEnglish, 723 + rechts, 272, 50, 37);
