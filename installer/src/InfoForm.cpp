@@ -1,5 +1,6 @@
 #include "installer/InfoForm.h"
 
+#include <QFont>
 #include <QScreen>
 
 namespace kiro {
@@ -19,6 +20,10 @@ void TFormInfo::FormCreate() {
   const QScreen* bildschirm = screen();
   const qreal s = qMax<qreal>(0.8, (bildschirm ? bildschirm->logicalDotsPerInchY() : 96.0) / 120.0);
   resize(qRound(800 * s), qRound(585 * s));
+  QFont schrift;
+  schrift.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+  schrift.setPixelSize(qRound(14 * s));
+  setFont(schrift);
   KiroGesamtBilderEintragen(ImageCollectionKiroGesamt);
   ImageCollectionKiroGesamtSetzen(&ImageCollectionKiroGesamt);
 }

@@ -373,3 +373,22 @@ TEST(Edition, NamenDerBauoption) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Infofenster, VersteckteSammlungMitDenBildernDesHauptfensters) {
+  ASSERT_EQ(kiro::ImageCollectionKiroGesamt(), nullptr);
+  {
+    kiro::TFormInfo info;
+    EXPECT_FALSE(info.isVisible());
+    EXPECT_EQ(info.objectName(), "FormInfo");
+    EXPECT_TRUE(info.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(info.windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_EQ(kiro::ImageCollectionKiroGesamt(), &info.ImageCollectionKiroGesamt);
+    for (const char* name : {"icon_RotesKreuz", "icon_hakengruen1", "icon_flaggeDE", "icon_flaggeUK"})
+      EXPECT_TRUE(info.ImageCollectionKiroGesamt.Enthaelt(name)) << name;
+  }
+  EXPECT_EQ(kiro::ImageCollectionKiroGesamt(), nullptr) << "no dangling collection after the window";
+}
+
+}  // namespace

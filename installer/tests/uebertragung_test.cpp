@@ -22,7 +22,13 @@ class Uebertragung : public Fensterumgebung {
 
 TEST_F(Uebertragung, ServertestMitDenKopfzeilenDesClients) {
   auto f = Fenster();
-  EXPECT_TRUE(f->ServerErreichbar());
+  // A proxy from the environment is never used: this one does not exist.
+  qputenv("http_proxy", "http://127.0.0.1:9");
+  qputenv("HTTP_PROXY", "http://127.0.0.1:9");
+  const bool ok = f->ServerErreichbar();
+  qunsetenv("http_proxy");
+  qunsetenv("HTTP_PROXY");
+  EXPECT_TRUE(ok);
   EXPECT_TRUE(f->LogZeilen().isEmpty());
   const auto log = Server.Protokoll();
   ASSERT_EQ(log.size(), 1u);
@@ -125,6 +131,16 @@ TEST_F(Uebertragung, EditionsarchiveLandenUnterStick7z) {
   EXPECT_EQ(f->LogZeilen(), (QStringList{"Download abgeschlossen", "Download complete"}));
   EXPECT_EQ(Server.Anfragen("/db/lehr.7z"), 1);
   EXPECT_EQ(Server.Anfragen("/kirocbt/stick.7z"), 1);
+}
+
+TEST_F(Uebertragung, GrossesArchivAusEinerDateiDesServers) {
+  QByteArray inhalt(3 * 1024 * 1024 + 17, '\0');
+  for (qsizetype i = 0; i < inhalt.size(); ++i) inhalt[i] = char((i * 7919) >> 3);
+  Server.SetzenDatei("/kirocbt/stick.7z", Heim.Schreiben("server/stick.7z", inhalt));
+  auto f = Fenster();
+  QString pfad;
+  ASSERT_TRUE(f->EditionsarchivLaden(2, pfad));
+  EXPECT_TRUE(test::Lesen(pfad) == inhalt);
 }
 
 struct ArchivFehler {

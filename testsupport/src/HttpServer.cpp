@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <QFile>
+
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -39,12 +41,24 @@ HttpServer::HttpServer() : FServer(std::make_unique<httplib::Server>()) {
       res.set_content("<html><body>Fehler " + std::to_string(res.status) + "</body></html>", "text/html");
       return;
     }
-    auto inhalt = std::make_shared<std::string>(e.Inhalt.toStdString());
-    if (nummer < f.VerdorbeneAntworten)
-      for (char& c : *inhalt) c = static_cast<char>(~c);
-    const std::size_t laenge = inhalt->size();
-    if (f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0) {
-      res.set_content(*inhalt, "application/octet-stream");
+    // The body comes from memory or from a file; both are read piece by piece.
+    std::shared_ptr<QFile> datei;
+    auto inhalt = std::make_shared<QByteArray>(e.Inhalt);
+    std::size_t laenge = std::size_t(inhalt->size());
+    if (!e.Datei.isEmpty()) {
+      datei = std::make_shared<QFile>(e.Datei);
+      if (!datei->open(QIODevice::ReadOnly)) {
+        res.status = 500;
+        return;
+      }
+      laenge = std::size_t(datei->size());
+    }
+    const bool verdorben = nummer < f.VerdorbeneAntworten;
+    if (!datei && f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0) {
+      std::string body = inhalt->toStdString();
+      if (verdorben)
+        for (char& c : body) c = static_cast<char>(~c);
+      res.set_content(body, "application/octet-stream");
       return;
     }
     const std::size_t angekuendigt = f.Abgeschnitten ? laenge + 1000 : laenge;
@@ -53,19 +67,29 @@ HttpServer::HttpServer() : FServer(std::make_unique<httplib::Server>()) {
     auto gestaut = std::make_shared<bool>(false);
     res.set_content_provider(
         angekuendigt, "application/octet-stream",
-        [this, inhalt, ende, stau, schritt, pause, gestaut](std::size_t offset, std::size_t length,
-                                                            httplib::DataSink& sink) {
+        [this, inhalt, datei, ende, stau, schritt, pause, gestaut, verdorben](std::size_t offset, std::size_t length,
+                                                                             httplib::DataSink& sink) {
           if (!*gestaut) {
             *gestaut = true;
             if (stau > 0 && !Warten(stau)) return false;
           }
           if (offset >= ende) return false;  // a truncated body ends by closing the connection
-          std::size_t n = std::min(length, ende - offset);
+          std::size_t n = std::min({length, ende - offset, std::size_t(1) << 20});
           if (schritt > 0) {
             n = std::min<std::size_t>(n, schritt);
             if (offset > 0 && pause > 0 && !Warten(pause)) return false;
           }
-          sink.write(inhalt->data() + offset, n);
+          QByteArray stueck;
+          if (datei) {
+            if (!datei->seek(qint64(offset))) return false;
+            stueck = datei->read(qint64(n));
+            if (stueck.isEmpty()) return false;
+          } else {
+            stueck = inhalt->mid(qsizetype(offset), qsizetype(n));
+          }
+          if (verdorben)
+            for (char& c : stueck) c = static_cast<char>(~c);
+          sink.write(stueck.constData(), std::size_t(stueck.size()));
           return true;
         });
   });
@@ -99,6 +123,15 @@ void HttpServer::Setzen(const std::string& Pfad, const QByteArray& Inhalt) {
   std::lock_guard lock(FSperre);
   auto& e = FPfade[Pfad];
   e.Inhalt = Inhalt;
+  e.Datei.clear();
+  e.Vorhanden = true;
+}
+
+void HttpServer::SetzenDatei(const std::string& Pfad, const QString& Datei) {
+  std::lock_guard lock(FSperre);
+  auto& e = FPfade[Pfad];
+  e.Inhalt.clear();
+  e.Datei = Datei;
   e.Vorhanden = true;
 }
 

@@ -50,6 +50,8 @@ class HttpServer {
   QString BasisUrl() const;
 
   void Setzen(const std::string& Pfad, const QByteArray& Inhalt);
+  // Serves a file from disk, read piece by piece while it is sent (for large content).
+  void SetzenDatei(const std::string& Pfad, const QString& Datei);
   void Entfernen(const std::string& Pfad);
   void Fehler(const std::string& Pfad, const TFehlerbild& Fehler);
 
@@ -64,6 +66,7 @@ class HttpServer {
  private:
   struct Eintrag {
     QByteArray Inhalt;
+    QString Datei;  // when set, the content is this file
     bool Vorhanden = false;
     TFehlerbild Fehler;
     int Antworten = 0;
