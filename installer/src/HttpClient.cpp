@@ -47,6 +47,7 @@ size_t Kopfzeile(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   // The blank line ends the headers: now the status and the length are known.
   if (n <= 2 && (n == 0 || daten[0] == '\r' || daten[0] == '\n')) {
     curl_easy_getinfo(lauf->Curl, CURLINFO_RESPONSE_CODE, &lauf->Status);
+    if (lauf->Status >= 100 && lauf->Status < 200) return n;  // an interim answer; the real one follows
     if (lauf->Status < 200 || lauf->Status > 299) lauf->KeinErfolg = true;
     lauf->Beginnen();
   }
