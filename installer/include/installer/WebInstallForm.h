@@ -1,0 +1,243 @@
+#pragma once
+// Paketlader's main window: status lights, drive picker, install mode, target folder, the
+// actions, the language switch, the progress bar and the log.
+#include "installer/HttpClient.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace kiro {
+
+namespace platform {
+class TShell;
+}
+
+// The four edition switches; any combination may be set.
+struct TEdition {
+  bool Lehr = false;
+  bool CBT = false;
+  bool LehrStick = false;
+  bool HeimStick = false;
+};
+
+// The edition of a build option value: "Lehr", "LehrStick", "CBT" or "HeimStick".
+std::optional<TEdition> EditionAusName(const QString& Name);
+
+// What the window takes from its creator, so tests build any combination.
+struct TWebInstallUmgebung {
+  // The removable drives, ordered by name.
+  std::function<QStringList()> Laufwerke;
+  // Where the target folder is proposed (the user's home), ending in "/"; "" proposes none.
+  QString Basisverzeichnis;
+  // The user's temp folder, ending in "/"; edition archives are downloaded into it.
+  QString TempVerzeichnis;
+  // Base URL of the update server, "http://host[:port]".
+  QString UpdateServer = QStringLiteral("http://update.kiro.example");
+  TEdition Edition;
+  std::shared_ptr<platform::TShell> Shell;
+  // Whether the system has an internet connection.
+  std::function<bool()> InternetVerbunden;
+  // The folder choice: shows the folder dialog on Vorschlag, gives the chosen folder or "".
+  std::function<QString(const QString& Vorschlag)> OrdnerWaehlen;
+
+  // The program's own sources: removable drives, home, the platform's temp folder, the
+  // routing table, the desktop's opener and the folder dialog of the window.
+  static TWebInstallUmgebung Standard();
+};
+
+// A picture from the application's image collection, chosen by name.
+class TVirtualImage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TVirtualImage(QWidget* Eltern = nullptr);
+  void SetImageName(const QString& Name);
+  const QString& ImageName() const { return FName; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  QString FName;
+};
+
+// A handle of one log line, valid while lines are only appended.
+struct TLogZeile {
+  int Index = -1;
+};
+
+class TFormWebInstall : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TFormWebInstall(TWebInstallUmgebung Umgebung, QWidget* Eltern = nullptr);
+  ~TFormWebInstall() override;
+
+  // Components, named as in the design.
+  QLabel* PanelInfo = nullptr;
+  TVirtualImage* VirtualImagewwwVerbindung = nullptr;
+  QLabel* LabelwwwVerbindung = nullptr;
+  TVirtualImage* VirtualImageKiroErreichbar = nullptr;
+  QLabel* LabelKiroErreichbar = nullptr;
+  QLabel* LabelInfoStickLaufwerk = nullptr;
+  QComboBox* ComboBoxQVUSBLaufwerk = nullptr;
+  QPushButton* BitBtnFormatieren = nullptr;
+  QGroupBox* RadioGroupInstallationsmodus = nullptr;
+  QPushButton* BitBtnZielVerzeichniswahl = nullptr;
+  QLabel* LabelZielverzeichnis = nullptr;
+  QPushButton* BitBtnInstallieren = nullptr;
+  QPushButton* BitBtnAbbrechen = nullptr;
+  QProgressBar* ProgressBarInstaller = nullptr;
+  QPushButton* BitBtnSchliessen = nullptr;
+  QToolButton* SpeedButtonDeutsch = nullptr;
+  QToolButton* SpeedButtonEnglish = nullptr;
+  QPlainTextEdit* RichEditLog = nullptr;
+  QFileDialog* FileOpenDialogCBTKopieren = nullptr;
+  std::unique_ptr<THttpClient> IdHTTPDateien;
+
+  // ActionManagerWebInstaller, in its order.
+  QObject* ActionManagerWebInstaller = nullptr;
+  QAction* ActionFormatieren = nullptr;
+  QAction* ActionSchliessen = nullptr;
+  QAction* ActionZielVerzeichniswahl = nullptr;
+  QAction* ActionInstallieren = nullptr;
+  QAction* ActionAbbrechen = nullptr;
+  QAction* ActionDeutsch = nullptr;
+  QAction* ActionEnglish = nullptr;
+
+  // The image names of the language buttons' list, indices 0 to 3.
+  const QStringList VirtualImageListWebInstaller{QStringLiteral("icon_hakengruen1"), QStringLiteral("icon_RotesKreuz"),
+                                                 QStringLiteral("icon_flaggeDE"), QStringLiteral("icon_flaggeUK")};
+
+  // Fields.
+  QString FTempSystemverzeichnis;
+  QString Sprache;
+  bool FEditionLehr = false;
+  bool FEditionCBT = false;
+  bool FEditionLehrStick = false;
+  bool FEditionHeimStick = false;
+  QStringList FIndexedDriveList;
+  QString FVerzRechnerInst;
+  bool Abbrechen = false;
+
+  // Handlers.
+  void FormCreate();
+  void FormShow();
+  void FormDestroy();
+  void RadioGroupInstallationsmodusClick();
+  void ComboBoxQVUSBLaufwerkChange();
+  void ActionZielVerzeichniswahlExecute();
+  void ActionSchliessenExecute();
+  void ActionAbbrechenExecute();
+  void ActionDeutschExecute();
+  void ActionEnglishExecute();
+  // The install and format actions run under a TLaufSperre; their flows are added with the
+  // install and format code.
+  void ActionInstallierenExecute();
+  void ActionFormatierenExecute();
+
+  // State refresh: the lights and every visibility and enabling rule.
+  void OberflaecheAktualisieren();
+  bool InternetVerbunden();
+  // Refills the drive picker (keeping the selected drive when it is still there) and
+  // returns the fresh list.
+  QStringList LaufwerkslisteFuellen();
+  // Selected install mode: 0 stick and computer, 1 stick only, 2 computer only.
+  int Installationsmodus() const;
+  void InstallationsmodusSetzen(int Modus);
+  QRadioButton* Installationsmodusknopf(int Modus) const;
+
+  // Update-server transfers.
+  bool ServerErreichbar();
+  // Fetches edition archive Art (1 or 2) to FTempSystemverzeichnis + "stick.7z"; Pfad is set
+  // first in every case. True only when the whole archive arrived: it is received into
+  // "stick.7z.part" and renamed when complete, and an older "stick.7z" is removed first.
+  bool EditionsarchivLaden(int Art, QString& Pfad);
+  // Fetches one stick-build file into FVerzRechnerInst + "KiroStick35/"; a failure logs the
+  // server line and sets Abbrechen.
+  bool StickDateiLaden(const QString& Dateiname);
+  void IdHTTPDateienWorkBegin(qint64 AWorkCountMax);
+  void IdHTTPDateienWork(qint64 AWorkCount);
+  void IdHTTPDateienWorkEnd();
+  // Server host and port as configured.
+  QString ServerHost() const;
+  int ServerPort() const;
+
+  // Runs Aufgabe now, or once the running transfer (and refresh) has ended: a device change
+  // never starts a second request in the middle of one.
+  void NachUebertragung(std::function<void()> Aufgabe);
+
+  // The log.
+  // The text for the current language: German or English by Sprache; none for another value.
+  std::optional<QString> Zweisprachig(const QString& Deutsch, const QString& Englisch) const;
+  TLogZeile LogAnfuegen(const QString& Zeile);
+  void LogLetzteErsetzen(const QString& Zeile);
+  void LogZeileErsetzen(TLogZeile Zeile, const QString& Text);
+  // Bilingual forms; they write nothing when Sprache is neither language.
+  TLogZeile LogAnfuegen(const QString& Deutsch, const QString& Englisch);
+  void LogLetzteErsetzen(const QString& Deutsch, const QString& Englisch);
+  void LogZeileErsetzen(TLogZeile Zeile, const QString& Deutsch, const QString& Englisch);
+  QStringList LogZeilen() const;
+
+  // While one exists, an action is running: Install, Format, the folder choice, the drive
+  // picker and the install modes are disabled, also through refreshes meanwhile; the last
+  // one to end refreshes the window, which restores them, and carries out a close that was
+  // asked for meanwhile.
+  class TLaufSperre {
+   public:
+    explicit TLaufSperre(TFormWebInstall& Fenster);
+    ~TLaufSperre();
+    TLaufSperre(const TLaufSperre&) = delete;
+    TLaufSperre& operator=(const TLaufSperre&) = delete;
+
+   private:
+    TFormWebInstall& FFenster;
+  };
+  bool ActionLaeuft() const { return FLaufTiefe > 0; }
+
+  const TWebInstallUmgebung& Umgebung() const { return FUmgebung; }
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void KomponentenErzeugen();
+  void Anordnen();
+  void SteuerungSperren();
+  void AusstehendeAusfuehren();
+  bool Uebertragen(const std::function<bool()>& Anfrage);
+  QString ServerUrl(const QString& Pfad) const;
+
+  TWebInstallUmgebung FUmgebung;
+  QWidget* FFlaeche = nullptr;
+  qreal FMassstab = 1.0;
+  bool FGezeigt = false;
+  int FLaufTiefe = 0;
+  bool FServerOk = false;
+  bool FAktualisierungLaeuft = false;
+  bool FAktualisierungAusstehend = false;
+  bool FSchliessenAusstehend = false;
+  std::vector<std::function<void()>> FAusstehend;
+  qint64 FFortschrittMax = 0;
+  int FFortschrittShift = 0;
+};
+
+}  // namespace kiro

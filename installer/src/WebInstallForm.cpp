@@ -1,0 +1,752 @@
+#include "installer/WebInstallForm.h"
+
+#include "bilder/Bildersammlung.h"
+#include "foundation/Dateifunktionen.h"
+#include "foundation/Ereignisse.h"
+#include "foundation/Formatieren.h"
+#include "foundation/Pfade.h"
+#include "platform/Netz.h"
+#include "platform/Shell.h"
+#include "platform/TempOrdner.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <climits>
+
+namespace kiro {
+
+std::optional<TEdition> EditionAusName(const QString& Name) {
+  TEdition e;
+  if (Name == QLatin1String("Lehr")) e.Lehr = true;
+  else if (Name == QLatin1String("LehrStick")) e.LehrStick = true;
+  else if (Name == QLatin1String("CBT")) e.CBT = true;
+  else if (Name == QLatin1String("HeimStick")) e.HeimStick = true;
+  else return std::nullopt;
+  return e;
+}
+
+TWebInstallUmgebung TWebInstallUmgebung::Standard() {
+  TWebInstallUmgebung u;
+  u.Laufwerke = [] { return WechsellaufwerkeListe(); };
+  u.Basisverzeichnis = QDir::homePath();
+  if (!u.Basisverzeichnis.endsWith(u'/')) u.Basisverzeichnis += u'/';
+  u.TempVerzeichnis = platform::TempVerzeichnis();
+  u.Shell = std::make_shared<platform::TDesktopShell>();
+  u.InternetVerbunden = [] { return platform::InternetVerbunden(); };
+  return u;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TVirtualImage::TVirtualImage(QWidget* Eltern) : QWidget(Eltern) {}
+
+void TVirtualImage::SetImageName(const QString& Name) {
+  if (Name == FName) return;
+  FName = Name;
+  update();
+}
+
+void TVirtualImage::paintEvent(QPaintEvent*) {
+  // The collection may come into being after this widget (the info window is created after
+  // the main window), so the picture is looked up when it is drawn.
+  const TImageCollection* sammlung = ImageCollectionKiroGesamt();
+  if (!sammlung) return;
+  const QPixmap bild = sammlung->Pixmap(FName, width(), height(), devicePixelRatioF());
+  if (bild.isNull()) return;
+  QPainter p(this);
+  p.drawPixmap(rect(), bild);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+const QString kKreuz = QStringLiteral("icon_RotesKreuz");
+const QString kHaken = QStringLiteral("icon_hakengruen1");
+
+// The client area reports its size changes, so the components follow their anchors.
+class TFlaeche : public QWidget {
+ public:
+  std::function<void()> Groesse;
+  using QWidget::QWidget;
+
+ protected:
+  void resizeEvent(QResizeEvent*) override {
+    if (Groesse) Groesse();
+  }
+};
+
+// A label that shows a long path shortened in the middle and the whole path as its tip.
+class TPfadLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    const QString kurz = fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+    p.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, kurz);
+  }
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ToolTip) setToolTip(text());
+    return QLabel::event(e);
+  }
+};
+
+// A button bound to an action follows its caption, icon, Enabled and Visible state.
+void AnAktionBinden(QAbstractButton* Knopf, QAction* Aktion) {
+  auto folgen = [Knopf, Aktion] {
+    Knopf->setText(Aktion->text());
+    Knopf->setIcon(Aktion->icon());
+    Knopf->setToolTip(Aktion->toolTip() == Aktion->text() ? QString() : Aktion->toolTip());
+    Knopf->setEnabled(Aktion->isEnabled());
+    Knopf->setVisible(Aktion->isVisible());
+  };
+  QObject::connect(Aktion, &QAction::changed, Knopf, folgen);
+  QObject::connect(Knopf, &QAbstractButton::clicked, Aktion, [Aktion] { Aktion->trigger(); });
+  folgen();
+}
+
+QFont Schrift(const QStringList& Familien, qreal Pixel, bool Fett = false) {
+  QFont f;
+  f.setFamilies(Familien);
+  f.setPixelSize(qMax(8, qRound(Pixel)));
+  f.setBold(Fett);
+  return f;
+}
+
+const QStringList kSegoe{QStringLiteral("Segoe UI"), QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans"),
+                         QStringLiteral("Sans Serif")};
+const QStringList kVerdana{QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")};
+
+}  // namespace
+
+TFormWebInstall::TFormWebInstall(TWebInstallUmgebung Umgebung, QWidget* Eltern)
+    : QMainWindow(Eltern), IdHTTPDateien(std::make_unique<THttpClient>()), FUmgebung(std::move(Umgebung)) {
+  if (!FUmgebung.Laufwerke) FUmgebung.Laufwerke = [] { return QStringList(); };
+  if (!FUmgebung.InternetVerbunden) FUmgebung.InternetVerbunden = [] { return false; };
+  KomponentenErzeugen();
+  FormCreate();
+}
+
+TFormWebInstall::~TFormWebInstall() { FormDestroy(); }
+
+void TFormWebInstall::KomponentenErzeugen() {
+  setObjectName(QStringLiteral("FormWebInstall"));
+  setWindowTitle(QStringLiteral("Kiro WebInstall"));
+  // Design units are pixels at 120 pixels per inch.
+  const QScreen* bildschirm = screen();
+  FMassstab = qMax<qreal>(0.8, (bildschirm ? bildschirm->logicalDotsPerInchY() : 96.0) / 120.0);
+  const qreal s = FMassstab;
+
+  auto* flaeche = new TFlaeche(this);
+  flaeche->setObjectName(QStringLiteral("Flaeche"));
+  flaeche->setAutoFillBackground(true);
+  QPalette weiss = flaeche->palette();
+  weiss.setColor(QPalette::Window, Qt::white);
+  flaeche->setPalette(weiss);
+  flaeche->setFont(Schrift(kSegoe, 15 * s));
+  setCentralWidget(flaeche);
+  FFlaeche = flaeche;
+
+  auto benennen = [](QObject* o, const char* name) { o->setObjectName(QString::fromLatin1(name)); };
+
+  PanelInfo = new QLabel(QStringLiteral("Kiro Web Installer"), flaeche);
+  benennen(PanelInfo, "PanelInfo");
+  PanelInfo->setAlignment(Qt::AlignCenter);
+  PanelInfo->setFont(Schrift(kVerdana, 25 * s, true));
+  PanelInfo->setStyleSheet(QStringLiteral("color: rgb(83,130,172); background: white;"));
+
+  VirtualImagewwwVerbindung = new TVirtualImage(flaeche);
+  benennen(VirtualImagewwwVerbindung, "VirtualImagewwwVerbindung");
+  VirtualImagewwwVerbindung->SetImageName(kKreuz);
+  LabelwwwVerbindung = new QLabel(flaeche);
+  benennen(LabelwwwVerbindung, "LabelwwwVerbindung");
+  VirtualImageKiroErreichbar = new TVirtualImage(flaeche);
+  benennen(VirtualImageKiroErreichbar, "VirtualImageKiroErreichbar");
+  VirtualImageKiroErreichbar->SetImageName(kKreuz);
+  LabelKiroErreichbar = new QLabel(flaeche);
+  benennen(LabelKiroErreichbar, "LabelKiroErreichbar");
+
+  LabelInfoStickLaufwerk = new QLabel(flaeche);
+  benennen(LabelInfoStickLaufwerk, "LabelInfoStickLaufwerk");
+  ComboBoxQVUSBLaufwerk = new QComboBox(flaeche);
+  benennen(ComboBoxQVUSBLaufwerk, "ComboBoxQVUSBLaufwerk");
+  ComboBoxQVUSBLaufwerk->setEditable(false);
+  ComboBoxQVUSBLaufwerk->setMaxVisibleItems(20);
+  // Only the user's choice counts as a change; selections made from code do not.
+  connect(ComboBoxQVUSBLaufwerk, &QComboBox::activated, this, [this] { ComboBoxQVUSBLaufwerkChange(); });
+
+  BitBtnFormatieren = new QPushButton(flaeche);
+  benennen(BitBtnFormatieren, "BitBtnFormatieren");
+
+  RadioGroupInstallationsmodus = new QGroupBox(flaeche);
+  benennen(RadioGroupInstallationsmodus, "RadioGroupInstallationsmodus");
+  auto* modi = new QButtonGroup(RadioGroupInstallationsmodus);
+  auto* spalte = new QVBoxLayout(RadioGroupInstallationsmodus);
+  spalte->setContentsMargins(qRound(10 * s), qRound(6 * s), qRound(10 * s), qRound(6 * s));
+  for (int i = 0; i < 3; ++i) {
+    auto* knopf = new QRadioButton(RadioGroupInstallationsmodus);
+    knopf->setObjectName(QStringLiteral("RadioGroupInstallationsmodus_%1").arg(i));
+    modi->addButton(knopf, i);
+    spalte->addWidget(knopf);
+  }
+  Installationsmodusknopf(0)->setChecked(true);
+  connect(modi, &QButtonGroup::idClicked, this, [this] { RadioGroupInstallationsmodusClick(); });
+
+  BitBtnZielVerzeichniswahl = new QPushButton(flaeche);
+  benennen(BitBtnZielVerzeichniswahl, "BitBtnZielVerzeichniswahl");
+  LabelZielverzeichnis = new TPfadLabel(flaeche);
+  benennen(LabelZielverzeichnis, "LabelZielverzeichnis");
+  LabelZielverzeichnis->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  BitBtnInstallieren = new QPushButton(flaeche);
+  benennen(BitBtnInstallieren, "BitBtnInstallieren");
+  BitBtnAbbrechen = new QPushButton(flaeche);
+  benennen(BitBtnAbbrechen, "BitBtnAbbrechen");
+  ProgressBarInstaller = new QProgressBar(flaeche);
+  benennen(ProgressBarInstaller, "ProgressBarInstaller");
+  ProgressBarInstaller->setRange(0, 100);
+  ProgressBarInstaller->setValue(0);
+  ProgressBarInstaller->setTextVisible(false);
+  BitBtnSchliessen = new QPushButton(flaeche);
+  benennen(BitBtnSchliessen, "BitBtnSchliessen");
+  SpeedButtonDeutsch = new QToolButton(flaeche);
+  benennen(SpeedButtonDeutsch, "SpeedButtonDeutsch");
+  SpeedButtonEnglish = new QToolButton(flaeche);
+  benennen(SpeedButtonEnglish, "SpeedButtonEnglish");
+  for (QToolButton* b : {SpeedButtonDeutsch, SpeedButtonEnglish}) {
+    b->setAutoRaise(true);
+    b->setIconSize(QSize(qRound(20 * s * 1.4), qRound(20 * s * 1.4)));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  }
+
+  RichEditLog = new QPlainTextEdit(flaeche);
+  benennen(RichEditLog, "RichEditLog");
+  RichEditLog->setReadOnly(true);
+  RichEditLog->setFont(Schrift(kSegoe, qMax<qreal>(11, 13 * s)));
+  RichEditLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+  FileOpenDialogCBTKopieren = new QFileDialog(this);
+  benennen(FileOpenDialogCBTKopieren, "FileOpenDialogCBTKopieren");
+  FileOpenDialogCBTKopieren->setFileMode(QFileDialog::Directory);
+  FileOpenDialogCBTKopieren->setOption(QFileDialog::ShowDirsOnly, true);
+  FileOpenDialogCBTKopieren->setAcceptMode(QFileDialog::AcceptOpen);
+  if (!FUmgebung.OrdnerWaehlen) {
+    FUmgebung.OrdnerWaehlen = [this](const QString& Vorschlag) {
+      if (!Vorschlag.isEmpty()) {
+        FileOpenDialogCBTKopieren->setDirectory(Vorschlag);
+        FileOpenDialogCBTKopieren->selectFile(Vorschlag);
+      }
+      if (FileOpenDialogCBTKopieren->exec() != QDialog::Accepted) return QString();
+      return FileOpenDialogCBTKopieren->selectedFiles().value(0);
+    };
+  }
+
+  ActionManagerWebInstaller = new QObject(this);
+  benennen(ActionManagerWebInstaller, "ActionManagerWebInstaller");
+  auto aktion = [&](const char* name, const QString& text) {
+    auto* a = new QAction(text, ActionManagerWebInstaller);
+    a->setObjectName(QString::fromLatin1(name));
+    addAction(a);
+    return a;
+  };
+  ActionFormatieren = aktion("ActionFormatieren", QStringLiteral("USB-Laufwerk formatieren..."));
+  ActionFormatieren->setEnabled(false);
+  ActionSchliessen = aktion("ActionSchliessen", QStringLiteral("Schließen"));
+  ActionZielVerzeichniswahl = aktion("ActionZielVerzeichniswahl", QStringLiteral("Zielverzeichnis ändern..."));
+  ActionInstallieren = aktion("ActionInstallieren", QStringLiteral("Installieren"));
+  ActionAbbrechen = aktion("ActionAbbrechen", QStringLiteral("Abbrechen"));
+  ActionAbbrechen->setVisible(false);
+  ActionDeutsch = aktion("ActionDeutsch", QString());
+  ActionEnglish = aktion("ActionEnglish", QString());
+  ActionDeutsch->setToolTip(QStringLiteral("Deutsch"));
+  ActionEnglish->setToolTip(QStringLiteral("English"));
+
+  connect(ActionFormatieren, &QAction::triggered, this, [this] { ActionFormatierenExecute(); });
+  connect(ActionSchliessen, &QAction::triggered, this, [this] { ActionSchliessenExecute(); });
+  connect(ActionZielVerzeichniswahl, &QAction::triggered, this, [this] { ActionZielVerzeichniswahlExecute(); });
+  connect(ActionInstallieren, &QAction::triggered, this, [this] { ActionInstallierenExecute(); });
+  connect(ActionAbbrechen, &QAction::triggered, this, [this] { ActionAbbrechenExecute(); });
+  connect(ActionDeutsch, &QAction::triggered, this, [this] { ActionDeutschExecute(); });
+  connect(ActionEnglish, &QAction::triggered, this, [this] { ActionEnglishExecute(); });
+
+  AnAktionBinden(BitBtnFormatieren, ActionFormatieren);
+  AnAktionBinden(BitBtnSchliessen, ActionSchliessen);
+  AnAktionBinden(BitBtnZielVerzeichniswahl, ActionZielVerzeichniswahl);
+  AnAktionBinden(BitBtnInstallieren, ActionInstallieren);
+  AnAktionBinden(BitBtnAbbrechen, ActionAbbrechen);
+  AnAktionBinden(SpeedButtonDeutsch, ActionDeutsch);
+  AnAktionBinden(SpeedButtonEnglish, ActionEnglish);
+
+  IdHTTPDateien->WorkBegin = [this](qint64 m) { IdHTTPDateienWorkBegin(m); };
+  IdHTTPDateien->Work = [this](qint64 n) { IdHTTPDateienWork(n); };
+  IdHTTPDateien->WorkEnd = [this] { IdHTTPDateienWorkEnd(); };
+  IdHTTPDateien->Zwischendurch = [] { EreignisseVerarbeiten(); };
+
+  const QSize entwurf(qRound(782 * s), qRound(553 * s));
+  flaeche->setMinimumSize(entwurf);
+  resize(entwurf);
+  flaeche->Groesse = [this] { Anordnen(); };
+  Anordnen();
+}
+
+void TFormWebInstall::Anordnen() {
+  if (!FFlaeche) return;
+  const qreal s = FMassstab;
+  const int breite = FFlaeche->width(), hoehe = FFlaeche->height();
+  // Right-anchored components keep their distance to the right edge; the design's right
+  // column ends 9 units inside it, as the left column starts 9 units in.
+  const qreal rechts = breite / s - 782;
+  auto setzen = [s](QWidget* w, qreal x, qreal y, qreal b, qreal h) {
+    w->setGeometry(qRound(x * s), qRound(y * s), qRound(b * s), qRound(h * s));
+  };
+  setzen(PanelInfo, 0, 0, breite / s, 41);
+  setzen(VirtualImagewwwVerbindung, 9, 49, 24, 24);
+  setzen(LabelwwwVerbindung, 41, 49, 340, 24);
+  setzen(VirtualImageKiroErreichbar, 9, 81, 24, 24);
+  setzen(LabelKiroErreichbar, 41, 81, 340, 24);
+  // Drives are mount points here, much longer than a drive letter: the picker takes the width
+  // of the column, and the format button moves beside the language buttons.
+  setzen(LabelInfoStickLaufwerk, 385 + rechts - 9, 70, 388, 24);
+  setzen(ComboBoxQVUSBLaufwerk, 385 + rechts - 9, 96, 388, 30);
+  setzen(RadioGroupInstallationsmodus, 385 + rechts - 9, 133, 388, 132);
+  setzen(BitBtnFormatieren, 385 + rechts - 9, 277, 230, 32);
+  setzen(BitBtnZielVerzeichniswahl, 9, 146, 230, 32);
+  setzen(LabelZielverzeichnis, 9, 180, 358 + rechts, 24);
+  setzen(BitBtnInstallieren, 9, 209, 230, 32);
+  setzen(BitBtnAbbrechen, 247, 209, 130, 32);
+  setzen(ProgressBarInstaller, 9, 249, 358 + rechts, 20);
+  setzen(BitBtnSchliessen, 9, 277, 230, 32);
+  setzen(SpeedButtonDeutsch, 673 + rechts, 272, 50, 37);
+  setzen(SpeedButtonEnglish, 723 + rechts, 272, 50, 37);
+  // The log takes the rest of the height below the controls.
+  const int oben = qRound(317 * s);
+  RichEditLog->setGeometry(qRound(9 * s), oben, breite - qRound(18 * s), qMax(0, hoehe - oben - qRound(9 * s)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shut-down
+
+void TFormWebInstall::FormCreate() {
+  Sprache = QStringLiteral("Deutsch");
+  ActionDeutsch->trigger();
+
+  FTempSystemverzeichnis = FUmgebung.TempVerzeichnis.trimmed();
+
+  FEditionLehr = FEditionCBT = FEditionLehrStick = FEditionHeimStick = false;
+  // The user's edition, before the first refresh.
+  FEditionLehr = FUmgebung.Edition.Lehr;
+  FEditionCBT = FUmgebung.Edition.CBT;
+  FEditionLehrStick = FUmgebung.Edition.LehrStick;
+  FEditionHeimStick = FUmgebung.Edition.HeimStick;
+
+  FIndexedDriveList = LaufwerkslisteFuellen();
+
+  // The target folder: an installation that is already there, else the first free number.
+  // The free number is only probed: its folder is removed again, installing creates it.
+  FVerzRechnerInst.clear();
+  QString basis = FUmgebung.Basisverzeichnis;
+  if (!basis.isEmpty() && !basis.endsWith(u'/')) basis += u'/';
+  if (!basis.isEmpty() && QFileInfo(basis + QStringLiteral("Kiro3_0001/setup.exe")).isFile()) {
+    FVerzRechnerInst = basis + QStringLiteral("Kiro3_0001/");
+  } else if (!basis.isEmpty() && QFileInfo(basis).isDir()) {
+    FVerzRechnerInst = FreiesNummernverzeichnis(basis, QStringLiteral("Kiro3_"));
+    if (!FVerzRechnerInst.isEmpty()) QDir().rmdir(FVerzRechnerInst);
+  }
+  LabelZielverzeichnis->setText(FVerzRechnerInst);
+}
+
+void TFormWebInstall::FormShow() {
+  const TImageCollection* sammlung = ImageCollectionKiroGesamt();
+  if (sammlung) {
+    ActionDeutsch->setIcon(sammlung->Icon(VirtualImageListWebInstaller.value(2)));
+    ActionEnglish->setIcon(sammlung->Icon(VirtualImageListWebInstaller.value(3)));
+  }
+  OberflaecheAktualisieren();
+}
+
+void TFormWebInstall::FormDestroy() { FIndexedDriveList.clear(); }
+
+void TFormWebInstall::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!FGezeigt) {
+    FGezeigt = true;
+    FormShow();
+  }
+}
+
+void TFormWebInstall::closeEvent(QCloseEvent* e) {
+  // A running action ends first; the window closes right after it.
+  if (FLaufTiefe > 0 || IdHTTPDateien->Laeuft()) {
+    FSchliessenAusstehend = true;
+    e->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(e);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void TFormWebInstall::RadioGroupInstallationsmodusClick() { OberflaecheAktualisieren(); }
+
+void TFormWebInstall::ComboBoxQVUSBLaufwerkChange() { OberflaecheAktualisieren(); }
+
+void TFormWebInstall::ActionZielVerzeichniswahlExecute() {
+  QString basis = FUmgebung.Basisverzeichnis;
+  if (!basis.isEmpty() && !basis.endsWith(u'/')) basis += u'/';
+  QString vorschlag;
+  if (!basis.isEmpty() && QFileInfo(basis).isDir()) vorschlag = FreiesNummernverzeichnis(basis, QStringLiteral("Kiro3_"));
+  const QString gewaehlt = FUmgebung.OrdnerWaehlen ? FUmgebung.OrdnerWaehlen(vorschlag) : QString();
+  // The probe folder goes whatever the answer; rmdir leaves it when something was put inside.
+  if (!vorschlag.isEmpty()) QDir().rmdir(vorschlag);
+  if (gewaehlt.isEmpty()) return;
+  FVerzRechnerInst = gewaehlt.endsWith(u'/') ? gewaehlt : gewaehlt + u'/';
+  LabelZielverzeichnis->setText(FVerzRechnerInst);
+  OberflaecheAktualisieren();
+}
+
+void TFormWebInstall::ActionSchliessenExecute() { close(); }
+
+void TFormWebInstall::ActionAbbrechenExecute() {
+  Abbrechen = true;
+  EreignisseVerarbeiten();
+}
+
+void TFormWebInstall::ActionInstallierenExecute() {
+  TLaufSperre sperre(*this);
+}
+
+void TFormWebInstall::ActionFormatierenExecute() {
+  TLaufSperre sperre(*this);
+}
+
+void TFormWebInstall::ActionDeutschExecute() {
+  Sprache = QStringLiteral("Deutsch");
+  LabelwwwVerbindung->setText(QStringLiteral("Verbindung zum Internetrouter"));
+  LabelKiroErreichbar->setText(QStringLiteral("Verbindung zu ") + ServerHost());
+  LabelInfoStickLaufwerk->setText(QStringLiteral("Laufwerk Kiro-Stick"));
+  ActionSchliessen->setText(QStringLiteral("Schließen"));
+  ActionInstallieren->setText(QStringLiteral("Installieren"));
+  ActionFormatieren->setText(QStringLiteral("USB-Laufwerk formatieren..."));
+  RadioGroupInstallationsmodus->setTitle(QStringLiteral("Installationsmodus"));
+  Installationsmodusknopf(0)->setText(QStringLiteral("Auf Stick und Rechner installieren"));
+  Installationsmodusknopf(1)->setText(QStringLiteral("Auf den Stick installieren"));
+  Installationsmodusknopf(2)->setText(QStringLiteral("Auf den Rechner Installieren"));
+  ActionZielVerzeichniswahl->setText(QStringLiteral("Zielverzeichnis ändern..."));
+  ActionAbbrechen->setText(QStringLiteral("Abbrechen"));
+}
+
+void TFormWebInstall::ActionEnglishExecute() {
+  Sprache = QStringLiteral("English");
+  LabelwwwVerbindung->setText(QStringLiteral("Connection to internet router"));
+  LabelKiroErreichbar->setText(QStringLiteral("Connection to ") + ServerHost());
+  LabelInfoStickLaufwerk->setText(QStringLiteral("Drive Kiro stick"));
+  ActionSchliessen->setText(QStringLiteral("Close"));
+  ActionInstallieren->setText(QStringLiteral("Install"));
+  ActionFormatieren->setText(QStringLiteral("Format USB drive..."));
+  RadioGroupInstallationsmodus->setTitle(QStringLiteral("Installation mode"));
+  Installationsmodusknopf(0)->setText(QStringLiteral("Install on stick and computer"));
+  Installationsmodusknopf(1)->setText(QStringLiteral("Install on stick"));
+  Installationsmodusknopf(2)->setText(QStringLiteral("Install on computer"));
+  ActionZielVerzeichniswahl->setText(QStringLiteral("Change target directory..."));
+  ActionAbbrechen->setText(QStringLiteral("Cancel"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// State
+
+QRadioButton* TFormWebInstall::Installationsmodusknopf(int Modus) const {
+  const auto knoepfe = RadioGroupInstallationsmodus->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+  return Modus >= 0 && Modus < knoepfe.size() ? knoepfe[Modus] : nullptr;
+}
+
+int TFormWebInstall::Installationsmodus() const {
+  for (int i = 0; i < 3; ++i)
+    if (Installationsmodusknopf(i)->isChecked()) return i;
+  return -1;
+}
+
+void TFormWebInstall::InstallationsmodusSetzen(int Modus) {
+  if (QRadioButton* k = Installationsmodusknopf(Modus)) k->setChecked(true);
+}
+
+bool TFormWebInstall::InternetVerbunden() { return FUmgebung.InternetVerbunden(); }
+
+QStringList TFormWebInstall::LaufwerkslisteFuellen() {
+  const QString gemerkt = ComboBoxQVUSBLaufwerk->currentText();
+  ComboBoxQVUSBLaufwerk->clear();
+  const QStringList liste = FUmgebung.Laufwerke();
+  ComboBoxQVUSBLaufwerk->addItems(liste);
+  ComboBoxQVUSBLaufwerk->setCurrentIndex(ComboBoxQVUSBLaufwerk->findText(gemerkt, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  return liste;
+}
+
+void TFormWebInstall::OberflaecheAktualisieren() {
+  // A refresh makes a request itself; inside a running transfer (or refresh) it waits.
+  if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) {
+    FAktualisierungAusstehend = true;
+    return;
+  }
+  FAktualisierungLaeuft = true;
+  FAktualisierungAusstehend = false;
+
+  VirtualImagewwwVerbindung->SetImageName(InternetVerbunden() ? kHaken : kKreuz);
+  FServerOk = ServerErreichbar();
+  VirtualImageKiroErreichbar->SetImageName(FServerOk ? kHaken : kKreuz);
+
+  const bool D = !ComboBoxQVUSBLaufwerk->currentText().isEmpty();
+  const bool T = !FVerzRechnerInst.isEmpty();
+  const int M = Installationsmodus();
+  const bool A = FEditionLehr, B = FEditionCBT, R = FEditionLehrStick, H = FEditionHeimStick;
+
+  ActionFormatieren->setVisible(R);
+  ActionFormatieren->setEnabled(D);
+  LabelInfoStickLaufwerk->setVisible(R);
+  ComboBoxQVUSBLaufwerk->setVisible(R);
+  RadioGroupInstallationsmodus->setVisible(R);
+  Installationsmodusknopf(0)->setEnabled(D);
+  Installationsmodusknopf(1)->setEnabled(D);
+  Installationsmodusknopf(2)->setEnabled(true);
+  ActionInstallieren->setVisible(A || B || R || H);
+  bool installieren = false;
+  if (FServerOk) {
+    if (R && ((M == 0 && T && D) || (M == 1 && D) || (M == 2 && T))) installieren = true;
+    else installieren = A || B || H;
+  }
+  ActionInstallieren->setEnabled(installieren);
+  ProgressBarInstaller->setVisible(ActionInstallieren->isVisible());
+  const bool ziel = A || B || H || (R && (M == 0 || M == 2));
+  ActionZielVerzeichniswahl->setVisible(ziel);
+  LabelZielverzeichnis->setVisible(ziel);
+
+  if (FLaufTiefe > 0) {
+    SteuerungSperren();
+  } else {
+    ActionZielVerzeichniswahl->setEnabled(true);
+    ComboBoxQVUSBLaufwerk->setEnabled(true);
+    RadioGroupInstallationsmodus->setEnabled(true);
+  }
+  FAktualisierungLaeuft = false;
+  AusstehendeAusfuehren();
+}
+
+void TFormWebInstall::SteuerungSperren() {
+  ActionInstallieren->setEnabled(false);
+  ActionFormatieren->setEnabled(false);
+  ActionZielVerzeichniswahl->setEnabled(false);
+  ComboBoxQVUSBLaufwerk->setEnabled(false);
+  RadioGroupInstallationsmodus->setEnabled(false);
+}
+
+TFormWebInstall::TLaufSperre::TLaufSperre(TFormWebInstall& Fenster) : FFenster(Fenster) {
+  ++FFenster.FLaufTiefe;
+  FFenster.SteuerungSperren();
+}
+
+TFormWebInstall::TLaufSperre::~TLaufSperre() {
+  if (--FFenster.FLaufTiefe > 0) return;
+  FFenster.OberflaecheAktualisieren();
+  if (FFenster.FSchliessenAusstehend) {
+    FFenster.FSchliessenAusstehend = false;
+    QMetaObject::invokeMethod(&FFenster, &QWidget::close, Qt::QueuedConnection);
+  }
+}
+
+void TFormWebInstall::NachUebertragung(std::function<void()> Aufgabe) {
+  if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) {
+    FAusstehend.push_back(std::move(Aufgabe));
+    return;
+  }
+  Aufgabe();
+}
+
+void TFormWebInstall::AusstehendeAusfuehren() {
+  if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) return;
+  while (!FAusstehend.empty() || FAktualisierungAusstehend) {
+    auto aufgaben = std::exchange(FAusstehend, {});
+    for (auto& a : aufgaben) a();
+    if (FAktualisierungAusstehend) OberflaecheAktualisieren();
+  }
+  if (FSchliessenAusstehend && FLaufTiefe == 0) {
+    FSchliessenAusstehend = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Update-server transfers
+
+QString TFormWebInstall::ServerHost() const { return QUrl(FUmgebung.UpdateServer).host(); }
+
+int TFormWebInstall::ServerPort() const { return QUrl(FUmgebung.UpdateServer).port(80); }
+
+QString TFormWebInstall::ServerUrl(const QString& Pfad) const {
+  QString basis = FUmgebung.UpdateServer;
+  while (basis.endsWith(u'/')) basis.chop(1);
+  return basis + QString::fromLatin1(QUrl::toPercentEncoding(Pfad, "/"));
+}
+
+bool TFormWebInstall::Uebertragen(const std::function<bool()>& Anfrage) {
+  const bool ok = Anfrage();
+  AusstehendeAusfuehren();
+  return ok;
+}
+
+bool TFormWebInstall::ServerErreichbar() {
+  if (IdHTTPDateien->Laeuft()) return false;
+  QString fehler;
+  const bool ok = IdHTTPDateien->HolenText(ServerUrl(QStringLiteral("/db/servertest.txt")), nullptr, &fehler);
+  if (!ok) LogAnfuegen(Formatieren(QStringLiteral("Host:%s  Port:%d"), {ServerHost(), ServerPort()}));
+  return ok;
+}
+
+bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
+  Pfad = FTempSystemverzeichnis + QStringLiteral("stick.7z");
+  LogAnfuegen(Formatieren(QStringLiteral("Download %s"), {Pfad}));
+  EreignisseVerarbeiten();
+  auto fehlgeschlagen = [this](const QString& grund) {
+    LogAnfuegen(Formatieren(QStringLiteral("Download fehlgeschlagen: %s"), {grund}),
+                Formatieren(QStringLiteral("Download failed: %s"), {grund}));
+    return false;
+  };
+  QString pfadServer;
+  if (Art == 1) pfadServer = QStringLiteral("/db/lehr.7z");
+  else if (Art == 2) pfadServer = QStringLiteral("/kirocbt/stick.7z");
+  else return fehlgeschlagen(QStringLiteral("Art %1").arg(Art));
+  if (FTempSystemverzeichnis.isEmpty()) return fehlgeschlagen(QStringLiteral("no temp folder"));
+  if (IdHTTPDateien->Laeuft()) return fehlgeschlagen(QStringLiteral("another transfer is running"));
+
+  // An archive of an earlier run must never be taken for this one.
+  if (QFileInfo::exists(Pfad) && !QFile::remove(Pfad)) return fehlgeschlagen(Pfad);
+  const QString teil = Pfad + QStringLiteral(".part");
+  QFile datei(teil);
+  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fehlgeschlagen(teil + QStringLiteral(": ") + datei.errorString());
+  QString fehler;
+  bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
+  datei.close();
+  if (ok && datei.error() != QFileDevice::NoError) {
+    ok = false;
+    fehler = datei.errorString();
+  }
+  if (!ok) return fehlgeschlagen(fehler);
+  if (!QFile::rename(teil, Pfad)) return fehlgeschlagen(Pfad);
+  LogLetzteErsetzen(QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
+  return true;
+}
+
+bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
+  auto fehlgeschlagen = [this] {
+    LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
+                QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
+    Abbrechen = true;
+    return false;
+  };
+  // Without a target folder the work folder would land in the current folder.
+  if (FVerzRechnerInst.isEmpty() || IdHTTPDateien->Laeuft()) return fehlgeschlagen();
+  const QString arbeit = FVerzRechnerInst + QStringLiteral("KiroStick35/");
+  const std::optional<QString> ziel = SicherVerbinden(arbeit, Dateiname);
+  if (!ziel) return fehlgeschlagen();
+  VerzeichnisAnlegen(arbeit);
+  QFile datei(*ziel);
+  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fehlgeschlagen();
+  QString name = Dateiname;
+  name.replace(u'\\', u'/');
+  bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei); });
+  datei.close();
+  if (datei.error() != QFileDevice::NoError) ok = false;
+  return ok ? true : fehlgeschlagen();
+}
+
+void TFormWebInstall::IdHTTPDateienWorkBegin(qint64 AWorkCountMax) {
+  // The bar holds int values: counts of 2 GiB and more are shifted down together.
+  FFortschrittMax = qMax<qint64>(0, AWorkCountMax);
+  FFortschrittShift = 0;
+  while ((FFortschrittMax >> FFortschrittShift) > INT_MAX) ++FFortschrittShift;
+  ProgressBarInstaller->setRange(0, FFortschrittMax > 0 ? int(FFortschrittMax >> FFortschrittShift) : 0);
+  ProgressBarInstaller->setValue(0);
+}
+
+void TFormWebInstall::IdHTTPDateienWork(qint64 AWorkCount) {
+  if (FFortschrittMax <= 0) return;  // unknown length: the bar shows that it is busy
+  const qint64 n = qBound<qint64>(0, AWorkCount, FFortschrittMax);
+  ProgressBarInstaller->setValue(int(n >> FFortschrittShift));
+}
+
+void TFormWebInstall::IdHTTPDateienWorkEnd() {
+  if (FFortschrittMax <= 0) ProgressBarInstaller->setRange(0, 100);
+  ProgressBarInstaller->setValue(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The log
+
+std::optional<QString> TFormWebInstall::Zweisprachig(const QString& Deutsch, const QString& Englisch) const {
+  if (Sprache == QLatin1String("Deutsch")) return Deutsch;
+  if (Sprache == QLatin1String("English")) return Englisch;
+  return std::nullopt;
+}
+
+TLogZeile TFormWebInstall::LogAnfuegen(const QString& Zeile) {
+  RichEditLog->appendPlainText(Zeile);
+  return TLogZeile{RichEditLog->document()->blockCount() - 1};
+}
+
+void TFormWebInstall::LogZeileErsetzen(TLogZeile Zeile, const QString& Text) {
+  if (Zeile.Index < 0) return;
+  QTextBlock block = RichEditLog->document()->findBlockByNumber(Zeile.Index);
+  if (!block.isValid() || RichEditLog->document()->isEmpty()) {
+    LogAnfuegen(Text);
+    return;
+  }
+  QTextCursor c(block);
+  c.movePosition(QTextCursor::StartOfBlock);
+  c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  c.insertText(Text);
+}
+
+void TFormWebInstall::LogLetzteErsetzen(const QString& Zeile) {
+  // On an empty log there is no last line to turn into its result: the text is appended.
+  LogZeileErsetzen(TLogZeile{RichEditLog->document()->blockCount() - 1}, Zeile);
+}
+
+TLogZeile TFormWebInstall::LogAnfuegen(const QString& Deutsch, const QString& Englisch) {
+  const auto text = Zweisprachig(Deutsch, Englisch);
+  return text ? LogAnfuegen(*text) : TLogZeile{};
+}
+
+void TFormWebInstall::LogLetzteErsetzen(const QString& Deutsch, const QString& Englisch) {
+  if (const auto text = Zweisprachig(Deutsch, Englisch)) LogLetzteErsetzen(*text);
+}
+
+void TFormWebInstall::LogZeileErsetzen(TLogZeile Zeile, const QString& Deutsch, const QString& Englisch) {
+  if (const auto text = Zweisprachig(Deutsch, Englisch)) LogZeileErsetzen(Zeile, *text);
+}
+
+QStringList TFormWebInstall::LogZeilen() const {
+  if (RichEditLog->document()->isEmpty()) return {};
+  return RichEditLog->toPlainText().split(u'\n');
+}
+
+}  // namespace kiro

@@ -1,0 +1,369 @@
+#include "support/Fensterumgebung.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <climits>
+
+using namespace kiro;
+using kiro::test::Fensterumgebung;
+using kiro::test::TFehlerbild;
+
+namespace {
+
+class Uebertragung : public Fensterumgebung {
+ protected:
+  QString HostZeile() const { return QStringLiteral("Host:127.0.0.1  Port:%1").arg(Server.Port()); }
+};
+
+TEST_F(Uebertragung, ServertestMitDenKopfzeilenDesClients) {
+  auto f = Fenster();
+  // A proxy from the environment is never used: this one does not exist.
+  qputenv("http_proxy", "http://127.0.0.1:9");
+  qputenv("HTTP_PROXY", "http://127.0.0.1:9");
+  const bool ok = f->ServerErreichbar();
+  qunsetenv("http_proxy");
+  qunsetenv("HTTP_PROXY");
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(f->LogZeilen().isEmpty());
+  const auto log = Server.Protokoll();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].Methode, "GET");
+  EXPECT_EQ(log[0].Pfad, "/db/servertest.txt");
+  EXPECT_EQ(log[0].Kopf("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+  EXPECT_EQ(log[0].Kopf("Accept"), "text/html, */*");
+  EXPECT_EQ(log[0].Kopf("Content-Type"), "text/html");
+  EXPECT_EQ(log[0].Kopf("Host"), QStringLiteral("127.0.0.1:%1").arg(Server.Port()).toStdString());
+  EXPECT_EQ(log[0].Kopf("Range"), "");
+  EXPECT_EQ(log[0].Kopf("Authorization"), "");
+}
+
+TEST_F(Uebertragung, Servertest404GibtKreuzHostzeileUndKeinInstall) {
+  Server.Fehler("/db/servertest.txt", TFehlerbild{.Status = 404});
+  auto f = Fenster(TEdition{true, false, false, false});
+  f->show();
+  EXPECT_EQ(f->VirtualImageKiroErreichbar->ImageName(), "icon_RotesKreuz");
+  EXPECT_FALSE(f->ActionInstallieren->isEnabled());
+  f->OberflaecheAktualisieren();
+  // One host-and-port line per refresh, in both languages the same.
+  f->ActionEnglish->trigger();
+  f->OberflaecheAktualisieren();
+  EXPECT_EQ(f->LogZeilen(), QStringList(3, HostZeile()));
+}
+
+TEST_F(Uebertragung, AndereStatuswerteZaehlenNichtAlsErfolg) {
+  for (int status : {204, 206}) {
+    Server.Fehler("/db/servertest.txt", TFehlerbild{.Status = status});
+    EXPECT_TRUE(Fenster()->ServerErreichbar()) << status;
+  }
+  for (int status : {301, 302, 403, 500, 503}) {
+    Server.Fehler("/db/servertest.txt", TFehlerbild{.Status = status});
+    EXPECT_FALSE(Fenster()->ServerErreichbar()) << status;
+  }
+}
+
+TEST_F(Uebertragung, VerbindungAbgelehnt) {
+  const int port = Server.Port();
+  Server.Beenden();
+  auto f = Fenster(TEdition{false, false, false, true});
+  QElapsedTimer uhr;
+  uhr.start();
+  f->show();
+  EXPECT_LT(uhr.elapsed(), 4000);
+  EXPECT_EQ(f->VirtualImageKiroErreichbar->ImageName(), "icon_RotesKreuz");
+  EXPECT_FALSE(f->ActionInstallieren->isEnabled());
+  EXPECT_EQ(f->LogZeilen(), QStringList{QStringLiteral("Host:127.0.0.1  Port:%1").arg(port)});
+}
+
+TEST_F(Uebertragung, StandardportIst80) {
+  TWebInstallUmgebung u = Umgebung();
+  u.UpdateServer = "http://update.kiro.example";
+  TFormWebInstall f(u);
+  EXPECT_EQ(f.ServerHost(), "update.kiro.example");
+  EXPECT_EQ(f.ServerPort(), 80);
+  EXPECT_EQ(f.LabelKiroErreichbar->text(), "Verbindung zu update.kiro.example");
+}
+
+// The read time-out holds from the first request on: the server test, before any download.
+TEST_F(Uebertragung, StauVorDenKopfzeilenEndetNachDemLeseZeitlimit) {
+  Server.Fehler("/db/servertest.txt", TFehlerbild{.StauVorKopfMs = 9000});
+  auto f = Fenster();
+  QElapsedTimer uhr;
+  uhr.start();
+  EXPECT_FALSE(f->ServerErreichbar());
+  EXPECT_GE(uhr.elapsed(), 4500);
+  EXPECT_LT(uhr.elapsed(), 8000);
+  EXPECT_EQ(f->LogZeilen(), QStringList{HostZeile()});
+}
+
+TEST_F(Uebertragung, StauMittenImArchivEndetNachDemLeseZeitlimit) {
+  Server.Setzen("/db/lehr.7z", QByteArray(4000, 'a'));
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.StauNachKopfMs = 9000});
+  auto f = Fenster();
+  QString pfad;
+  QElapsedTimer uhr;
+  uhr.start();
+  EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+  EXPECT_GE(uhr.elapsed(), 4500);
+  EXPECT_LT(uhr.elapsed(), 8000);
+  EXPECT_FALSE(QFileInfo::exists(pfad));
+}
+
+TEST_F(Uebertragung, EditionsarchiveLandenUnterStick7z) {
+  const QByteArray lehr(200000, 'L'), cbt(1000, 'C');
+  Server.Setzen("/db/lehr.7z", lehr);
+  Server.Setzen("/kirocbt/stick.7z", cbt);
+  auto f = Fenster();
+  QString pfad;
+  ASSERT_TRUE(f->EditionsarchivLaden(1, pfad));
+  EXPECT_EQ(pfad, Temp / "stick.7z");
+  EXPECT_EQ(test::Lesen(pfad), lehr);
+  EXPECT_FALSE(QFileInfo::exists(pfad + ".part"));
+  EXPECT_EQ(f->LogZeilen(), QStringList{"Download abgeschlossen"});
+
+  f->ActionEnglish->trigger();
+  ASSERT_TRUE(f->EditionsarchivLaden(2, pfad));
+  EXPECT_EQ(test::Lesen(pfad), cbt) << "the other edition's archive replaces the first";
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download abgeschlossen", "Download complete"}));
+  EXPECT_EQ(Server.Anfragen("/db/lehr.7z"), 1);
+  EXPECT_EQ(Server.Anfragen("/kirocbt/stick.7z"), 1);
+}
+
+TEST_F(Uebertragung, GrossesArchivAusEinerDateiDesServers) {
+  QByteArray inhalt(3 * 1024 * 1024 + 17, '\0');
+  for (qsizetype i = 0; i < inhalt.size(); ++i) inhalt[i] = char((i * 7919) >> 3);
+  Server.SetzenDatei("/kirocbt/stick.7z", Heim.Schreiben("server/stick.7z", inhalt));
+  auto f = Fenster();
+  QString pfad;
+  ASSERT_TRUE(f->EditionsarchivLaden(2, pfad));
+  EXPECT_TRUE(test::Lesen(pfad) == inhalt);
+}
+
+struct ArchivFehler {
+  const char* Name;
+  TFehlerbild Fehler;
+  bool Vorhanden;
+};
+
+class Archivfehler : public Uebertragung, public ::testing::WithParamInterface<ArchivFehler> {};
+
+// A failed archive never leaves a "stick.7z" behind to be unpacked: not this one, not an old one.
+TEST_P(Archivfehler, NurVollstaendigWirdUmbenannt) {
+  Temp.Schreiben("stick.7z", "altes Archiv");
+  if (GetParam().Vorhanden) Server.Setzen("/db/lehr.7z", QByteArray(100000, 'n'));
+  Server.Fehler("/db/lehr.7z", GetParam().Fehler);
+  auto f = Fenster();
+  QString pfad;
+  EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+  EXPECT_EQ(pfad, Temp / "stick.7z") << "the path is given in every case";
+  EXPECT_FALSE(QFileInfo::exists(pfad));
+  const QStringList log = f->LogZeilen();
+  ASSERT_EQ(log.size(), 2);
+  EXPECT_EQ(log[0], "Download " + pfad);
+  EXPECT_TRUE(log[1].startsWith("Download fehlgeschlagen: ")) << log[1].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, Archivfehler,
+                         ::testing::Values(ArchivFehler{"fehlt", {}, false},
+                                           ArchivFehler{"status404", {.Status = 404}, true},
+                                           ArchivFehler{"status500", {.Status = 500}, true},
+                                           ArchivFehler{"abgeschnitten", {.Abgeschnitten = true}, true}),
+                         [](const auto& i) { return std::string(i.param.Name); });
+
+TEST_F(Uebertragung, AbgeschnittenesArchivBleibtAlsPartMitDemAngekommenen) {
+  Server.Setzen("/db/lehr.7z", QByteArray(100000, 'n'));
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.Abgeschnitten = true});
+  auto f = Fenster();
+  QString pfad;
+  EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+  EXPECT_EQ(test::Lesen(pfad + ".part"), QByteArray(50000, 'n'));
+  f->ActionEnglish->trigger();
+  EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+  EXPECT_TRUE(f->LogZeilen().last().startsWith("Download failed: "));
+}
+
+TEST_F(Uebertragung, FortschrittBeginnArbeitEndeInDieserFolge) {
+  const QByteArray inhalt(64 * 1024, 'p');
+  Server.Setzen("/db/lehr.7z", inhalt);
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.BytesProSchritt = 8 * 1024, .PauseProSchrittMs = 40});
+  auto f = Fenster();
+  f->show();
+  struct Ereignis {
+    char Art;
+    qint64 Wert;
+    int Balkenmax, Balkenwert;
+  };
+  std::vector<Ereignis> folge;
+  auto* c = f->IdHTTPDateien.get();
+  auto begin = c->WorkBegin;
+  auto work = c->Work;
+  auto end = c->WorkEnd;
+  c->WorkBegin = [&, begin](qint64 m) {
+    begin(m);
+    folge.push_back({'B', m, f->ProgressBarInstaller->maximum(), f->ProgressBarInstaller->value()});
+  };
+  c->Work = [&, work](qint64 n) {
+    work(n);
+    folge.push_back({'W', n, f->ProgressBarInstaller->maximum(), f->ProgressBarInstaller->value()});
+  };
+  c->WorkEnd = [&, end] {
+    end();
+    folge.push_back({'E', 0, f->ProgressBarInstaller->maximum(), f->ProgressBarInstaller->value()});
+  };
+  // Events posted before the transfer are handled while it runs: the window repaints.
+  bool zwischendurch = false;
+  std::size_t gesehenBei = 0;
+  QTimer::singleShot(0, f.get(), [&] {
+    zwischendurch = true;
+    gesehenBei = folge.size();
+  });
+  QString pfad;
+  ASSERT_TRUE(f->EditionsarchivLaden(1, pfad));
+  ASSERT_GE(folge.size(), 4u);
+  EXPECT_EQ(folge.front().Art, 'B');
+  EXPECT_EQ(folge.front().Wert, inhalt.size());
+  EXPECT_EQ(folge.front().Balkenmax, inhalt.size());
+  EXPECT_EQ(folge.back().Art, 'E');
+  EXPECT_EQ(folge.back().Balkenwert, 0);
+  qint64 vorher = 0;
+  for (std::size_t i = 1; i + 1 < folge.size(); ++i) {
+    EXPECT_EQ(folge[i].Art, 'W');
+    EXPECT_GT(folge[i].Wert, vorher);
+    EXPECT_EQ(folge[i].Balkenwert, folge[i].Wert) << "the bar moves with the bytes";
+    vorher = folge[i].Wert;
+  }
+  EXPECT_EQ(vorher, inhalt.size());
+  EXPECT_TRUE(zwischendurch);
+  EXPECT_LT(gesehenBei, folge.size() - 1) << "handled before the transfer ended";
+}
+
+TEST_F(Uebertragung, BalkenZeigtGrosseZaehlerRichtig) {
+  auto f = Fenster();
+  struct Fall {
+    qint64 Max, Anzahl;
+  };
+  const qint64 GiB = qint64(1) << 30;
+  for (const Fall& c : {Fall{1000, 250}, Fall{INT_MAX, INT_MAX / 2}, Fall{2 * GiB, GiB}, Fall{5 * GiB, 4 * GiB},
+                        Fall{qint64(1) << 62, qint64(1) << 61}, Fall{3 * GiB, 3 * GiB}}) {
+    f->IdHTTPDateienWorkBegin(c.Max);
+    f->IdHTTPDateienWork(c.Anzahl);
+    const QProgressBar* b = f->ProgressBarInstaller;
+    EXPECT_GT(b->maximum(), 0);
+    EXPECT_EQ(b->minimum(), 0);
+    EXPECT_NEAR(double(b->value()) / b->maximum(), double(c.Anzahl) / double(c.Max), 1e-6) << c.Max;
+    f->IdHTTPDateienWorkEnd();
+    EXPECT_EQ(b->value(), 0);
+  }
+  // Without a length the bar shows it is busy and comes back to rest at the end.
+  f->IdHTTPDateienWorkBegin(0);
+  f->IdHTTPDateienWork(12345);
+  EXPECT_EQ(f->ProgressBarInstaller->maximum(), 0);
+  f->IdHTTPDateienWorkEnd();
+  EXPECT_GT(f->ProgressBarInstaller->maximum(), 0);
+}
+
+TEST_F(Uebertragung, StickdateiImArbeitsordner) {
+  Server.Setzen("/stick3/StickDateien.script.xml", "<Kiro/>");
+  auto f = Fenster(TEdition{false, false, false, true});
+  f->FVerzRechnerInst = Heim / "Ziel/";
+  EXPECT_TRUE(f->StickDateiLaden("StickDateien.script.xml"));
+  EXPECT_EQ(test::Lesen(Heim / "Ziel/KiroStick35/StickDateien.script.xml"), "<Kiro/>");
+  EXPECT_FALSE(f->Abbrechen);
+  EXPECT_TRUE(f->LogZeilen().isEmpty());
+}
+
+TEST_F(Uebertragung, StickdateiFehlerGibtEineZeileUndAbbrechen) {
+  struct Fall {
+    const char* Name;
+    const char* Datei;
+    TFehlerbild Fehler;
+    const char* Sprache;
+  };
+  Server.Setzen("/stick3/teil.001", QByteArray(3000, 't'));
+  Server.Setzen("/stick3/unter/teil.002", "x");
+  for (const Fall& c : {Fall{"404", "fehlt.002", {}, "Deutsch"}, Fall{"404_en", "fehlt.002", {}, "English"},
+                        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch"},
+                        Fall{"unterordner_fehlt", "unter/teil.002", {}, "Deutsch"},
+                        Fall{"ausserhalb", "../../boese.txt", {}, "Deutsch"}}) {
+    SCOPED_TRACE(c.Name);
+    Server.Fehler("/stick3/teil.001", c.Fehler);
+    auto f = Fenster(TEdition{false, false, false, true});
+    if (QString(c.Sprache) == "English") f->ActionEnglish->trigger();
+    f->FVerzRechnerInst = Heim / "Ziel/";
+    EXPECT_FALSE(f->StickDateiLaden(c.Datei));
+    EXPECT_TRUE(f->Abbrechen);
+    EXPECT_EQ(f->LogZeilen(),
+              QStringList{QString(c.Sprache) == "English"
+                              ? "No connection to the Kiro server. Maybe there is noc internet connection"
+                              : "Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."});
+  }
+  EXPECT_FALSE(QFileInfo::exists(Heim / "boese.txt"));
+  EXPECT_FALSE(QFileInfo::exists(Heim.Pfad() + "../boese.txt"));
+  EXPECT_EQ(test::Lesen(Heim / "Ziel/KiroStick35/fehlt.002"), "") << "an error page is never stored";
+}
+
+TEST_F(Uebertragung, ErsteAntwortVerdorbenDannGut) {
+  Server.Setzen("/stick3/teil.001", "ABCDEF");
+  Server.Fehler("/stick3/teil.001", TFehlerbild{.VerdorbeneAntworten = 1});
+  auto f = Fenster(TEdition{false, false, false, true});
+  f->FVerzRechnerInst = Heim / "Ziel/";
+  ASSERT_TRUE(f->StickDateiLaden("teil.001"));
+  EXPECT_NE(test::Lesen(Heim / "Ziel/KiroStick35/teil.001"), "ABCDEF");
+  ASSERT_TRUE(f->StickDateiLaden("teil.001"));
+  EXPECT_EQ(test::Lesen(Heim / "Ziel/KiroStick35/teil.001"), "ABCDEF");
+  EXPECT_EQ(Server.Anfragen("/stick3/teil.001"), 2);
+}
+
+// A refresh or a device change that arrives during a transfer waits for its end: the client
+// never runs two requests at once.
+TEST_F(Uebertragung, WaehrendDerUebertragungStartetKeineZweiteAnfrage) {
+  Server.Setzen("/db/lehr.7z", QByteArray(32 * 1024, 'z'));
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.BytesProSchritt = 4096, .PauseProSchrittMs = 30});
+  auto f = Fenster(TEdition{true, false, false, false});
+  std::vector<std::string> folge;
+  bool einmal = false;
+  auto work = f->IdHTTPDateien->Work;
+  f->IdHTTPDateien->Work = [&, work](qint64 n) {
+    work(n);
+    if (einmal) return;
+    einmal = true;
+    f->OberflaecheAktualisieren();
+    f->NachUebertragung([&] { folge.push_back("geraet"); });
+    folge.push_back("waehrend:" + std::to_string(Server.Anfragen("/db/servertest.txt")));
+  };
+  QString pfad;
+  {
+    TFormWebInstall::TLaufSperre sperre(*f);
+    ASSERT_TRUE(f->EditionsarchivLaden(1, pfad));
+    folge.push_back("danach:" + std::to_string(Server.Anfragen("/db/servertest.txt")));
+    EXPECT_FALSE(f->ActionInstallieren->isEnabled()) << "the deferred refresh keeps the run's lock";
+  }
+  EXPECT_EQ(folge, (std::vector<std::string>{"waehrend:0", "geraet", "danach:1"}));
+  EXPECT_TRUE(f->ActionInstallieren->isEnabled());
+}
+
+TEST_F(Uebertragung, SchliessenWaehrendDerUebertragungWartetAufIhrEnde) {
+  Server.Setzen("/db/lehr.7z", QByteArray(16 * 1024, 'z'));
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.BytesProSchritt = 4096, .PauseProSchrittMs = 30});
+  auto f = Fenster(TEdition{true, false, false, false});
+  f->show();
+  bool offenWaehrend = false;
+  auto work = f->IdHTTPDateien->Work;
+  f->IdHTTPDateien->Work = [&, work](qint64 n) {
+    work(n);
+    f->close();
+    offenWaehrend = f->isVisible();
+  };
+  QString pfad;
+  EXPECT_TRUE(f->EditionsarchivLaden(1, pfad));
+  EXPECT_TRUE(offenWaehrend);
+  EXPECT_EQ(test::Lesen(pfad).size(), 16 * 1024);
+  QApplication::processEvents();
+  EXPECT_FALSE(f->isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Screenshots of Paketlader's main window under Xvfb, German and English, taken by a small test
+# tool (the window grabs itself) against a loopback update server. PNGs go to build/screenshots/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j6 --target paketlader_bildschirmfoto >/dev/null
+out=build/screenshots
+mkdir -p "$out"
+for edition in "${@:-LehrStick}"; do
+  for sprache in Deutsch English; do
+    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+      build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-$edition-$sprache.png" \
+      --sprache "$sprache" --edition "$edition"
+    echo "$out/paketlader-$edition-$sprache.png"
+  done
+done

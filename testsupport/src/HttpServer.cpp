@@ -1,0 +1,167 @@
+#include "testsupport/HttpServer.h"
+
+#include <httplib.h>
+
+#include <QFile>
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <strings.h>
+
+namespace kiro::test {
+
+std::string TAnfrage::Kopf(const std::string& Name) const {
+  for (const auto& [k, v] : Kopfzeilen)
+    if (::strcasecmp(k.c_str(), Name.c_str()) == 0) return v;
+  return {};
+}
+
+HttpServer::HttpServer() : FServer(std::make_unique<httplib::Server>()) {
+  FServer->set_keep_alive_max_count(100);
+  FServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+    Eintrag e;
+    int nummer = 0;
+    {
+      std::lock_guard lock(FSperre);
+      TAnfrage a{req.method, req.path, {}};
+      for (const auto& [k, v] : req.headers) a.Kopfzeilen.emplace(k, v);
+      FProtokoll.push_back(std::move(a));
+      ++FZaehler[req.path];
+      auto it = FPfade.find(req.path);
+      if (it != FPfade.end()) {
+        nummer = it->second.Antworten++;
+        e = it->second;
+      }
+    }
+    const TFehlerbild& f = e.Fehler;
+    if (f.StauVorKopfMs > 0 && !Warten(f.StauVorKopfMs)) return;
+    if (!e.Vorhanden || f.Status != 0) {
+      res.status = e.Vorhanden ? f.Status : 404;
+      res.set_content("<html><body>Fehler " + std::to_string(res.status) + "</body></html>", "text/html");
+      return;
+    }
+    // The body comes from memory or from a file; both are read piece by piece.
+    std::shared_ptr<QFile> datei;
+    auto inhalt = std::make_shared<QByteArray>(e.Inhalt);
+    std::size_t laenge = std::size_t(inhalt->size());
+    if (!e.Datei.isEmpty()) {
+      datei = std::make_shared<QFile>(e.Datei);
+      if (!datei->open(QIODevice::ReadOnly)) {
+        res.status = 500;
+        return;
+      }
+      laenge = std::size_t(datei->size());
+    }
+    const bool verdorben = nummer < f.VerdorbeneAntworten;
+    if (!datei && f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0) {
+      std::string body = inhalt->toStdString();
+      if (verdorben)
+        for (char& c : body) c = static_cast<char>(~c);
+      res.set_content(body, "application/octet-stream");
+      return;
+    }
+    const std::size_t angekuendigt = f.Abgeschnitten ? laenge + 1000 : laenge;
+    const std::size_t ende = f.Abgeschnitten ? laenge / 2 : laenge;
+    const int stau = f.StauNachKopfMs, schritt = f.BytesProSchritt, pause = f.PauseProSchrittMs;
+    auto gestaut = std::make_shared<bool>(false);
+    res.set_content_provider(
+        angekuendigt, "application/octet-stream",
+        [this, inhalt, datei, ende, stau, schritt, pause, gestaut, verdorben](std::size_t offset, std::size_t length,
+                                                                             httplib::DataSink& sink) {
+          if (!*gestaut) {
+            *gestaut = true;
+            if (stau > 0 && !Warten(stau)) return false;
+          }
+          if (offset >= ende) return false;  // a truncated body ends by closing the connection
+          std::size_t n = std::min({length, ende - offset, std::size_t(1) << 20});
+          if (schritt > 0) {
+            n = std::min<std::size_t>(n, schritt);
+            if (offset > 0 && pause > 0 && !Warten(pause)) return false;
+          }
+          QByteArray stueck;
+          if (datei) {
+            if (!datei->seek(qint64(offset))) return false;
+            stueck = datei->read(qint64(n));
+            if (stueck.isEmpty()) return false;
+          } else {
+            stueck = inhalt->mid(qsizetype(offset), qsizetype(n));
+          }
+          if (verdorben)
+            for (char& c : stueck) c = static_cast<char>(~c);
+          sink.write(stueck.constData(), std::size_t(stueck.size()));
+          return true;
+        });
+  });
+  FPort = FServer->bind_to_any_port("127.0.0.1");
+  if (FPort <= 0) throw std::runtime_error("test HTTP server: cannot bind 127.0.0.1");
+  FFaden = std::thread([this] { FServer->listen_after_bind(); });
+  // Bound and listening already; wait until the accept loop runs so that stop() reaches it.
+  for (int i = 0; i < 5000 && !FServer->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+HttpServer::~HttpServer() { Beenden(); }
+
+void HttpServer::Beenden() {
+  {
+    std::lock_guard lock(FSperre);
+    FBeendet = true;
+  }
+  FEnde.notify_all();
+  if (FServer) FServer->stop();
+  if (FFaden.joinable()) FFaden.join();
+}
+
+bool HttpServer::Warten(int Ms) {
+  std::unique_lock lock(FSperre);
+  return !FEnde.wait_for(lock, std::chrono::milliseconds(Ms), [this] { return FBeendet; });
+}
+
+QString HttpServer::BasisUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(FPort); }
+
+void HttpServer::Setzen(const std::string& Pfad, const QByteArray& Inhalt) {
+  std::lock_guard lock(FSperre);
+  auto& e = FPfade[Pfad];
+  e.Inhalt = Inhalt;
+  e.Datei.clear();
+  e.Vorhanden = true;
+}
+
+void HttpServer::SetzenDatei(const std::string& Pfad, const QString& Datei) {
+  std::lock_guard lock(FSperre);
+  auto& e = FPfade[Pfad];
+  e.Inhalt.clear();
+  e.Datei = Datei;
+  e.Vorhanden = true;
+}
+
+void HttpServer::Entfernen(const std::string& Pfad) {
+  std::lock_guard lock(FSperre);
+  FPfade.erase(Pfad);
+}
+
+void HttpServer::Fehler(const std::string& Pfad, const TFehlerbild& Fehler) {
+  std::lock_guard lock(FSperre);
+  auto& e = FPfade[Pfad];
+  e.Fehler = Fehler;
+  e.Antworten = 0;
+}
+
+int HttpServer::Anfragen(const std::string& Pfad) const {
+  std::lock_guard lock(FSperre);
+  const auto it = FZaehler.find(Pfad);
+  return it == FZaehler.end() ? 0 : it->second;
+}
+
+std::vector<TAnfrage> HttpServer::Protokoll() const {
+  std::lock_guard lock(FSperre);
+  return FProtokoll;
+}
+
+void HttpServer::ProtokollLeeren() {
+  std::lock_guard lock(FSperre);
+  FProtokoll.clear();
+  FZaehler.clear();
+}
+
+}  // namespace kiro::test
