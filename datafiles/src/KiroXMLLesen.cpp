@@ -1,5 +1,6 @@
 // Reading half of TKiroXML: the character source and the element-level grammar.
 #include "datafiles/KiroXML.h"
+#include "KiroXMLSchreiber.h"
 
 #include "foundation/Formatieren.h"
 #include "foundation/Ordner.h"

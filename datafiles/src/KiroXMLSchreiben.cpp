@@ -1,5 +1,6 @@
 // Writing half of TKiroXML: the file layout, the typed attribute writers and the converters.
 #include "datafiles/KiroXML.h"
+#include "KiroXMLSchreiber.h"
 
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Einstellungen.h"
@@ -91,11 +92,6 @@ QString Zweistellig(std::int64_t n, int stellen) { return QString::number(n).rig
 
 TPiepHook PiepHookSetzen(TPiepHook Hook) { return std::exchange(Piep(), std::move(Hook)); }
 
-struct TKiroXML::TSchreiber {
-  QFile Datei;
-  bool Fehler = false;
-};
-
 void TKiroXML::Ausgeben(const QString& Text) {
   if (!StreamWriter) return;
   const QByteArray bytes = Text.toUtf8();
@@ -172,11 +168,11 @@ bool TKiroXML::SpeichernXML(const QString& Knotenname, const TSpeicherProc& Spei
 
 void TKiroXML::SchreibeAttribut(const QString& Kennung, const QString& Wert) {
   QString w = Wert;
-  w.replace(u'&', u"&amp;");
-  w.replace(u'<', u"&lt;");
-  w.replace(u'>', u"&gt;");
-  w.replace(u'"', u"&quot;");
-  w.replace(u'\'', u"&apos;");
+  w.replace(u'&', QStringLiteral("&amp;"));
+  w.replace(u'<', QStringLiteral("&lt;"));
+  w.replace(u'>', QStringLiteral("&gt;"));
+  w.replace(u'"', QStringLiteral("&quot;"));
+  w.replace(u'\'', QStringLiteral("&apos;"));
   if (w.isEmpty()) return;
   Ausgeben(u' ' + Kennung + QStringLiteral("=\"") + w + u'"');
 }

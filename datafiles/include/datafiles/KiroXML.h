@@ -60,6 +60,10 @@ class TKiroXML {
   bool Vollstaendig() const { return FKiroGefunden && !FUnvollstaendig; }
   bool KiroGefunden() const { return FKiroGefunden; }
   bool Abgeschnitten() const { return FUnvollstaendig; }
+  // The counters the reader's messages report, for a callback's own messages: lines read so
+  // far (0 for embedded text) and characters delivered since the start, line breaks excluded.
+  std::uint32_t AktuelleZeile() const { return AktZeilenZaehler; }
+  std::uint32_t AktuellesZeichen() const { return AktZaehler; }
 
   // --- writing ---
   // Writes the whole document (root "Kiro") to Pfad + DateiName through "name~" and renames it
