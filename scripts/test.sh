@@ -6,3 +6,4 @@ bash scripts/install-deps.sh
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci
+bash scripts/fuzz.sh

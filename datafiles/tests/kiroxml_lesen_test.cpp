@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QFile>
 
 using namespace kiro;
@@ -46,6 +47,12 @@ struct TErgebnis {
 };
 
 TErgebnis Lesen(const QByteArray& Bytes, QSet<QString> Ablehnen = {}, QSet<QString> Ueberspringen = {}) {
+  // scripts/fuzz.sh seeds the fuzzer with these inputs.
+  const QString korpus = qEnvironmentVariable("KIRO_FUZZ_KORPUS");
+  if (!korpus.isEmpty()) {
+    QFile f(korpus + u'/' + QString::fromLatin1(QCryptographicHash::hash(Bytes, QCryptographicHash::Sha1).toHex()));
+    if (f.open(QIODevice::WriteOnly)) f.write(Bytes);
+  }
   kiro::test::TempOrdner ordner;
   ordner.Schreiben(QStringLiteral("t.xml"), Bytes);
   TLog log;
