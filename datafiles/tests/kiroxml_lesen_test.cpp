@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 
 using namespace kiro;
@@ -191,6 +195,21 @@ TEST(KiroXMLLesen, FehlendeDateiGibtFalschUndMeldung) {
                             [&](TParse&, void*) { gerufen = true; return ParseOK; }, nullptr));
   EXPECT_FALSE(gerufen);
   EXPECT_EQ(log.Zeilen(), QStringList{QStringLiteral("2 Datei \"") + ordner.Pfad() + QStringLiteral("fehlt.xml\" nicht gefunden")});
+}
+
+TEST(KiroXMLLesen, LesefehlerBeendetDasLadenMitMeldung) {
+  kiro::test::TempOrdner ordner;
+  QDir(ordner.Pfad()).mkdir(QStringLiteral("ordner.xml"));  // opens, but every read fails
+  TLog log;
+  TKiroXML x;
+  TSpur spur;
+  spur.Leser = &x;
+  TInfo info;
+  EXPECT_TRUE(x.LadenDatei(ordner.Pfad(), QStringLiteral("ordner.xml"), info, spur.Proc(), nullptr));
+  EXPECT_FALSE(x.Vollstaendig());
+  EXPECT_TRUE(spur.Zeilen.isEmpty());
+  EXPECT_EQ(log.Zeilen(), QStringList{QStringLiteral("2 ordner.xml (") + QString::fromLocal8Bit(std::strerror(EISDIR)) +
+                                      u')'});
 }
 
 TEST(KiroXMLLesen, OhnePfadGiltDerOffizielleDatenordner) {
