@@ -397,13 +397,15 @@ void TKiroXML::UnbekanntMelden(const char* Schluessel, const QString& Kennung, c
 bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& Info, const TParserProc& ParserProc,
                           void* pDaten) {
   (void)Info;  // the header record is filled by the callbacks, never by the reader
+  // Names keep their Windows form in data files; the file system wants "/".
+  const QString name = QString(DateiName).replace(u'\\', u'/');
   QString pfad;
-  if (DateiName.startsWith(u'/'))
-    pfad = DateiName;
+  if (name.startsWith(u'/'))
+    pfad = name;
   else if (!Pfad.isEmpty())
-    pfad = Pfad + DateiName;
+    pfad = Pfad + name;
   else
-    pfad = DatenverzeichnisOffiziell + DateiName;
+    pfad = DatenverzeichnisOffiziell + name;
 
   auto leser = std::make_unique<TLeser>();
   AusKomponenteLaden = false;

@@ -101,10 +101,11 @@ void TKiroXML::Ausgeben(const QString& Text) {
 
 bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, const TSpeicherProc& SpeicherProc,
                               void* pDaten) {
-  QString name = Dateiname_bereinigen(DateiName);
+  // Names keep their Windows form in data files; the file system wants "/".
+  QString name = Dateiname_bereinigen(DateiName).replace(u'\\', u'/');
   QString ordner = Pfad;
   if (DokuModus()) {
-    name = QFileInfo(name.replace(u'\\', u'/')).fileName() + QStringLiteral(".schema.xml");
+    name = QFileInfo(name).fileName() + QStringLiteral(".schema.xml");
     if (Piep()) {
       Piep()(1000, 100);
       Piep()(150, 100);

@@ -185,6 +185,14 @@ TEST(KiroXMLLesen, ZeilenumbruchUeberPuffergrenzeZaehltEineZeile) {
   EXPECT_TRUE(z[2].startsWith(u"1 A b=1 @2:")) << z[2].toStdString();
 }
 
+TEST(KiroXMLLesen, ZeichenUeberPuffergrenzeBleibtGanz) {
+  // Bytes 4095..4098 are one character outside the BMP; the first read ends after its second byte.
+  const QByteArray vorne = QByteArray("<Kiro a=\"") + QByteArray(4094 - 9, 'x');
+  const TErgebnis e = Lesen(vorne + "\xF0\x9F\x98\x80\xC3\xA4\"/>");
+  EXPECT_EQ(e.Spur.toStdString(),
+            "0 E Kiro @1:7\n1 A a=" + std::string(4094 - 9, 'x') + "\xF0\x9F\x98\x80\xC3\xA4 @1:4098");
+}
+
 TEST(KiroXMLLesen, FehlendeDateiGibtFalschUndMeldung) {
   kiro::test::TempOrdner ordner;
   TLog log;

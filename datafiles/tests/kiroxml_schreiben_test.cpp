@@ -161,6 +161,9 @@ TEST(KiroXMLSchreiben, NameWirdBereinigtUndOrdnerAngelegt) {
   TKiroXML x;
   EXPECT_TRUE(Beispiel(x, ordner / QStringLiteral("neu/tief/"), QStringLiteral("Größe (neu).xml")));
   EXPECT_TRUE(QFileInfo::exists(ordner / QStringLiteral("neu/tief/Groesseneu.xml")));
+  // A name in Windows form lands in the named subfolder; only its last part is cleaned.
+  EXPECT_TRUE(Beispiel(x, ordner.Pfad(), QStringLiteral("unter\\ordner\\x y.xml")));
+  EXPECT_TRUE(QFileInfo::exists(ordner / QStringLiteral("unter/ordner/xy.xml")));
 }
 
 TEST(KiroXMLSchreiben, LangerPfadWirdGemeldetUndTrotzdemGespeichert) {
