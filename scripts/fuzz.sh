@@ -19,9 +19,12 @@ fi
 KIRO_FUZZ_KORPUS="$PWD/$korpus" QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
   "$suite" --gtest_filter='*Spurtabelle*:*Tiefe*' >/dev/null
 
-mkdir -p build/fuzz/funde build/fuzz/tmp
+# The target writes its input to a file each run: keep that in memory when possible.
+tmp=$(mktemp -d "${XDG_RUNTIME_DIR:-/dev/shm}/kiroxml-fuzz.XXXXXX" 2>/dev/null || mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p build/fuzz/funde
 log=build/fuzz/lauf.log
-if ! TMPDIR="$PWD/build/fuzz/tmp" "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+if ! TMPDIR="$tmp" "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
     -rss_limit_mb=2048 -artifact_prefix=build/fuzz/funde/ -print_final_stats=1 "$korpus" >"$log" 2>&1; then
   tail -80 "$log" >&2
   echo "fuzz: finding kept in build/fuzz/funde/" >&2

@@ -1,6 +1,7 @@
 // libFuzzer target of the XML reader: any bytes, read from a file as a data file is, with
 // callbacks that accept, refuse or skip items by their name, so every path of the grammar and
-// of the nesting guard is walked.
+// of the nesting guard is walked; the same bytes as embedded text, and as a value written and
+// read back.
 #include "datafiles/KiroXML.h"
 
 #include "foundation/Protokoll.h"
@@ -56,12 +57,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Gro
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::abort();
     f.write(reinterpret_cast<const char*>(Daten), qint64(Groesse));
   }
-  TKiroXML x;
-  TLauf lauf{&x};
   TInfo info;
-  if (!x.LadenDatei(Ordner(), QStringLiteral("f.xml"), info, lauf.Proc(), nullptr)) std::abort();
-  if (lauf.Tiefe != 0) std::abort();
-  // A level is never opened beyond the limit.
+  {
+    TKiroXML x;
+    TLauf lauf{&x};
+    if (!x.LadenDatei(Ordner(), QStringLiteral("f.xml"), info, lauf.Proc(), nullptr)) std::abort();
+    if (lauf.Tiefe != 0) std::abort();
+  }
+  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(Daten), qsizetype(Groesse));
+  {
+    // The same text as an embedded file: one line, CR and LF are ordinary characters.
+    TEingebundeneDateien speicher;
+    speicher.Namen << QStringLiteral("E.XML");
+    speicher.Texte << text;
+    EingebundeneDateien = &speicher;
+    TKiroXML x;
+    TLauf lauf{&x};
+    const bool ok = x.LadenDatei(Ordner(), QStringLiteral("e.xml"), info, lauf.Proc(), nullptr);
+    EingebundeneDateien = nullptr;
+    if (!ok && !text.isEmpty()) std::abort();
+  }
+  {
+    // Any value without line breaks reads back exactly as it was written.
+    QString wert = text;
+    wert.remove(u'\r').remove(u'\n');
+    TKiroXML w;
+    if (!w.SpeichernDatei(Ordner(), QStringLiteral("r.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), wert); return false; },
+                          nullptr))
+      std::abort();
+    QString gelesen;
+    TKiroXML r;
+    TParserProc proc = [&](TParse& p, void*) -> TParseErg {
+      if (p.Wert == QStringView(KnotenMarke)) {
+        r.LadenXML(proc, nullptr, false, QString());
+        return ParseOK;
+      }
+      if (p.Kennung == u"w") gelesen = p.Wert;
+      return ParseOK;
+    };
+    r.LadenDatei(Ordner(), QStringLiteral("r.xml"), info, proc, nullptr);
+    // The file holds the value as UTF-8, so compare with what UTF-8 can carry.
+    // (A value of exactly "{{knoten}}" is told as an element; the dialect cannot say otherwise.)
+    if (wert != QStringView(KnotenMarke) && (gelesen != QString::fromUtf8(wert.toUtf8()) || !r.Vollstaendig()))
+      std::abort();
+  }
   liste.Entnehmen();
   return 0;
 }

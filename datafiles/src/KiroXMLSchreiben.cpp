@@ -31,7 +31,7 @@ bool DokuModus() { return Einstellungen && Einstellungen->DokuModus; }
 
 // Keeps the folder part and cleans the file name: umlauts spelled out, only A-Z a-z 0-9 - . _
 // left. A name that would come out empty, "." or ".." becomes "_" so it never names a folder.
-QString Dateiname_bereinigen(const QString& Pfad) {
+QString DateinamenSaeubern(const QString& Pfad) {
   const qsizetype trenner = std::max(Pfad.lastIndexOf(u'\\'), Pfad.lastIndexOf(u'/'));
   const QString ordner = Pfad.left(trenner + 1);
   QString name;
@@ -102,7 +102,7 @@ void TKiroXML::Ausgeben(const QString& Text) {
 bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, const TSpeicherProc& SpeicherProc,
                               void* pDaten) {
   // Names keep their Windows form in data files; the file system wants "/".
-  QString name = Dateiname_bereinigen(DateiName).replace(u'\\', u'/');
+  QString name = DateinamenSaeubern(DateiName).replace(u'\\', u'/');
   QString ordner = Pfad;
   if (DokuModus()) {
     name = QFileInfo(name).fileName() + QStringLiteral(".schema.xml");
