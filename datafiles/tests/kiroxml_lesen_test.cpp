@@ -154,6 +154,10 @@ INSTANTIATE_TEST_SUITE_P(
         TFall{"name_ueber_zeilenende", Utf8("<Kiro><ab\r\ncd='1'/></Kiro>"), "0 E Kiro @1:7\n1 E abcd @2:13"},
         TFall{"wert_ueber_zeilenende_verliert_umbruch", Utf8("<Kiro a='x\r\ny'/>"), "0 E Kiro @1:7\n1 A a=xy @2:12"},
         TFall{"leerer_name", Utf8("<Kiro>< a='1'/></Kiro>"), "0 E Kiro @1:7\n1 E  @1:9\n2 A a=1 @1:13"},
+        TFall{"spitze_klammern_ohne_namen", Utf8("<Kiro><>x='1'</></Kiro>"), "0 E Kiro @1:7\n1 E  @1:9\n2 A x=1 @1:13"},
+        // A document type declaration has no end of its own: the root becomes its child.
+        TFall{"doctype_verschluckt_die_wurzel", Utf8("<!DOCTYPE x><Kiro a='1'/>"),
+              "0 E !DOCTYPE @1:11\n1 E Kiro @1:19\n2 A a=1 @1:23", false},
         TFall{"doppeltes_attribut", Utf8("<Kiro a='1' a='2'/>"), "0 E Kiro @1:7\n1 A a=1 @1:11\n1 A a=2 @1:17"},
         TFall{"kommentar_wird_genau_uebersprungen",
               Utf8("<Kiro><!-- a='1' <b/> -- > --><c/><!----><d/></Kiro>"),

@@ -146,11 +146,23 @@ TEST(KiroXMLSchreiben, FehlschlagLaesstAlteDateiUnberuehrt) {
   EXPECT_EQ(kiro::test::Lesen(ziel), Golden("beispiel.golden"));
 }
 
+TEST(KiroXMLSchreiben, UmbenennenScheitertAmOrdnerGleichenNamens) {
+  kiro::test::TempOrdner ordner;
+  QDir(ordner.Pfad()).mkdir(QStringLiteral("o.xml"));
+  TLog log;
+  TKiroXML x;
+  EXPECT_FALSE(Beispiel(x, ordner.Pfad(), QStringLiteral("o.xml")));
+  EXPECT_TRUE(QFileInfo(ordner / QStringLiteral("o.xml")).isDir());
+  EXPECT_EQ(log.Zeilen().last(),
+            QStringLiteral("2 Datei \"") + ordner.Pfad() + QStringLiteral("o.xml\" konnte nicht gespeichert werden"));
+}
+
 TEST(KiroXMLSchreiben, VolleFestplatteIstEinFehlschlag) {
   if (!QFileInfo::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full";
   kiro::test::TempOrdner ordner;
   const QString ziel = ordner.Schreiben(QStringLiteral("v.xml"), "ALT");
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), ziel + u'~'));
+  TLog log;
   TKiroXML x;
   EXPECT_FALSE(Beispiel(x, ordner.Pfad(), QStringLiteral("v.xml")));
   EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
