@@ -1,0 +1,551 @@
+// Reading half of TKiroXML: the character source and the element-level grammar.
+#include "datafiles/KiroXML.h"
+#include "KiroXMLSchreiber.h"
+
+#include "foundation/Formatieren.h"
+#include "foundation/Ordner.h"
+#include "foundation/Protokoll.h"
+#include "foundation/Sprachtabelle.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace kiro {
+
+TEingebundeneDateien* EingebundeneDateien = nullptr;
+
+QString EingebundeneDateiSuchen(const TEingebundeneDateien* Speicher, const QString& DateiName) {
+  if (!Speicher) return {};
+  QString gross = DateiName;
+  for (QChar& c : gross)
+    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+  const qsizetype i = Speicher->Namen.indexOf(gross);
+  return i >= 0 && i < Speicher->Texte.size() ? Speicher->Texte.at(i) : QString();
+}
+
+namespace {
+
+constexpr char16_t ESC = 0x1B;
+constexpr char16_t CR = 0x0D;
+constexpr char16_t LF = 0x0A;
+constexpr char16_t ERSATZ = 0xFFFD;
+const QString KNOTEN = QString::fromUtf16(KnotenMarke);
+
+// Bit 0: name terminator; bit 1: whitespace; bit 2: line break (file text only).
+struct TZeichenklassen {
+  unsigned char k[128] = {};
+  constexpr TZeichenklassen() {
+    for (char c : {'\t', '\r', ' ', '"', '\'', '/', '<', '=', '>'}) k[int(c)] |= 1;
+    for (char c : {'\t', '\r', ' '}) k[int(c)] |= 2;
+    k[int('\r')] |= 4;
+    k[int('\n')] |= 4;
+  }
+};
+constexpr TZeichenklassen KLASSEN;
+
+inline bool IstTerminator(char16_t c) { return c < 128 && (KLASSEN.k[c] & 1); }
+inline bool IstLeerraum(char16_t c) { return c < 128 && (KLASSEN.k[c] & 2); }
+
+// "&lt;" "&gt;" "&quot;" "&apos;" "&amp;", one pass from the left, nothing else.
+void EntitaetenDekodieren(QString& s) {
+  qsizetype amp = s.indexOf(u'&');
+  if (amp < 0) return;
+  static const struct { QStringView Name; QChar Zeichen; } tabelle[] = {
+      {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}, {u"&amp;", u'&'}};
+  QString aus;
+  aus.reserve(s.size());
+  const QStringView v(s);
+  qsizetype i = 0;
+  while (amp >= 0) {
+    aus += v.mid(i, amp - i);
+    i = amp;
+    bool gefunden = false;
+    for (const auto& e : tabelle) {
+      if (v.mid(i).startsWith(e.Name)) {
+        aus += e.Zeichen;
+        i += e.Name.size();
+        gefunden = true;
+        break;
+      }
+    }
+    if (!gefunden) {
+      aus += u'&';
+      ++i;
+    }
+    amp = s.indexOf(u'&', i);
+  }
+  aus += v.mid(i);
+  s = std::move(aus);
+}
+
+}  // namespace
+
+// The decoded text of the file (or of the embedded store) and where delivery stands in it.
+struct TKiroXML::TLeser {
+  enum TKodierung { Utf8, Utf16LE, Utf16BE };
+  static constexpr std::size_t PUFFER = 4096;  // bytes per read
+
+  int fd = -1;
+  TKodierung Kodierung = Utf8;
+  bool Eingebettet = false;
+  bool DateiEnde = false;   // no more bytes to read
+  bool ZeileOffen = false;  // a character of the current line has been delivered
+  bool Kodierfehler = false;
+  bool Lesefehler = false;
+  int LesefehlerNummer = 0;
+  std::vector<char16_t> Text;  // decoded characters; delivery position Pos, valid up to Len
+  std::size_t Pos = 0, Len = 0;
+  unsigned char Rest[4] = {};  // bytes of an incomplete sequence at the end of the last read
+  int RestLen = 0;
+  bool Anfang = true;
+
+  ~TLeser() {
+    if (fd >= 0) ::close(fd);
+  }
+
+  // Reads until the buffer is full or the file ends; false on a read error.
+  bool Roh(unsigned char* ziel, std::size_t max, std::size_t& n) {
+    n = 0;
+    while (n < max) {
+      const ssize_t r = ::read(fd, ziel + n, max - n);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        LesefehlerNummer = errno;
+        return false;
+      }
+      if (r == 0) {
+        DateiEnde = true;
+        break;
+      }
+      n += std::size_t(r);
+    }
+    return true;
+  }
+
+  void Utf8Dekodieren(const unsigned char* b, std::size_t n, bool letzter) {
+    std::size_t i = 0;
+    char16_t* aus = Text.data() + Len;
+    while (i < n) {
+      const unsigned char c = b[i];
+      if (c < 0x80) {
+        *aus++ = c;
+        ++i;
+        continue;
+      }
+      int laenge;
+      unsigned char lo = 0x80, hi = 0xBF;
+      char32_t wert;
+      if (c >= 0xC2 && c <= 0xDF) {
+        laenge = 2;
+        wert = c & 0x1F;
+      } else if (c >= 0xE0 && c <= 0xEF) {
+        laenge = 3;
+        wert = c & 0x0F;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+      } else if (c >= 0xF0 && c <= 0xF4) {
+        laenge = 4;
+        wert = c & 0x07;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+      } else {
+        *aus++ = ERSATZ;
+        Kodierfehler = true;
+        ++i;
+        continue;
+      }
+      int k = 1;
+      bool kaputt = false;
+      for (; k < laenge; ++k) {
+        if (i + std::size_t(k) >= n) break;
+        const unsigned char f = b[i + k];
+        if (f < lo || f > hi) {
+          kaputt = true;
+          break;
+        }
+        lo = 0x80;
+        hi = 0xBF;
+        wert = (wert << 6) | (f & 0x3F);
+      }
+      if (!kaputt && k < laenge) {  // cut off by the end of this read
+        if (!letzter) {
+          RestLen = int(n - i);
+          for (int j = 0; j < RestLen; ++j) Rest[j] = b[i + j];
+          break;
+        }
+        kaputt = true;
+      }
+      if (kaputt) {
+        *aus++ = ERSATZ;
+        Kodierfehler = true;
+        i += std::size_t(k);
+        continue;
+      }
+      if (wert >= 0x10000) {
+        wert -= 0x10000;
+        *aus++ = char16_t(0xD800 + (wert >> 10));
+        *aus++ = char16_t(0xDC00 + (wert & 0x3FF));
+      } else {
+        *aus++ = char16_t(wert);
+      }
+      i += std::size_t(laenge);
+    }
+    Len = std::size_t(aus - Text.data());
+  }
+
+  void Utf16Dekodieren(const unsigned char* b, std::size_t n, bool letzter) {
+    std::size_t i = 0;
+    char16_t* aus = Text.data() + Len;
+    const bool le = Kodierung == Utf16LE;
+    for (; i + 1 < n; i += 2) *aus++ = le ? char16_t(b[i] | (b[i + 1] << 8)) : char16_t((b[i] << 8) | b[i + 1]);
+    if (i < n) {
+      if (letzter) {
+        *aus++ = ERSATZ;
+        Kodierfehler = true;
+      } else {
+        Rest[0] = b[i];
+        RestLen = 1;
+      }
+    }
+    Len = std::size_t(aus - Text.data());
+  }
+
+  // Fills Text with the next decoded characters; false when nothing more can come.
+  bool Nachfuellen() {
+    Pos = Len = 0;
+    while (Len == 0) {
+      if (Eingebettet || DateiEnde || Lesefehler || fd < 0) return false;
+      unsigned char roh[PUFFER + 4];
+      for (int j = 0; j < RestLen; ++j) roh[j] = Rest[j];
+      const std::size_t alt = std::size_t(RestLen);
+      RestLen = 0;
+      std::size_t n = 0;
+      if (!Roh(roh + alt, PUFFER, n)) {
+        Lesefehler = true;
+        return false;
+      }
+      n += alt;
+      std::size_t start = 0;
+      if (Anfang) {
+        Anfang = false;
+        if (n >= 3 && roh[0] == 0xEF && roh[1] == 0xBB && roh[2] == 0xBF) {
+          start = 3;
+        } else if (n >= 2 && roh[0] == 0xFF && roh[1] == 0xFE) {
+          Kodierung = Utf16LE;
+          start = 2;
+        } else if (n >= 2 && roh[0] == 0xFE && roh[1] == 0xFF) {
+          Kodierung = Utf16BE;
+          start = 2;
+        }
+      }
+      if (Text.size() < PUFFER + 8) Text.resize(PUFFER + 8);
+      if (Kodierung == Utf8)
+        Utf8Dekodieren(roh + start, n - start, DateiEnde);
+      else
+        Utf16Dekodieren(roh + start, n - start, DateiEnde);
+    }
+    return true;
+  }
+
+  bool Verfuegbar() { return Pos < Len || Nachfuellen(); }
+
+  // Count of characters from Pos on that a plain run may take in one step: not a line break of
+  // file text, and for which Stop is false.
+  template <class F>
+  std::size_t Lauf(F Stop) const {
+    std::size_t i = Pos;
+    if (Eingebettet) {
+      while (i < Len && !Stop(Text[i])) ++i;
+    } else {
+      while (i < Len) {
+        const char16_t c = Text[i];
+        if ((c < 128 && (KLASSEN.k[c] & 4)) || Stop(c)) break;
+        ++i;
+      }
+    }
+    return i - Pos;
+  }
+};
+
+TKiroXML::TKiroXML() = default;
+TKiroXML::~TKiroXML() = default;
+
+char16_t TKiroXML::NaechstesZeichen() {
+  TLeser& q = *StreamReader;
+  if (q.Eingebettet) {
+    if (q.Pos < q.Len) {
+      ++AktZaehler;
+      return q.Text[q.Pos++];
+    }
+    AktEnde = true;
+    return ESC;
+  }
+  if (q.ZeileOffen) {
+    if (q.Pos < q.Len || q.Nachfuellen()) {
+      const char16_t c = q.Text[q.Pos];
+      if (c != CR && c != LF) {
+        ++q.Pos;
+        ++AktZaehler;
+        return c;
+      }
+      // The line ends here; its break belongs to it.
+      ++q.Pos;
+      if (c == CR && q.Verfuegbar() && q.Text[q.Pos] == LF) ++q.Pos;
+    }
+    q.ZeileOffen = false;
+  }
+  // The current line is used up: read lines until one is not empty.
+  for (;;) {
+    if (!q.Verfuegbar()) {
+      if (q.Lesefehler) FUnvollstaendig = true;  // logged once when the load ends
+      AktEnde = true;
+      return ESC;
+    }
+    ++AktZeilenZaehler;
+    const char16_t c = q.Text[q.Pos++];
+    if (c == CR) {
+      if (q.Verfuegbar() && q.Text[q.Pos] == LF) ++q.Pos;
+      continue;
+    }
+    if (c == LF) continue;
+    q.ZeileOffen = true;
+    ++AktZaehler;
+    return c;
+  }
+}
+
+void TKiroXML::LeerzeichenUeberspringen() {
+  while (IstLeerraum(Aktc) && !AktEnde) Weiter();
+}
+
+void TKiroXML::NameLesen(QString& Ziel) {
+  while (!IstTerminator(Aktc) && !AktEnde) {
+    Ziel.append(QChar(Aktc));
+    TLeser& q = *StreamReader;
+    const std::size_t k = q.Lauf([](char16_t c) { return IstTerminator(c); });
+    if (k) {
+      Ziel.append(reinterpret_cast<const QChar*>(q.Text.data() + q.Pos), qsizetype(k));
+      q.Pos += k;
+      AktZaehler += std::uint32_t(k);
+    }
+    Weiter();
+  }
+}
+
+void TKiroXML::WertLesen(QString& Ziel, char16_t Anfuehrung) {
+  while (Aktc != Anfuehrung && !AktEnde) {
+    Ziel.append(QChar(Aktc));
+    TLeser& q = *StreamReader;
+    const std::size_t k = q.Lauf([Anfuehrung](char16_t c) { return c == Anfuehrung; });
+    if (k) {
+      Ziel.append(reinterpret_cast<const QChar*>(q.Text.data() + q.Pos), qsizetype(k));
+      q.Pos += k;
+      AktZaehler += std::uint32_t(k);
+    }
+    Weiter();
+  }
+}
+
+void TKiroXML::BisSchliessendeKlammer() {
+  while (Aktc != u'>' && !AktEnde) {
+    TLeser& q = *StreamReader;
+    const std::size_t k = q.Lauf([](char16_t c) { return c == u'>'; });
+    q.Pos += k;
+    AktZaehler += std::uint32_t(k);
+    Weiter();
+  }
+}
+
+// A comment ends at the first "-->" after its "<!--"; its text is no item of the level.
+void TKiroXML::KommentarUeberspringen(const QString& Name) {
+  int striche = 0;
+  for (qsizetype i = 3; i < Name.size(); ++i) striche = Name.at(i) == u'-' ? striche + 1 : 0;
+  while (!AktEnde) {
+    if (Aktc == u'>' && striche >= 2) {
+      Weiter();
+      return;
+    }
+    striche = Aktc == u'-' ? striche + 1 : 0;
+    Weiter();
+  }
+  FUnvollstaendig = true;
+}
+
+// Ends every open level at once: the source delivers nothing more.
+void TKiroXML::Abbrechen() {
+  FUnvollstaendig = true;
+  TLeser& q = *StreamReader;
+  q.Pos = q.Len = 0;
+  q.DateiEnde = true;
+  q.Eingebettet = true;  // nothing more is read from the file either
+  AktEnde = true;
+  Aktc = ESC;
+}
+
+void TKiroXML::UnbekanntMelden(const char* Schluessel, const QString& Kennung, const QString& Dateiname) {
+  Protokollieren(QString(),
+                 Formatieren(Text(QString::fromLatin1(Schluessel)),
+                             {Kennung, Dateiname, QVariant::fromValue(AktZeilenZaehler), QVariant::fromValue(AktZaehler)}),
+                 2);
+}
+
+bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& Info, const TParserProc& ParserProc,
+                          void* pDaten) {
+  (void)Info;  // the header record is filled by the callbacks, never by the reader
+  // Names keep their Windows form in data files; the file system wants "/".
+  const QString name = QString(DateiName).replace(u'\\', u'/');
+  QString pfad;
+  if (name.startsWith(u'/'))
+    pfad = name;
+  else if (!Pfad.isEmpty())
+    pfad = Pfad + name;
+  else
+    pfad = DatenverzeichnisOffiziell + name;
+
+  auto leser = std::make_unique<TLeser>();
+  AusKomponenteLaden = false;
+  if (EingebundeneDateien) {
+    const QString text = EingebundeneDateiSuchen(EingebundeneDateien, DateiName);
+    if (!text.isEmpty()) {
+      AusKomponenteLaden = true;
+      leser->Eingebettet = true;
+      leser->Text.assign(reinterpret_cast<const char16_t*>(text.utf16()),
+                         reinterpret_cast<const char16_t*>(text.utf16()) + text.size());
+      leser->Len = leser->Text.size();
+    }
+  }
+  FKiroGefunden = false;
+  FUnvollstaendig = false;
+  FTiefe = 0;
+  if (!AusKomponenteLaden) {
+    const QFileInfo info(pfad);
+    if (!info.exists()) {
+      Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.DateiLaden")), {pfad}), 2);
+      return false;
+    }
+    leser->fd = ::open(QFile::encodeName(pfad).constData(), O_RDONLY | O_CLOEXEC);
+    if (leser->fd < 0) {
+      ProtokollierenFehler(errno, pfad, 2);
+      return false;
+    }
+  }
+  AktZaehler = 0;
+  AktZeilenZaehler = 0;
+  AktEnde = false;
+  Aktc = u' ';
+  StreamReader = std::move(leser);
+  struct TFreigabe {
+    std::unique_ptr<TLeser>& r;
+    ~TFreigabe() { r.reset(); }
+  } freigabe{StreamReader};
+  LadenXML(ParserProc, pDaten, false, DateiName);
+  if (StreamReader->Kodierfehler)
+    Protokollieren(QString(),
+                   Formatieren(QStringLiteral("Datei \"%s\": ungültige Zeichen durch U+FFFD ersetzt"), {DateiName}), 2);
+  if (StreamReader->Lesefehler) ProtokollierenFehler(StreamReader->LesefehlerNummer, DateiName, 2);
+  return true;
+}
+
+bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool NurErsterKnoten, const QString& Dateiname) {
+  if (!StreamReader) return false;
+  struct TTiefe {
+    int& t;
+    ~TTiefe() { --t; }
+  } tiefe{++FTiefe};
+  if (FTiefe > MaxTiefe + 1) {
+    if (!AktEnde)
+      Protokollieren(QString(),
+                     Formatieren(QStringLiteral("Datei \"%s\" ist tiefer als %d Ebenen verschachtelt, Lesen abgebrochen"),
+                                 {Dateiname, MaxTiefe}),
+                     2);
+    Abbrechen();
+    return false;
+  }
+  const bool mitProc = bool(ParserProc);
+  bool weiter = true;
+  bool ergebnis = false;
+  TParse knoten, attribut;
+  while (weiter && !AktEnde) {
+    if (NurErsterKnoten) weiter = false;
+    if (AktZaehler == 0) {
+      while (Aktc != u'<' && !AktEnde) Weiter();
+    } else {
+      LeerzeichenUeberspringen();
+    }
+    if (Aktc == u'<') {
+      knoten.Kennung.resize(0);
+      knoten.Wert = KNOTEN;
+      Weiter();
+      NameLesen(knoten.Kennung);
+      if (knoten.Kennung.startsWith(u"!--")) {
+        KommentarUeberspringen(knoten.Kennung);
+        continue;
+      }
+      if (FTiefe == 1 && knoten.Kennung == u"Kiro") FKiroGefunden = true;
+      if (Aktc == u'/' && knoten.Kennung.isEmpty()) {  // end tag: its name is not even read
+        BisSchliessendeKlammer();
+        if (AktEnde) FUnvollstaendig = true;
+        weiter = false;
+      } else if (Aktc == u'/') {  // short form "<name/>"
+        if (mitProc) {
+          const TParseErg erg = ParserProc(knoten, pDatenPtr);
+          if (erg == ParseFehler) UnbekanntMelden("KiroXML.XMLUnbekanntKnoten", knoten.Kennung, Dateiname);
+          ergebnis = erg == ParseOK;
+          if (erg != ParseOK && Aktc == u'/') {
+            Weiter();
+            Weiter();
+            ergebnis = true;
+          }
+        } else {
+          ergebnis = LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
+        }
+      } else {
+        Weiter();
+        if (mitProc) {
+          const TParseErg erg = ParserProc(knoten, pDatenPtr);
+          if (erg == ParseFehler) UnbekanntMelden("KiroXML.XMLUnbekanntKnoten", knoten.Kennung, Dateiname);
+          ergebnis = erg == ParseOK;
+          if (erg != ParseOK) LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
+        } else {
+          ergebnis = LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
+        }
+      }
+    } else if (IstTerminator(Aktc) || Aktc == u'?') {
+      if (Aktc == u'/' || Aktc == u'?') {
+        BisSchliessendeKlammer();
+        if (AktEnde) FUnvollstaendig = true;
+        weiter = false;
+      }
+      Weiter();
+    } else {
+      attribut.Kennung.resize(0);
+      attribut.Wert.resize(0);
+      NameLesen(attribut.Kennung);
+      LeerzeichenUeberspringen();
+      if (Aktc != u'=') continue;
+      Weiter();
+      LeerzeichenUeberspringen();
+      if (Aktc != u'"' && Aktc != u'\'') continue;
+      const char16_t anf = Aktc;
+      Weiter();
+      WertLesen(attribut.Wert, anf);
+      if (mitProc) {
+        EntitaetenDekodieren(attribut.Wert);
+        const TParseErg erg = ParserProc(attribut, pDatenPtr);
+        if (erg == ParseFehler) UnbekanntMelden("KiroXML.XMLUnbekanntAttribut", attribut.Kennung, Dateiname);
+        ergebnis = erg == ParseOK;
+      }
+      Weiter();
+    }
+  }
+  // An element level (not the document) that runs into the end of the input was cut off.
+  if (weiter && AktEnde && FTiefe > 1) FUnvollstaendig = true;
+  return ergebnis;
+}
+
+}  // namespace kiro
