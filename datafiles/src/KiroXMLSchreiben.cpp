@@ -16,6 +16,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace kiro {
@@ -129,7 +130,14 @@ bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, con
   try {
     StreamWriter = std::make_unique<TSchreiber>();
     StreamWriter->Datei.setFileName(temp);
-    if (!StreamWriter->Datei.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // A leftover "name~" goes first, and the new one is made afresh without following links:
+    // writing through a planted link would change a file outside the data folder.
+    const QByteArray tempNativ = QFile::encodeName(temp);
+    ::unlink(tempNativ.constData());
+    const int fd = ::open(tempNativ.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 ||
+        !StreamWriter->Datei.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+      if (fd >= 0) ::close(fd);
       StreamWriter->Fehler = true;
     } else {
       if (StreamWriter->Datei.write("\xEF\xBB\xBF", 3) != 3) StreamWriter->Fehler = true;

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -158,14 +161,34 @@ TEST(KiroXMLSchreiben, UmbenennenScheitertAmOrdnerGleichenNamens) {
 }
 
 TEST(KiroXMLSchreiben, VolleFestplatteIstEinFehlschlag) {
-  if (!QFileInfo::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full";
   kiro::test::TempOrdner ordner;
   const QString ziel = ordner.Schreiben(QStringLiteral("v.xml"), "ALT");
-  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), ziel + u'~'));
+  // A file-size limit makes every write past 64 bytes fail, as a full disk does.
+  rlimit alt{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &alt), 0);
+  const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit klein = alt;
+  klein.rlim_cur = 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &klein), 0);
   TLog log;
   TKiroXML x;
-  EXPECT_FALSE(Beispiel(x, ordner.Pfad(), QStringLiteral("v.xml")));
+  const bool ok = Beispiel(x, ordner.Pfad(), QStringLiteral("v.xml"));
+  ::setrlimit(RLIMIT_FSIZE, &alt);
+  std::signal(SIGXFSZ, signal);
+  EXPECT_FALSE(ok);
   EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
+}
+
+TEST(KiroXMLSchreiben, EinAlterTildeLinkWirdNichtBeschrieben) {
+  kiro::test::TempOrdner ordner;
+  const QString draussen = ordner.Schreiben(QStringLiteral("draussen.txt"), "BLEIBT");
+  const QString ziel = ordner.Schreiben(QStringLiteral("daten/v.xml"), "ALT");
+  ASSERT_TRUE(QFile::link(draussen, ziel + u'~'));
+  TKiroXML x;
+  EXPECT_TRUE(Beispiel(x, ordner / QStringLiteral("daten/"), QStringLiteral("v.xml")));
+  EXPECT_EQ(kiro::test::Lesen(draussen), QByteArray("BLEIBT"));
+  EXPECT_TRUE(kiro::test::Lesen(ziel).startsWith("\xEF\xBB\xBF<?xml"));
+  EXPECT_FALSE(QFileInfo::exists(ziel + u'~'));
 }
 
 TEST(KiroXMLSchreiben, NameWirdBereinigtUndOrdnerAngelegt) {
