@@ -41,7 +41,7 @@ QString DateiFehler(const QString& Pfad, int Fehler) {
 }
 
 QString UnsichererName(const QString& Name) {
-  return QStringLiteral("The archive entry \"%1\" would be written outside the target folder").arg(Name);
+  return QStringLiteral("Refused archive entry \"%1\": its path could lead outside the target folder").arg(Name);
 }
 
 // The type name of an exception that carries no message of its own.

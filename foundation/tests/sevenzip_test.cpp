@@ -155,6 +155,229 @@ TEST_F(SevenZipTest, ArchiveWithoutItemsWritesNothing) {
   EXPECT_TRUE(Boxen.isEmpty());
 }
 
+// The file of a loaded shared library that is no 7z library.
+QString ZlibDatei() {
+  Dl_info info{};
+  EXPECT_NE(dladdr(reinterpret_cast<void*>(&zlibVersion), &info), 0);
+  return QString::fromLocal8Bit(info.dli_fname);
+}
+
+TEST_F(SevenZipTest, ALibraryThatCannotBeUsedFailsWithItsMessageOnce) {
+  const QString archiv = Packen(kBaum);
+  const QString fehlt = Ordner / "nirgends/7z.so";
+  const QString zlib = ZlibDatei();
+  const struct {
+    QString bibliothek;
+    QString meldung;
+  } faelle[] = {
+      {fehlt, "Error loading library " + fehlt},
+      {zlib, zlib + " is not a 7z library"},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.bibliothek.toStdString());
+    Boxen.clear();
+    SevenZipBibliothekSetzen(f.bibliothek);
+    const QString ziel = Ordner / "ziel/";
+    EXPECT_FALSE(SevenZipEntpacken(archiv, ziel, nullptr));
+    EXPECT_EQ(Boxen, QStringList{f.meldung});
+    EXPECT_FALSE(QFileInfo::exists(ziel));
+  }
+}
+
+TEST_F(SevenZipTest, TheLibraryIsFoundBesideTheExecutable) {
+  EXPECT_EQ(SevenZipBibliothek(), QCoreApplication::applicationDirPath() + "/_InstSetup/lib/sevenzip/7z.so");
+  std::unique_ptr<I7zInArchive> arch;
+  ASSERT_NO_THROW(ArchivObjektErzeugen(arch));
+  arch->OpenFile(Packen(kBaum));
+  EXPECT_EQ(arch->NumberOfItems(), 7u);
+}
+
+TEST_F(SevenZipTest, DamagedOrMissingArchivesFailWithOneBox) {
+  QByteArray gross;
+  for (int i = 0; i < 20000; ++i) gross += QByteArray::number(i * 7919 % 100003) + ' ';
+  const QString gut = Packen({{"eins.txt", gross}, {"zwei.txt", gross + "zwei"}});
+  const qint64 laenge = QFileInfo(gut).size();
+
+  const QString gekippt = Ordner / "gekippt.7z";
+  QFile::copy(gut, gekippt);
+  ASSERT_TRUE(test::ByteKippen(gekippt, 32 + (laenge - 32) / 4));  // inside the packed data
+  const QString gekuerzt = Ordner / "gekuerzt.7z";
+  QFile::copy(gut, gekuerzt);
+  ASSERT_TRUE(test::Kuerzen(gekuerzt, laenge / 2));
+  const QString html = Ordner.Schreiben("seite.7z", "<!DOCTYPE html><html><body>404 Not Found</body></html>\n");
+  const QString fehlt = Ordner / "fehlt.7z";
+
+  const struct {
+    QString archiv;
+    QString meldung;  // empty: any text
+  } faelle[] = {
+      {gekippt, {}},
+      {gekuerzt, {}},
+      {html, "Cannot open the file as archive: " + html},
+      {fehlt, "Cannot open file \"" + fehlt + "\". No such file or directory"},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.archiv.toStdString());
+    Boxen.clear();
+    EXPECT_FALSE(SevenZipEntpacken(f.archiv, Ordner / "ziel", nullptr));
+    ASSERT_EQ(Boxen.size(), 1);
+    if (!f.meldung.isEmpty()) {
+      EXPECT_EQ(Boxen[0], f.meldung);
+    }
+    EXPECT_FALSE(Boxen[0].isEmpty());
+  }
+}
+
+TEST_F(SevenZipTest, HostileNamesWriteNothingAndNameTheEntry) {
+  const char* const namen[] = {"../escape", "/tmp/kiro-abs-escape", "C:\\x", "C:x", "..\\escape",
+                               "a\\..\\..\\escape", "a/../../escape", "", "./a/../..", "sub//x"};
+  for (const char* name : namen) {
+    SCOPED_TRACE(name);
+    Boxen.clear();
+    const QString archiv = Schreiben({{"harmlos.txt", "gut"}, {name, "boese"}});
+    const QString ziel = Ordner / "tief/ziel/";
+    EXPECT_FALSE(SevenZipEntpacken(archiv, ziel, nullptr));
+    ASSERT_EQ(Boxen.size(), 1);
+    EXPECT_TRUE(Boxen[0].contains(QString::fromUtf8(name))) << Boxen[0].toStdString();
+    EXPECT_EQ(Inhalt(Ordner / "tief"), QStringList()) << "refused before anything was written";
+    EXPECT_FALSE(QFileInfo::exists(Ordner / "escape"));
+    EXPECT_FALSE(QFileInfo::exists("/tmp/kiro-abs-escape"));
+  }
+}
+
+TEST_F(SevenZipTest, NeverWritesThroughOrCreatesSymbolicLinks) {
+  const QString draussen = Ordner / "draussen/";
+  QDir().mkpath(draussen);
+  const QString opfer = Ordner.Schreiben("draussen/opfer.txt", "unberuehrt");
+  const QString ziel = Ordner / "ziel/";
+  QDir().mkpath(ziel);
+  ASSERT_TRUE(QFile::link(draussen, ziel + "ordnerlink"));
+  ASSERT_TRUE(QFile::link(opfer, ziel + "dateilink.txt"));
+
+  const struct {
+    QList<TArchivEintrag> eintraege;
+    bool erfolg;
+  } faelle[] = {
+      {{{"ordnerlink/neu.txt", "x"}}, false},
+      {{{"dateilink.txt", "ueberschrieben"}}, false},
+      {{{"verweis", "/etc/passwd", TArchivEintrag::Verweis}}, true},
+      {{{"verweis2", "../draussen", TArchivEintrag::Verweis}, {"verweis2/neu.txt", "x"}}, false},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.eintraege.last().Name.toStdString());
+    Boxen.clear();
+    EXPECT_EQ(SevenZipEntpacken(Schreiben(f.eintraege), ziel, nullptr), f.erfolg);
+    EXPECT_EQ(Boxen.size(), f.erfolg ? 0 : 1) << Boxen.join('\n').toStdString();
+    EXPECT_EQ(Inhalt(draussen), QStringList{"opfer.txt"});
+    EXPECT_EQ(test::Lesen(opfer), "unberuehrt");
+  }
+  // A link entry becomes a plain file holding the link's target.
+  EXPECT_FALSE(QFileInfo(ziel + "verweis").isSymLink());
+  EXPECT_TRUE(QFileInfo(ziel + "verweis").isFile());
+}
+
+TEST_F(SevenZipTest, AFolderInTheWayOfAFileFailsNamingThePath) {
+  const QString archiv = Packen({{"a.txt", "1"}, {"b", "2"}, {"c.txt", "3"}});
+  const QString ziel = Ordner / "ziel/";
+  QDir().mkpath(ziel + "b");
+  EXPECT_FALSE(SevenZipEntpacken(archiv, ziel, nullptr));
+  EXPECT_EQ(Boxen, QStringList{"Cannot create file \"" + ziel + "b\". Is a directory"});
+  EXPECT_EQ(test::Lesen(ziel + "a.txt"), "1") << "what was written before the failure stays";
+}
+
+TEST_F(SevenZipTest, ProgressPostsItemCountAndTheIndexOfEachFile) {
+  const QString archiv = Packen(kBaum);
+  std::unique_ptr<I7zInArchive> arch;
+  ArchivObjektErzeugen(arch);
+  arch->OpenFile(archiv);
+  QList<int> dateien;
+  for (std::uint32_t i = 0; i < arch->NumberOfItems(); ++i)
+    if (!arch->ItemIsFolder(i)) dateien.append(int(i));
+  const int anzahl = int(arch->NumberOfItems());
+  arch.reset();
+
+  Fortschritt f;
+  QProgressBar balken;
+  EXPECT_TRUE(SevenZipEntpacken(archiv, Ordner / "ziel", &f));
+  EXPECT_TRUE(SevenZipEntpacken(archiv, Ordner / "ziel2", &balken));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(f.Bereiche, (QList<QPair<int, int>>{{0, anzahl}}));
+  EXPECT_EQ(f.Werte, dateien) << "folders post nothing";
+  EXPECT_EQ(balken.maximum(), anzahl);
+  EXPECT_EQ(balken.value(), dateien.last());
+}
+
+// One large archive shared by the tests that need an unpack that takes a while.
+class GrossesArchivTest : public SevenZipTest {
+ protected:
+  static void SetUpTestSuite() {
+    FQuelle = new test::TempOrdner;
+    FDateien = test::GemischteDateienErzeugen(FQuelle->Pfad() + "inhalt", 96 << 20, 7, 256 << 10);
+    QString fehler;
+    ASSERT_TRUE(test::SiebenZipPacken(FQuelle->Pfad() + "inhalt", FQuelle->Pfad() + "gross.7z", {"-mx1"}, &fehler))
+        << fehler.toStdString();
+  }
+  static void TearDownTestSuite() {
+    delete FQuelle;
+    FQuelle = nullptr;
+  }
+  static QString Archiv() { return FQuelle->Pfad() + "gross.7z"; }
+  static int Dateien(const QString& Ordner) {
+    int n = 0;
+    for (const QString& name : Inhalt(Ordner))
+      if (!name.endsWith(u'/')) ++n;
+    return n;
+  }
+
+  static inline test::TempOrdner* FQuelle = nullptr;
+  static inline int FDateien = 0;
+};
+
+TEST_F(GrossesArchivTest, TheUserInterfaceThreadKeepsHandlingEvents) {
+  int ticks = 0;
+  QTimer uhr;
+  QObject::connect(&uhr, &QTimer::timeout, [&] { ++ticks; });
+  uhr.start(20);
+  QElapsedTimer dauer;
+  dauer.start();
+  Fortschritt f;
+  EXPECT_TRUE(SevenZipEntpacken(Archiv(), Ordner / "ziel", &f));
+  const qint64 ms = dauer.elapsed();
+  EXPECT_EQ(Dateien(Ordner / "ziel"), FDateien);
+  ASSERT_GT(ms, 300) << "the fixture should take longer than one wait slice";
+  // Events are handled at least once per 250 ms slice.
+  EXPECT_GE(ticks, int(ms / 250) - 1) << ms << " ms";
+  std::lock_guard lock(f.Sperre);
+  EXPECT_GT(f.Werte.size(), 0) << "progress arrived while unpacking";
+}
+
+TEST_F(GrossesArchivTest, TerminateStopsBeforeTheNextFileQuietly) {
+  // The progress receiver runs in its own thread, so it sees the unpack while it happens.
+  QThread empfaenger;
+  empfaenger.start();
+  Fortschritt f;
+  f.moveToThread(&empfaenger);
+  std::atomic<T7zEntpackThread*> arbeiter{nullptr};
+  int gesehen = 0;
+  f.BeiWert = [&](int) {
+    if (++gesehen == 3 && arbeiter) arbeiter.load()->Terminate();
+  };
+  const QString ziel = Ordner / "ziel/";
+  {
+    T7zEntpackThread t(ziel, Archiv(), &f);
+    arbeiter = &t;
+    t.wait();
+    arbeiter = nullptr;
+    EXPECT_FALSE(t.Result());
+    EXPECT_EQ(t.FatalFehler(), QString());
+  }
+  empfaenger.quit();
+  empfaenger.wait();
+  const int geschrieben = Dateien(ziel);
+  EXPECT_GE(geschrieben, 3);
+  EXPECT_LT(geschrieben, FDateien);
+}
+
 }  // namespace
 
 #include "sevenzip_test.moc"
