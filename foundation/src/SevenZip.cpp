@@ -176,8 +176,14 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
       }
       ordner = naechster;
     }
+    const QByteArray datei = teile->last().toLocal8Bit();
+    // A file with further hard links is replaced, not emptied: its other names may lie outside.
+    struct stat vorher {};
+    if (::fstatat(ordner, datei.constData(), &vorher, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(vorher.st_mode) &&
+        vorher.st_nlink > 1)
+      ::unlinkat(ordner, datei.constData(), 0);
     // O_NONBLOCK keeps a fifo in the way from blocking us; only regular files are written.
-    const int fd = ::openat(ordner, teile->last().toLocal8Bit().constData(),
+    const int fd = ::openat(ordner, datei.constData(),
                             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     const int fehler = errno;
     if (ordner != basis) ::close(ordner);

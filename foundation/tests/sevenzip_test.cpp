@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <atomic>
@@ -270,6 +271,7 @@ TEST_F(SevenZipTest, NeverWritesThroughOrCreatesSymbolicLinks) {
   QDir().mkpath(ziel);
   ASSERT_TRUE(QFile::link(draussen, ziel + "ordnerlink"));
   ASSERT_TRUE(QFile::link(opfer, ziel + "dateilink.txt"));
+  ASSERT_EQ(::link(QFile::encodeName(opfer).constData(), QFile::encodeName(ziel + "hart.txt").constData()), 0);
 
   const struct {
     QList<TArchivEintrag> eintraege;
@@ -277,6 +279,7 @@ TEST_F(SevenZipTest, NeverWritesThroughOrCreatesSymbolicLinks) {
   } faelle[] = {
       {{{"ordnerlink/neu.txt", "x"}}, false},
       {{{"dateilink.txt", "ueberschrieben"}}, false},
+      {{{"hart.txt", "neu"}}, true},  // a hard link to a file outside is replaced
       {{{"verweis", "/etc/passwd", TArchivEintrag::Verweis}}, true},
       {{{"verweis2", "../draussen", TArchivEintrag::Verweis}, {"verweis2/neu.txt", "x"}}, false},
   };
@@ -288,6 +291,7 @@ TEST_F(SevenZipTest, NeverWritesThroughOrCreatesSymbolicLinks) {
     EXPECT_EQ(Inhalt(draussen), QStringList{"opfer.txt"});
     EXPECT_EQ(test::Lesen(opfer), "unberuehrt");
   }
+  EXPECT_EQ(test::Lesen(ziel + "hart.txt"), "neu");
   // A link entry becomes a plain file holding the link's target.
   EXPECT_FALSE(QFileInfo(ziel + "verweis").isSymLink());
   EXPECT_TRUE(QFileInfo(ziel + "verweis").isFile());
