@@ -12,6 +12,7 @@
 #include <QMutex>
 
 #include <cxxabi.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,6 +142,33 @@ int T7zEntpackThread::BasisOeffnen() {
   return FBasisDeskriptor;
 }
 
+QString T7zEntpackThread::NameAufPlatte(int Deskriptor, const QString& Relativ, const QString& Name) {
+  auto it = FOrdnerNamen.find(Relativ);
+  if (it == FOrdnerNamen.end()) {
+    it = FOrdnerNamen.insert(Relativ, {});
+    const int kopie = ::dup(Deskriptor);
+    DIR* d = kopie >= 0 ? ::fdopendir(kopie) : nullptr;
+    if (!d && kopie >= 0) ::close(kopie);
+    if (d) {
+      ::rewinddir(d);
+      while (const dirent* e = ::readdir(d)) {
+        const QString n = QString::fromLocal8Bit(e->d_name);
+        if (n == u"." || n == u"..") continue;
+        it->Namen.insert(n);
+        it->Gefaltet.insert(n.toCaseFolded(), n);
+      }
+      ::closedir(d);
+    }
+  }
+  if (it->Namen.contains(Name)) return Name;
+  const QString gefaltet = Name.toCaseFolded();
+  const auto vorhanden = it->Gefaltet.constFind(gefaltet);
+  if (vorhanden != it->Gefaltet.constEnd()) return *vorhanden;
+  it->Namen.insert(Name);
+  it->Gefaltet.insert(gefaltet, Name);
+  return Name;
+}
+
 HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStream** outStream) {
   auto* t = static_cast<T7zEntpackThread*>(sender);
   *outStream = nullptr;
@@ -156,7 +184,7 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
       t->FDateiFehler.Melden(UnsichererName(name));
       return E_ABORT;
     }
-    const QString ziel = t->FBasisverzeichnis + teile->join(u'/');
+    QString ziel = t->FBasisverzeichnis + teile->join(u'/');
     const int basis = t->BasisOeffnen();
     if (basis < 0) {
       t->FDateiFehler.Melden(DateiFehler(ziel, errno));
@@ -164,10 +192,13 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     }
     // Level by level below the target, never through a symbolic link.
     int ordner = basis;
+    QString relativ;
     for (qsizetype i = 0; i + 1 < teile->size(); ++i) {
-      const QByteArray teil = teile->at(i).toLocal8Bit();
-      ::mkdirat(ordner, teil.constData(), 0777);
-      const int naechster = ::openat(ordner, teil.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      const QString teil = t->NameAufPlatte(ordner, relativ, teile->at(i));
+      relativ = relativ.isEmpty() ? teil : relativ + u'/' + teil;
+      const QByteArray roh = teil.toLocal8Bit();
+      ::mkdirat(ordner, roh.constData(), 0777);
+      const int naechster = ::openat(ordner, roh.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       const int fehler = errno;
       if (ordner != basis) ::close(ordner);
       if (naechster < 0) {
@@ -176,7 +207,9 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
       }
       ordner = naechster;
     }
-    const QByteArray datei = teile->last().toLocal8Bit();
+    const QString dateiname = t->NameAufPlatte(ordner, relativ, teile->last());
+    ziel = t->FBasisverzeichnis + (relativ.isEmpty() ? dateiname : relativ + u'/' + dateiname);
+    const QByteArray datei = dateiname.toLocal8Bit();
     // A file with further hard links is replaced, not emptied: its other names may lie outside.
     struct stat vorher {};
     if (::fstatat(ordner, datei.constData(), &vorher, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(vorher.st_mode) &&

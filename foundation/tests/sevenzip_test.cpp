@@ -145,6 +145,20 @@ TEST_F(SevenZipTest, OverwritesAnExistingLongerFile) {
   EXPECT_TRUE(Boxen.isEmpty());
 }
 
+TEST_F(SevenZipTest, NamesMeetExistingFilesAndFoldersInAnyLetterCase) {
+  const QString ziel = Ordner / "ziel/";
+  Ordner.Schreiben("ziel/Programm/Setup.EXE", "alt");
+  const QString archiv = Schreiben({{"programm/setup.exe", "neu"},
+                                    {"Daten/a.txt", "a"},
+                                    {"DATEN/b.txt", "b"},
+                                    {"daten/Unter/c.txt", "c"},
+                                    {"Daten/unter/d.txt", "d"}});
+  EXPECT_TRUE(SevenZipEntpacken(archiv, ziel, nullptr));
+  EXPECT_EQ(Inhalt(ziel), QStringList({"Daten/", "Daten/Unter/", "Daten/Unter/c.txt", "Daten/Unter/d.txt",
+                                       "Daten/a.txt", "Daten/b.txt", "Programm/", "Programm/Setup.EXE"}));
+  EXPECT_EQ(test::Lesen(ziel + "Programm/Setup.EXE"), "neu");
+}
+
 TEST_F(SevenZipTest, ArchiveWithoutItemsWritesNothing) {
   const QString archiv = Schreiben({});
   const QString ziel = Ordner / "nie/angelegt/";

@@ -4,7 +4,9 @@
 // "_InstSetup/lib/sevenzip/7z.so" beside the running executable.
 #include "foundation/SevenZipBindung.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QThread>
 
@@ -57,6 +59,9 @@ class T7zEntpackThread final : public QThread {
   void Execute();
   // Opens the target folder once, creating it when missing; -1 when that fails.
   int BasisOeffnen();
+  // The name under which Name is found in the folder Ordner (open as Deskriptor, Relativ below
+  // the target): an entry that exists in another letter case is taken, as on Windows.
+  QString NameAufPlatte(int Deskriptor, const QString& Relativ, const QString& Name);
 
   std::unique_ptr<I7zInArchive> FArch;
   QString FBasisverzeichnis;  // always ends with "/"
@@ -67,6 +72,11 @@ class T7zEntpackThread final : public QThread {
   QString FFatalFehler;
   TFehlerAblage FDateiFehler;  // file errors of the callback and of the output streams
   int FBasisDeskriptor = -1;
+  struct TOrdnerNamen {
+    QSet<QString> Namen;                // as on disk
+    QHash<QString, QString> Gefaltet;   // case-folded name -> name on disk
+  };
+  QHash<QString, TOrdnerNamen> FOrdnerNamen;  // by folder below the target, read once each
 };
 
 // The per-item callback of T7zEntpackThread (sender is the thread object): refuses once the
