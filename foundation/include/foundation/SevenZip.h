@@ -59,12 +59,12 @@ class T7zEntpackThread final : public QThread {
   void Execute();
   // Opens the target folder once, creating it when missing; -1 when that fails.
   int BasisOeffnen();
-  // The name under which Name is found in the folder Ordner (open as Deskriptor, Relativ below
-  // the target): an entry that exists in another letter case is taken, as on Windows.
+  // The name under which Name is found in the folder open as Deskriptor (Relativ: its path
+  // below the target): an entry that exists in another letter case is taken, as on Windows.
   QString NameAufPlatte(int Deskriptor, const QString& Relativ, const QString& Name);
 
   std::unique_ptr<I7zInArchive> FArch;
-  QString FBasisverzeichnis;  // always ends with "/"
+  QString FBasisverzeichnis;  // ends with "/"; empty means the current folder
   QString FSevenZipDateiAbs;
   QObject* FProgressBarHandle;  // receives the queued progress calls; may be null
   std::atomic<bool> FResult{false};
@@ -73,8 +73,8 @@ class T7zEntpackThread final : public QThread {
   TFehlerAblage FDateiFehler;  // file errors of the callback and of the output streams
   int FBasisDeskriptor = -1;
   struct TOrdnerNamen {
-    QSet<QString> Namen;                // as on disk
-    QHash<QString, QString> Gefaltet;   // case-folded name -> name on disk
+    QSet<QString> Namen;               // as on disk
+    QHash<QString, QString> Gefaltet;  // case-folded name -> name on disk
   };
   QHash<QString, TOrdnerNamen> FOrdnerNamen;  // by folder below the target, read once each
 };
