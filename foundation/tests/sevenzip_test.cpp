@@ -347,7 +347,7 @@ class GrossesArchivTest : public SevenZipTest {
  protected:
   static void SetUpTestSuite() {
     FQuelle = new test::TempOrdner;
-    FDateien = test::GemischteDateienErzeugen(FQuelle->Pfad() + "inhalt", 96 << 20, 7, 256 << 10);
+    FDateien = test::GemischteDateienErzeugen(FQuelle->Pfad() + "inhalt", 128 << 20, 7, 256 << 10);
     QString fehler;
     ASSERT_TRUE(test::SiebenZipPacken(FQuelle->Pfad() + "inhalt", FQuelle->Pfad() + "gross.7z", {"-mx1"}, &fehler))
         << fehler.toStdString();
