@@ -1,0 +1,86 @@
+#pragma once
+// Unpacks one 7z archive into a folder in a worker thread while the user-interface thread
+// keeps the window alive. The archive is read by the 7-Zip library itself, loaded from
+// "_InstSetup/lib/sevenzip/7z.so" beside the running executable.
+#include "foundation/SevenZipBindung.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace kiro {
+
+// Where the library is looked for, relative to the folder of the running executable.
+inline constexpr char SevenZipBibliothekRelativ[] = "_InstSetup/lib/sevenzip/7z.so";
+
+// The library's full path: the executable's folder joined with SevenZipBibliothekRelativ,
+// unless a test has set another one.
+QString SevenZipBibliothek();
+// Tests point the loader elsewhere (a missing file, a library that is no 7z library);
+// an empty path restores the default.
+void SevenZipBibliothekSetzen(const QString& Pfad);
+
+// Creates the reader for the 7z format from the library. Raises ESevenZip.
+void ArchivObjektErzeugen(std::unique_ptr<I7zInArchive>& Arch);
+
+// Unpacks SevenZipDateiAbs below Basisverzeichnis and returns when the unpack has ended:
+// true when every item was written. A failure has been shown in one error box by then.
+// ProgressBar (may be null) receives queued calls setRange(0, item count) and setValue(index
+// of the file being written), as a QProgressBar does. Call on the user-interface thread only.
+bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar);
+
+// The worker that unpacks one archive. It starts running when constructed; its owner waits
+// for it and destroys it (which waits, too).
+class T7zEntpackThread final : public QThread {
+ public:
+  T7zEntpackThread(const QString& Basisverzeichnis, const QString& SevenZipDateiAbs, QObject* ProgressBar);
+  ~T7zEntpackThread() override;
+
+  // Asks the worker to stop before its next item; such a stop is no error.
+  void Terminate() { FTerminated = true; }
+  bool Terminated() const { return FTerminated; }
+  // After the thread has ended: true once every item has been extracted.
+  bool Result() const { return FResult; }
+  // After the thread has ended: the text of the failure that ended it, "" when none.
+  QString FatalFehler() const { return FFatalFehler; }
+
+  friend sz::HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStream** outStream);
+
+ protected:
+  void run() override { Execute(); }
+
+ private:
+  void Execute();
+  // Opens the target folder once, creating it when missing; -1 when that fails.
+  int BasisOeffnen();
+  // The name under which Name is found in the folder open as Deskriptor (Relativ: its path
+  // below the target): an entry that exists in another letter case is taken, as on Windows.
+  QString NameAufPlatte(int Deskriptor, const QString& Relativ, const QString& Name);
+
+  std::unique_ptr<I7zInArchive> FArch;
+  QString FBasisverzeichnis;  // ends with "/"; empty means the current folder
+  QString FSevenZipDateiAbs;
+  QObject* FProgressBarHandle;  // receives the queued progress calls; may be null
+  std::atomic<bool> FResult{false};
+  std::atomic<bool> FTerminated{false};
+  QString FFatalFehler;
+  TFehlerAblage FDateiFehler;  // file errors of the callback and of the output streams
+  int FBasisDeskriptor = -1;
+  struct TOrdnerNamen {
+    QSet<QString> Namen;               // as on disk
+    QHash<QString, QString> Gefaltet;  // case-folded name -> name on disk
+  };
+  QHash<QString, TOrdnerNamen> FOrdnerNamen;  // by folder below the target, read once each
+};
+
+// The per-item callback of T7zEntpackThread (sender is the thread object): refuses once the
+// thread is asked to end, passes folders over, and hands out a fresh output file for each file.
+sz::HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStream** outStream);
+
+}  // namespace kiro
