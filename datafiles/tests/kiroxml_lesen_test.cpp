@@ -5,6 +5,8 @@
 #include "foundation/Protokoll.h"
 #include "testsupport/TempOrdner.h"
 
+#include "testsupport/Protokollfaenger.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -31,17 +33,7 @@ QByteArray Utf16(const QString& s, bool le) {
   return b;
 }
 
-// Message list that keeps the lines without their time stamp.
-struct TLog {
-  TMeldungsListe Liste;
-  TLog() { MeldungsListBox = &Liste; }
-  ~TLog() { MeldungsListBox = nullptr; }
-  QStringList Zeilen() {
-    QStringList z;
-    for (const TMeldung& m : Liste.Entnehmen()) z << QString::number(m.Typ) + u' ' + m.Meldung.mid(14);
-    return z;
-  }
-};
+using TLog = kiro::test::TProtokollFaenger;
 
 struct TErgebnis {
   bool Geladen = false;

@@ -6,6 +6,8 @@
 #include "foundation/Protokoll.h"
 #include "testsupport/TempOrdner.h"
 
+#include "testsupport/Protokollfaenger.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -28,16 +30,7 @@ QByteArray Golden(const char* Name) {
                            QString::fromUtf8(Name));
 }
 
-struct TLog {
-  TMeldungsListe Liste;
-  TLog() { MeldungsListBox = &Liste; }
-  ~TLog() { MeldungsListBox = nullptr; }
-  QStringList Zeilen() {
-    QStringList z;
-    for (const TMeldung& m : Liste.Entnehmen()) z << QString::number(m.Typ) + u' ' + m.Meldung.mid(14);
-    return z;
-  }
-};
+using TLog = kiro::test::TProtokollFaenger;
 
 // The document of the writer's worked example.
 bool Beispiel(TKiroXML& x, const QString& Pfad, const QString& Name) {
