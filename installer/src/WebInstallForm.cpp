@@ -446,6 +446,9 @@ void TFormWebInstall::ActionAbbrechenExecute() {
 
 void TFormWebInstall::ActionInstallierenExecute() {
   TLaufSperre sperre(*this);
+  // Still to come with the install flows: a drive that is not mounted (GewaehltesLaufwerk()
+  // with Eingehaengt false, listed by its device node so that it can be formatted) is no
+  // target; installing to it is refused with a log line.
 }
 
 void TFormWebInstall::ActionFormatierenExecute() {
