@@ -55,6 +55,8 @@ int main(int argc, char** argv) {
     app.installTranslator(&qtTexte);
   kiro::MeldungZeigenHookSetzen(Meldungsfenster);
 
+  // The machine's drives, the mount-table and udev watcher for their changes, and the
+  // formatter that fits the system (UDisks2 where it runs, else mkfs.fat).
   kiro::TWebInstallUmgebung umgebung = kiro::TWebInstallUmgebung::Standard();
   const QByteArray server = qgetenv("KIRO_UPDATE_SERVER");
   umgebung.UpdateServer = server.isEmpty() ? QStringLiteral(KIRO_UPDATE_SERVER_STANDARD) : QString::fromUtf8(server);

@@ -4,7 +4,10 @@
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
+#include "foundation/Meldung.h"
 #include "foundation/Pfade.h"
+#include "platform/Formatierer.h"
+#include "platform/Laufwerksbeobachter.h"
 #include "platform/Netz.h"
 #include "platform/Shell.h"
 #include "platform/TempOrdner.h"
@@ -14,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -47,7 +51,9 @@ std::optional<TEdition> EditionAusName(const QString& Name) {
 
 TWebInstallUmgebung TWebInstallUmgebung::Standard() {
   TWebInstallUmgebung u;
-  u.Laufwerke = [] { return WechsellaufwerkeListe(); };
+  u.Laufwerke = [] { return platform::StandardWechsellaufwerke().Liste(); };
+  u.Beobachter = std::make_shared<platform::TLaufwerksbeobachter>([] { return WechsellaufwerkeListe(); });
+  u.Formatierer = [] { return platform::FormatiererErzeugen(); };
   u.Basisverzeichnis = QDir::homePath();
   if (!u.Basisverzeichnis.endsWith(u'/')) u.Basisverzeichnis += u'/';
   u.TempVerzeichnis = platform::TempVerzeichnis();
@@ -144,10 +150,14 @@ const QStringList kVerdana{QStringLiteral("Verdana"), QStringLiteral("DejaVu San
 
 TFormWebInstall::TFormWebInstall(TWebInstallUmgebung Umgebung, QWidget* Eltern)
     : QMainWindow(Eltern), IdHTTPDateien(std::make_unique<THttpClient>()), FUmgebung(std::move(Umgebung)) {
-  if (!FUmgebung.Laufwerke) FUmgebung.Laufwerke = [] { return QStringList(); };
+  if (!FUmgebung.Laufwerke) FUmgebung.Laufwerke = [] { return QList<platform::TWechsellaufwerk>(); };
   if (!FUmgebung.InternetVerbunden) FUmgebung.InternetVerbunden = [] { return false; };
   KomponentenErzeugen();
   FormCreate();
+  // A change that arrives during a transfer is handled once the transfer has ended.
+  if (FUmgebung.Beobachter)
+    connect(FUmgebung.Beobachter.get(), &platform::TLaufwerksbeobachter::Geraeteaenderung, this,
+            [this](int Ereignis) { NachUebertragung([this, Ereignis] { WMDeviceChange(Ereignis); }); });
 }
 
 TFormWebInstall::~TFormWebInstall() { FormDestroy(); }
@@ -436,10 +446,76 @@ void TFormWebInstall::ActionAbbrechenExecute() {
 
 void TFormWebInstall::ActionInstallierenExecute() {
   TLaufSperre sperre(*this);
+  // Still to come with the install flows: a drive that is not mounted (GewaehltesLaufwerk()
+  // with Eingehaengt false, listed by its device node so that it can be formatted) is no
+  // target; installing to it is refused with a log line.
 }
 
 void TFormWebInstall::ActionFormatierenExecute() {
+  // The device is taken now, with the name the user saw; the format checks it again.
+  const std::optional<platform::TWechsellaufwerk> gewaehlt = GewaehltesLaufwerk();
+  if (!gewaehlt || ActionLaeuft()) return;
+  QString laufwerk = gewaehlt->Name;
+  while (laufwerk.size() > 1 && laufwerk.endsWith(u'/')) laufwerk.chop(1);
+  const int antwort = MeldungZeigen(
+      Formatieren(QStringLiteral("Soll das Laufwerk %s formatiert werden? Das ist nur nötig, wenn der Stick nicht "
+                                 "korrekt arbeitet. Alle Daten auf dem Datenträger werden dabei gelöscht."),
+                  {laufwerk}),
+      TMsgDlgType::mtInformation, mbYes | mbNo, 0, mbNo);
+  if (antwort == mrYes) LaufwerkFormatieren(*gewaehlt);
+}
+
+void TFormWebInstall::LaufwerkFormatieren(const platform::TWechsellaufwerk& Laufwerk) {
   TLaufSperre sperre(*this);
+  auto fehlgeschlagen = [this](TLogZeile Zeile, const QString& Deutsch, const QString& Englisch) {
+    // A program's message may run over several lines; the log line stays one line.
+    const QString de = Formatieren(QStringLiteral("%d/%d...Formatieren fehlgeschlagen: %s"), {1, 2, Deutsch.simplified()});
+    const QString en = Formatieren(QStringLiteral("%d/%d...format failed: %s"), {1, 2, Englisch.simplified()});
+    if (Zeile.Index >= 0) LogZeileErsetzen(Zeile, de, en);
+    else LogAnfuegen(de, en);
+  };
+
+  // The question gave time to pull the stick or plug another one in: only the same device,
+  // still listed as removable, is formatted; where it is mounted now is taken from the list.
+  std::optional<platform::TWechsellaufwerk> jetzt;
+  for (const platform::TWechsellaufwerk& w : FUmgebung.Laufwerke())
+    if (!Laufwerk.Geraet.isEmpty() && w.Geraet == Laufwerk.Geraet && w.MajorMinor == Laufwerk.MajorMinor) jetzt = w;
+  if (!jetzt) {
+    fehlgeschlagen({}, Formatieren(QStringLiteral("%s ist kein angeschlossenes Wechsellaufwerk mehr"), {Laufwerk.Name}),
+                   Formatieren(QStringLiteral("%s is no longer a connected removable drive"), {Laufwerk.Name}));
+    return;
+  }
+
+  std::unique_ptr<platform::TFormatierer> formatierer = FUmgebung.Formatierer ? FUmgebung.Formatierer() : nullptr;
+  if (!formatierer) {
+    fehlgeschlagen({}, QStringLiteral("kein Formatierprogramm"), QStringLiteral("no format program"));
+    return;
+  }
+  // Connected before the start, so a result that comes at once is not missed.
+  QEventLoop schleife;
+  bool fertig = false, erfolg = false;
+  QString grund;
+  connect(formatierer.get(), &platform::TFormatierer::Fertig, &schleife, [&](bool Erfolg, const QString& Fehler) {
+    fertig = true;
+    erfolg = Erfolg;
+    grund = Fehler;
+    schleife.quit();
+  });
+  QString startfehler;
+  if (!formatierer->Starten(jetzt->Geraet, jetzt->Eingehaengt ? jetzt->Name : QString(), &startfehler)) {
+    fehlgeschlagen({}, startfehler, startfehler);
+    return;
+  }
+  const TLogZeile zeile = LogAnfuegen(Formatieren(QStringLiteral("%d/%d...bitte warten"), {1, 2}),
+                                      Formatieren(QStringLiteral("%d/%d...wait please"), {1, 2}));
+  // The window stays alive meanwhile; the run's lock keeps the actions disabled. Device
+  // changes (the unmount among them) are handled as they come and may add lines below.
+  if (!fertig) schleife.exec();
+  if (erfolg)
+    LogZeileErsetzen(zeile, Formatieren(QStringLiteral("%d/%d...fertig"), {1, 2}),
+                     Formatieren(QStringLiteral("%d/%d...ready"), {1, 2}));
+  else
+    fehlgeschlagen(zeile, grund, grund);
 }
 
 void TFormWebInstall::ActionDeutschExecute() {
@@ -497,10 +573,62 @@ bool TFormWebInstall::InternetVerbunden() { return FUmgebung.InternetVerbunden()
 QStringList TFormWebInstall::LaufwerkslisteFuellen() {
   const QString gemerkt = ComboBoxQVUSBLaufwerk->currentText();
   ComboBoxQVUSBLaufwerk->clear();
-  const QStringList liste = FUmgebung.Laufwerke();
+  FLaufwerksdaten = FUmgebung.Laufwerke();
+  QStringList liste;
+  for (const platform::TWechsellaufwerk& w : FLaufwerksdaten) liste.append(w.Name);
   ComboBoxQVUSBLaufwerk->addItems(liste);
   ComboBoxQVUSBLaufwerk->setCurrentIndex(ComboBoxQVUSBLaufwerk->findText(gemerkt, Qt::MatchExactly | Qt::MatchCaseSensitive));
   return liste;
+}
+
+std::optional<platform::TWechsellaufwerk> TFormWebInstall::GewaehltesLaufwerk() const {
+  const int i = ComboBoxQVUSBLaufwerk->currentIndex();
+  if (i < 0 || i >= FLaufwerksdaten.size() || FLaufwerksdaten[i].Name != ComboBoxQVUSBLaufwerk->currentText())
+    return std::nullopt;
+  return FLaufwerksdaten[i];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Removable drives and device changes
+
+void TFormWebInstall::NeuesLaufwerkSuchen(QString& Laufwerk) {
+  const QStringList liste = LaufwerkslisteFuellen();
+  Laufwerk.clear();
+  // From the end: of several new drives the last by name is found.
+  for (qsizetype i = liste.size() - 1; i >= 0; --i) {
+    if (!FIndexedDriveList.contains(liste[i])) {
+      Laufwerk = liste[i];
+      return;
+    }
+  }
+}
+
+void TFormWebInstall::WMDeviceChange(int Ereignis) {
+  switch (Ereignis) {
+    case platform::DBT_DEVNODES_CHANGED:
+      OberflaecheAktualisieren();
+      break;
+    case platform::DBT_DEVICEARRIVAL: {
+      // The watcher reports an arrival once the drive is listed (mounted or not), so there is
+      // nothing to wait for.
+      QString neu;
+      NeuesLaufwerkSuchen(neu);
+      if (!neu.isEmpty()) {
+        FIndexedDriveList = LaufwerkslisteFuellen();
+        ComboBoxQVUSBLaufwerk->setCurrentIndex(ComboBoxQVUSBLaufwerk->findText(neu, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        LogAnfuegen(Formatieren(QStringLiteral("USB-Stick an Laufwerk %s gefunden"), {neu}),
+                    Formatieren(QStringLiteral("USB stick detected (drive %s)"), {neu}));
+      }
+      OberflaecheAktualisieren();
+      break;
+    }
+    case platform::DBT_DEVICEREMOVECOMPLETE:
+      FIndexedDriveList = LaufwerkslisteFuellen();
+      OberflaecheAktualisieren();
+      break;
+    default:
+      break;
+  }
 }
 
 void TFormWebInstall::OberflaecheAktualisieren() {
@@ -624,7 +752,8 @@ bool TFormWebInstall::ServerErreichbar() {
 
 bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
   Pfad = FTempSystemverzeichnis + QStringLiteral("stick.7z");
-  LogAnfuegen(Formatieren(QStringLiteral("Download %s"), {Pfad}));
+  // A device change handled once the transfer has ended may add a line below this one.
+  const TLogZeile zeile = LogAnfuegen(Formatieren(QStringLiteral("Download %s"), {Pfad}));
   EreignisseVerarbeiten();
   auto fehlgeschlagen = [this](const QString& grund) {
     LogAnfuegen(Formatieren(QStringLiteral("Download fehlgeschlagen: %s"), {grund}),
@@ -652,7 +781,7 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
   }
   if (!ok) return fehlgeschlagen(fehler);
   if (!QFile::rename(teil, Pfad)) return fehlgeschlagen(Pfad);
-  LogLetzteErsetzen(QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
+  LogZeileErsetzen(zeile, QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
   return true;
 }
 

@@ -54,8 +54,11 @@ void TLaufwerksbeobachter::Pruefen() {
   for (const QString& l : jetzt) neu = neu || !FLetzte.contains(l);
   for (const QString& l : FLetzte) weg = weg || !jetzt.contains(l);
   FLetzte = jetzt;
-  if (weg) emit Geraeteaenderung(DBT_DEVICEREMOVECOMPLETE);
+  // The arrival first: a receiver that re-indexes its list on a removal would otherwise take
+  // the new drive into the index before it has seen it arrive (a stick mounted in place of
+  // its device node changes both at once).
   if (neu) emit Geraeteaenderung(DBT_DEVICEARRIVAL);
+  if (weg) emit Geraeteaenderung(DBT_DEVICEREMOVECOMPLETE);
   if (!neu && !weg) emit Geraeteaenderung(DBT_DEVNODES_CHANGED);
 }
 

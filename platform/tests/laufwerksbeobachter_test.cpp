@@ -20,7 +20,7 @@ TEST(Laufwerksbeobachter, ClassifiesEachChangeByTheDriveList) {
       {"two sticks arrive", {"/media/u/A/"}, {"/media/u/A/", "/media/u/B/", "/media/u/C/"}, {DBT_DEVICEARRIVAL}},
       {"a stick leaves", {"/media/u/A/", "/media/u/B/"}, {"/media/u/A/"}, {DBT_DEVICEREMOVECOMPLETE}},
       {"something else changed", {"/media/u/A/"}, {"/media/u/A/"}, {DBT_DEVNODES_CHANGED}},
-      {"unmounted node gets mounted", {"/dev/sdb1"}, {"/media/u/B/"}, {DBT_DEVICEREMOVECOMPLETE, DBT_DEVICEARRIVAL}},
+      {"unmounted node gets mounted", {"/dev/sdb1"}, {"/media/u/B/"}, {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.was);

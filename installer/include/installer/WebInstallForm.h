@@ -2,6 +2,7 @@
 // Paketlader's main window: status lights, drive picker, install mode, target folder, the
 // actions, the language switch, the progress bar and the log.
 #include "installer/HttpClient.h"
+#include "platform/Wechsellaufwerke.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -29,6 +30,8 @@ namespace kiro {
 
 namespace platform {
 class TShell;
+class TLaufwerksbeobachter;
+class TFormatierer;
 }
 
 // The four edition switches; any combination may be set.
@@ -44,8 +47,12 @@ std::optional<TEdition> EditionAusName(const QString& Name);
 
 // What the window takes from its creator, so tests build any combination.
 struct TWebInstallUmgebung {
-  // The removable drives, ordered by name.
-  std::function<QStringList()> Laufwerke;
+  // The removable drives, ordered by name, each with its device node.
+  std::function<QList<platform::TWechsellaufwerk>()> Laufwerke;
+  // Reports the system's device changes; without one the window sees none.
+  std::shared_ptr<platform::TLaufwerksbeobachter> Beobachter;
+  // Makes the formatter of one drive format; without one (or a null one) no format starts.
+  std::function<std::unique_ptr<platform::TFormatierer>()> Formatierer;
   // Where the target folder is proposed (the user's home), ending in "/"; "" proposes none.
   QString Basisverzeichnis;
   // The user's temp folder, ending in "/"; edition archives are downloaded into it.
@@ -59,8 +66,9 @@ struct TWebInstallUmgebung {
   // The folder choice: shows the folder dialog on Vorschlag, gives the chosen folder or "".
   std::function<QString(const QString& Vorschlag)> OrdnerWaehlen;
 
-  // The program's own sources: removable drives, home, the platform's temp folder, the
-  // routing table, the desktop's opener and the folder dialog of the window.
+  // The program's own sources: removable drives with their change watcher, the formatter
+  // that fits the system, home, the platform's temp folder, the routing table, the desktop's
+  // opener and the folder dialog of the window.
   static TWebInstallUmgebung Standard();
 };
 
@@ -148,8 +156,8 @@ class TFormWebInstall : public QMainWindow {
   void ActionAbbrechenExecute();
   void ActionDeutschExecute();
   void ActionEnglishExecute();
-  // The install and format actions run under a TLaufSperre; their flows are added with the
-  // install and format code.
+  // The install and format actions run under a TLaufSperre; the install flows are added
+  // with the install code.
   void ActionInstallierenExecute();
   void ActionFormatierenExecute();
 
@@ -157,8 +165,23 @@ class TFormWebInstall : public QMainWindow {
   void OberflaecheAktualisieren();
   bool InternetVerbunden();
   // Refills the drive picker (keeping the selected drive when it is still there) and
-  // returns the fresh list.
+  // returns the fresh list of names; the records behind the items go to FLaufwerksdaten.
   QStringList LaufwerkslisteFuellen();
+  // The record of the selected drive; none when nothing is selected.
+  std::optional<platform::TWechsellaufwerk> GewaehltesLaufwerk() const;
+  // The records of the picker's items, in their order.
+  QList<platform::TWechsellaufwerk> FLaufwerksdaten;
+
+  // Removable drives and device changes.
+  // Refills the picker and gives the last drive that is not in FIndexedDriveList, or "".
+  void NeuesLaufwerkSuchen(QString& Laufwerk);
+  // One device change: DBT_DEVNODES_CHANGED, DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE;
+  // other codes are ignored.
+  void WMDeviceChange(int Ereignis);
+
+  // Formats the drive as FAT32 with the product's label, once it has been checked to be the
+  // same removable device still; the result gets its log line.
+  void LaufwerkFormatieren(const platform::TWechsellaufwerk& Laufwerk);
   // Selected install mode: 0 stick and computer, 1 stick only, 2 computer only.
   int Installationsmodus() const;
   void InstallationsmodusSetzen(int Modus);

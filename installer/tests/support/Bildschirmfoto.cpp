@@ -34,7 +34,13 @@ int main(int argc, char** argv) {
   kiro::TWebInstallUmgebung u = kiro::TWebInstallUmgebung::Standard();
   u.UpdateServer = server.BasisUrl();
   u.Edition = kiro::EditionAusName(edition).value_or(kiro::TEdition{});
-  u.Laufwerke = [] { return QStringList{QStringLiteral("/media/anna/KIRO3HEIM/"), QStringLiteral("/media/anna/USB-DISK/")}; };
+  u.Laufwerke = [] {
+    using kiro::platform::TWechsellaufwerk;
+    return QList<TWechsellaufwerk>{
+        {QStringLiteral("/media/anna/KIRO3HEIM/"), QStringLiteral("/dev/sdb1"), QStringLiteral("8:17"), true},
+        {QStringLiteral("/media/anna/USB-DISK/"), QStringLiteral("/dev/sdc1"), QStringLiteral("8:33"), true}};
+  };
+  u.Beobachter = nullptr;  // the picture shows the drives above, whatever the machine has
   u.TempVerzeichnis = temp.path() + u'/';
   u.Basisverzeichnis = heim.path() + u'/';
 

@@ -35,7 +35,8 @@ class TLaufwerksbeobachter : public QObject {
 
  public slots:
   // Compares the drive list with the last one and reports the change: an arrival when a drive
-  // is new, a removal when one vanished (both when both happened), otherwise "nodes changed".
+  // is new, a removal when one vanished (both when both happened, the arrival first),
+  // otherwise "nodes changed".
   void Pruefen();
 
  signals:
