@@ -93,6 +93,10 @@ QString Zweistellig(std::int64_t n, int stellen) { return QString::number(n).rig
 
 TPiepHook PiepHookSetzen(TPiepHook Hook) { return std::exchange(Piep(), std::move(Hook)); }
 
+void Piepen(int FrequenzHz, int DauerMs) {
+  if (Piep()) Piep()(FrequenzHz, DauerMs);
+}
+
 void TKiroXML::Ausgeben(const QString& Text) {
   if (!StreamWriter) return;
   const QByteArray bytes = Text.toUtf8();

@@ -35,6 +35,8 @@ QString EingebundeneDateiSuchen(const TEingebundeneDateien* Speicher, const QStr
 using TPiepHook = std::function<void(int FrequenzHz, int DauerMs)>;
 // Installs a hook (an empty one restores the default); returns the previous hook.
 TPiepHook PiepHookSetzen(TPiepHook Hook);
+// One tone through the installed hook.
+void Piepen(int FrequenzHz, int DauerMs);
 
 class TKiroXML {
  public:

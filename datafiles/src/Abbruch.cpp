@@ -1,0 +1,7 @@
+#include "datafiles/Abbruch.h"
+
+namespace kiro {
+
+TAbbruchObjekt* AbbruchObjekt = nullptr;
+
+}  // namespace kiro
