@@ -1,5 +1,5 @@
 #include "datafiles/IndexListe.h"
-#include "support/Log.h"
+#include "testsupport/Protokollfaenger.h"
 
 #include "datafiles/Abbruch.h"
 #include "foundation/Ordner.h"
@@ -14,7 +14,7 @@
 #include <algorithm>
 
 using namespace kiro;
-using kiro::test::TLog;
+using TLog = kiro::test::TProtokollFaenger;
 using kiro::test::TempOrdner;
 
 namespace {

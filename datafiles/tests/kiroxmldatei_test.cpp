@@ -1,5 +1,5 @@
 #include "datafiles/KiroXMLDatei.h"
-#include "support/Log.h"
+#include "testsupport/Protokollfaenger.h"
 
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
@@ -13,7 +13,7 @@
 
 using namespace kiro;
 using kiro::test::Lesen;
-using kiro::test::TLog;
+using TLog = kiro::test::TProtokollFaenger;
 using kiro::test::TempOrdner;
 
 namespace {
