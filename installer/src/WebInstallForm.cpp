@@ -53,6 +53,8 @@ TWebInstallUmgebung TWebInstallUmgebung::Standard() {
   u.TempVerzeichnis = platform::TempVerzeichnis();
   u.Shell = std::make_shared<platform::TDesktopShell>();
   u.InternetVerbunden = [] { return platform::InternetVerbunden(); };
+  u.Wechsellaufwerke = [] { return platform::StandardWechsellaufwerke().Liste(); };
+  u.Desktopverzeichnis = DesktopVerzeichnis();
   return u;
 }
 
@@ -432,10 +434,6 @@ void TFormWebInstall::ActionSchliessenExecute() { close(); }
 void TFormWebInstall::ActionAbbrechenExecute() {
   Abbrechen = true;
   EreignisseVerarbeiten();
-}
-
-void TFormWebInstall::ActionInstallierenExecute() {
-  TLaufSperre sperre(*this);
 }
 
 void TFormWebInstall::ActionFormatierenExecute() {

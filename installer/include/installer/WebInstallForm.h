@@ -2,6 +2,7 @@
 // Paketlader's main window: status lights, drive picker, install mode, target folder, the
 // actions, the language switch, the progress bar and the log.
 #include "installer/HttpClient.h"
+#include "platform/Wechsellaufwerke.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -58,6 +59,11 @@ struct TWebInstallUmgebung {
   std::function<bool()> InternetVerbunden;
   // The folder choice: shows the folder dialog on Vorschlag, gives the chosen folder or "".
   std::function<QString(const QString& Vorschlag)> OrdnerWaehlen;
+  // The removable drives with their devices. The install asks it once more just before it
+  // writes to a drive; without it, the names of Laufwerke count (a device node as unmounted).
+  std::function<QList<platform::TWechsellaufwerk>()> Wechsellaufwerke;
+  // The user's desktop folder, without trailing "/"; "" places no shortcuts.
+  QString Desktopverzeichnis;
 
   // The program's own sources: removable drives, home, the platform's temp folder, the
   // routing table, the desktop's opener and the folder dialog of the window.
@@ -153,6 +159,13 @@ class TFormWebInstall : public QMainWindow {
   void ActionInstallierenExecute();
   void ActionFormatierenExecute();
 
+  // Creates or replaces the desktop shortcut Verknuepfung (a ".desktop" file) to Ziel, with
+  // the folder of Ziel as its working folder. False when it could not be written.
+  bool VerknuepfungErstellen(const QString& Ziel, const QString& Verknuepfung, const QString& Argumente,
+                             const QString& Beschreibung);
+  // The stick build.
+  void StickErstellen();
+
   // State refresh: the lights and every visibility and enabling rule.
   void OberflaecheAktualisieren();
   bool InternetVerbunden();
@@ -225,6 +238,11 @@ class TFormWebInstall : public QMainWindow {
   void AusstehendeAusfuehren();
   bool Uebertragen(const std::function<bool()>& Anfrage);
   QString ServerUrl(const QString& Pfad) const;
+  // The install's steps (WebInstallInstallieren.cpp).
+  QList<platform::TWechsellaufwerk> WechsellaufwerkeAbfragen() const;
+  bool LaufwerkNochDa(const platform::TWechsellaufwerk& Laufwerk);
+  QString Entpacken(const QString& Archiv, const QString& Ziel);
+  void ProgrammStarten(QString& Programm);
 
   TWebInstallUmgebung FUmgebung;
   QWidget* FFlaeche = nullptr;
