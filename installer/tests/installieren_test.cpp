@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -185,6 +186,27 @@ INSTANTIATE_TEST_SUITE_P(Modi, LehrStickModi,
                                            ModusFall{"NurRechner", 2, false, true, false, true},
                                            ModusFall{"StickUndRechnerEnglisch", 0, true, true, true, true}),
                          [](const auto& i) { return std::string(i.param.Name); });
+
+// A device change during the download refills the picker, and the target may change: the run
+// goes on with what it took at its start.
+TEST_F(Installieren, LaufNimmtZielModusUndLaufwerkAmAnfang) {
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.BytesProSchritt = 8192, .PauseProSchrittMs = 25});
+  auto f = Fenster(TEdition{.LehrStick = true}, 0);
+  bool geaendert = false;
+  QTimer::singleShot(60, f.get(), [&] {
+    f->FVerzRechnerInst = Heim / "anderswo/";
+    f->InstallationsmodusSetzen(2);
+    DriveWaehlen(*f, -1);
+    geaendert = true;
+  });
+  Ausfuehren(*f);
+  ASSERT_TRUE(geaendert);
+  const test::TDateibaum& baum = Aktualisierung.Baum("/db/lehr.7z");
+  EXPECT_EQ(baum.Unterschiede(Ziel()), "");
+  EXPECT_EQ(baum.Unterschiede(Stick.Pfad()), "");
+  EXPECT_FALSE(QFileInfo::exists(Heim / "anderswo"));
+  EXPECT_EQ(Gestartet(), std::vector<QString>{Ziel() + "KiroSim.exe"});
+}
 
 // ---------------------------------------------------------------------------------------------
 // The computer editions.
