@@ -59,6 +59,7 @@ TWebInstallUmgebung TWebInstallUmgebung::Standard() {
   u.TempVerzeichnis = platform::TempVerzeichnis();
   u.Shell = std::make_shared<platform::TDesktopShell>();
   u.InternetVerbunden = [] { return platform::InternetVerbunden(); };
+  u.Desktopverzeichnis = DesktopVerzeichnis();
   return u;
 }
 
@@ -442,13 +443,6 @@ void TFormWebInstall::ActionSchliessenExecute() { close(); }
 void TFormWebInstall::ActionAbbrechenExecute() {
   Abbrechen = true;
   EreignisseVerarbeiten();
-}
-
-void TFormWebInstall::ActionInstallierenExecute() {
-  TLaufSperre sperre(*this);
-  // Still to come with the install flows: a drive that is not mounted (GewaehltesLaufwerk()
-  // with Eingehaengt false, listed by its device node so that it can be formatted) is no
-  // target; installing to it is refused with a log line.
 }
 
 void TFormWebInstall::ActionFormatierenExecute() {

@@ -65,6 +65,8 @@ struct TWebInstallUmgebung {
   std::function<bool()> InternetVerbunden;
   // The folder choice: shows the folder dialog on Vorschlag, gives the chosen folder or "".
   std::function<QString(const QString& Vorschlag)> OrdnerWaehlen;
+  // The user's desktop folder, without trailing "/"; "" places no shortcuts.
+  QString Desktopverzeichnis;
 
   // The program's own sources: removable drives with their change watcher, the formatter
   // that fits the system, home, the platform's temp folder, the routing table, the desktop's
@@ -161,6 +163,13 @@ class TFormWebInstall : public QMainWindow {
   void ActionInstallierenExecute();
   void ActionFormatierenExecute();
 
+  // Creates or replaces the desktop shortcut Verknuepfung (a ".desktop" file) to Ziel, with
+  // the folder of Ziel as its working folder. False when it could not be written.
+  bool VerknuepfungErstellen(const QString& Ziel, const QString& Verknuepfung, const QString& Argumente,
+                             const QString& Beschreibung);
+  // The stick build.
+  void StickErstellen();
+
   // State refresh: the lights and every visibility and enabling rule.
   void OberflaecheAktualisieren();
   bool InternetVerbunden();
@@ -248,6 +257,10 @@ class TFormWebInstall : public QMainWindow {
   void AusstehendeAusfuehren();
   bool Uebertragen(const std::function<bool()>& Anfrage);
   QString ServerUrl(const QString& Pfad) const;
+  // The install's steps (WebInstallInstallieren.cpp).
+  bool LaufwerkNochDa(const platform::TWechsellaufwerk& Laufwerk);
+  QString Entpacken(const QString& Archiv, const QString& Ziel);
+  void ProgrammStarten(QString& Programm);
 
   TWebInstallUmgebung FUmgebung;
   QWidget* FFlaeche = nullptr;
