@@ -415,6 +415,7 @@ TEST(KiroXMLObjektExterneDatei, ImEigenenInhaltErsetztSieDenKopf) {
   EXPECT_TRUE(d.DateiInfo().Beschreibung.isEmpty());
   EXPECT_EQ(d.Wert, QStringLiteral("basis"));
   ASSERT_EQ(d.Teile.size(), 1u);  // the rest of the outer document is still read
+  EXPECT_EQ(d.Teile[0]->Name, QStringLiteral("t"));
   EXPECT_TRUE(d.LadenVollstaendig());
 }
 
