@@ -1,0 +1,312 @@
+#include "support/Testdatei.h"
+
+#include "foundation/Einstellungen.h"
+#include "foundation/Ordner.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace kiro;
+using kiro::test::TLog;
+using kiro::test::TOrdnerUmgebung;
+using kiro::test::TTestdatei;
+
+namespace {
+
+QByteArray Golden(const char* Name) {
+  return kiro::test::Lesen(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("golden/")) +
+                           QString::fromUtf8(Name));
+}
+
+TAutor Autor(std::int32_t Id, const char* Name, float Alt = 0, float Punkte = 0) {
+  TAutor a;
+  a.AutorID = Id;
+  a.Name = QString::fromUtf8(Name);
+  a.AufwandAlt = Alt;
+  a.AufwandPunkte = Punkte;
+  return a;
+}
+
+// Everything the header and the test content can hold.
+void VollerInhalt(TTestdatei& d) {
+  TInfo& i = d.Kopf();
+  i.DateiTyp = QStringLiteral("alt");
+  i.Version = QStringLiteral("A.1");
+  i.MinVersion = QStringLiteral("@.0");
+  i.AufwandAlgo = 1.5f;
+  i.ObjektID = 42;
+  i.Beschreibung = QStringLiteral("a & b <c> \"d\"");
+  i.EinsatzAb = TDateTime::AusQDateTime(QDateTime(QDate(2024, 3, 1), QTime(12, 30, 15)));
+  i.EinsatzBis = TDateTime::AusDatum(QDate(2025, 1, 2));
+  i.Kategorie = QStringLiteral("\\Strecke\\Nord");
+  TAutor anna = Autor(7, "Anna", 2.5f, 3.0f);
+  anna.eMail = QStringLiteral("a@x.de");
+  anna.AufwandStunden = 4.25f;
+  anna.Lizenz = Liz_Kommerziell;
+  anna.Bemerkung = QStringLiteral("Bem");
+  i.Autoren = {anna, Autor(0, ""), Autor(0, "Bert", 0, 1.25f)};
+  i.Dateien = {TDatei{QStringLiteral("data\\a.ls3"), 2, true}, TDatei{QStringLiteral("b.ls3"), 0, false}};
+  d.Wert = QStringLiteral("w");
+  d.NeuerTeil(QStringLiteral("eins")).Kommentar = QStringLiteral("k");
+  d.NeuerTeil(QStringLiteral("zwei"));
+  d.Inhaltsdateien = {TDatei{QStringLiteral("c"), 1, false}};
+}
+
+void ErwarteGleich(const TAutor& a, const TAutor& b) {
+  EXPECT_EQ(a.AutorID, b.AutorID);
+  EXPECT_EQ(a.Name, b.Name);
+  EXPECT_EQ(a.eMail, b.eMail);
+  EXPECT_EQ(a.AufwandAlt, b.AufwandAlt);
+  EXPECT_EQ(a.AufwandPunkte, b.AufwandPunkte);
+  EXPECT_EQ(a.AufwandStunden, b.AufwandStunden);
+  EXPECT_EQ(a.Lizenz, b.Lizenz);
+  EXPECT_EQ(a.Bemerkung, b.Bemerkung);
+}
+
+TEST(KiroXMLObjektSpeichern, VollerKopfUndSeitendateiByteFuerByte) {
+  TOrdnerUmgebung u;
+  TLog log;
+  TTestdatei d;
+  VollerInhalt(d);
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("kopf.script.xml"), nullptr), S_OK);
+  EXPECT_EQ(kiro::test::Lesen(u.Ordner / QStringLiteral("kopf.script.xml")), Golden("kopf.golden"));
+  EXPECT_EQ(kiro::test::Lesen(Datenverzeichnis + QStringLiteral("kopf.script.xml.expense.xml")),
+            Golden("kopf.expense.golden"));
+  EXPECT_EQ(log.Zeilen(), (QStringList{QStringLiteral("5 Saving ") + u.Ordner.Pfad() + QStringLiteral("kopf.script.xml"),
+                                       QStringLiteral("5 Saving ") + Datenverzeichnis +
+                                           QStringLiteral("kopf.script.xml.expense.xml")}));
+  // The object now carries the type's current format and the saved name.
+  EXPECT_EQ(d.DateiInfo().Version, QStringLiteral("A.2"));
+  EXPECT_EQ(d.DateiInfo().MinVersion, QStringLiteral("A.0"));
+  EXPECT_EQ(d.DateiInfo().DateiTyp, QStringLiteral("VerwaltungsScript"));
+  EXPECT_EQ(d.DateiInfo().Dateiname, QStringLiteral("kopf.script.xml"));
+  EXPECT_FALSE(d.Geaendert());
+  EXPECT_FALSE(d.Teile[0]->Geaendert());
+}
+
+TEST(KiroXMLObjektSpeichern, LadenSpeichernLadenBehaeltAlles) {
+  TOrdnerUmgebung u;
+  TLog log;
+  TTestdatei d;
+  VollerInhalt(d);
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("r.script.xml"), nullptr), S_OK);
+
+  TTestdatei zurueck;
+  ASSERT_EQ(zurueck.LadenDatei(u.Ordner.Pfad(), QStringLiteral("r.script.xml"), nullptr), S_OK);
+  EXPECT_TRUE(zurueck.LadenVollstaendig());
+  const TInfo& a = d.DateiInfo();
+  const TInfo& b = zurueck.DateiInfo();
+  EXPECT_EQ(b.DateiTyp, a.DateiTyp);
+  EXPECT_EQ(b.Version, a.Version);
+  EXPECT_EQ(b.MinVersion, a.MinVersion);
+  EXPECT_EQ(b.AufwandAlgo, a.AufwandAlgo);  // only the side file carries it
+  EXPECT_EQ(b.ObjektID, a.ObjektID);
+  EXPECT_EQ(b.Beschreibung, a.Beschreibung);
+  EXPECT_EQ(b.EinsatzAb, a.EinsatzAb);
+  EXPECT_EQ(b.EinsatzBis, a.EinsatzBis);
+  EXPECT_EQ(b.Kategorie, a.Kategorie);
+  // The author without ID, name and e-mail is not saved; the others come back whole, their
+  // effort values from the side file.
+  ASSERT_EQ(b.Autoren.size(), 2);
+  ErwarteGleich(b.Autoren[0], a.Autoren[0]);
+  ErwarteGleich(b.Autoren[1], a.Autoren[2]);
+  ASSERT_EQ(b.Dateien.size(), a.Dateien.size());
+  for (qsizetype k = 0; k < a.Dateien.size(); ++k) {
+    EXPECT_EQ(b.Dateien[k].Dateiname, a.Dateien[k].Dateiname);
+    EXPECT_EQ(b.Dateien[k].InstVerzeichnis, a.Dateien[k].InstVerzeichnis);
+    EXPECT_EQ(b.Dateien[k].NurInfo, a.Dateien[k].NurInfo);
+  }
+  EXPECT_EQ(zurueck.Wert, d.Wert);
+  ASSERT_EQ(zurueck.Teile.size(), 2u);
+  EXPECT_EQ(zurueck.Teile[0]->Name, QStringLiteral("eins"));
+  EXPECT_EQ(zurueck.Teile[0]->Kommentar, QStringLiteral("k"));
+  EXPECT_EQ(zurueck.Teile[1]->Name, QStringLiteral("zwei"));
+  ASSERT_EQ(zurueck.Inhaltsdateien.size(), 1);
+  EXPECT_EQ(zurueck.Inhaltsdateien[0].InstVerzeichnis, 1);
+  EXPECT_TRUE(log.Zeilen().filter(QRegularExpression(QStringLiteral("^[23] "))).isEmpty());
+
+  // Saving the loaded object again gives the same two files.
+  const QByteArray datei = kiro::test::Lesen(u.Ordner / QStringLiteral("r.script.xml"));
+  const QByteArray seite = kiro::test::Lesen(Datenverzeichnis + QStringLiteral("r.script.xml.expense.xml"));
+  ASSERT_EQ(zurueck.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("r.script.xml"), nullptr), S_OK);
+  EXPECT_EQ(kiro::test::Lesen(u.Ordner / QStringLiteral("r.script.xml")), datei);
+  EXPECT_EQ(kiro::test::Lesen(Datenverzeichnis + QStringLiteral("r.script.xml.expense.xml")), seite);
+}
+
+TEST(KiroXMLObjektSpeichern, FehlschlagBehaeltAlteDateienUndDasGeaendertKennzeichen) {
+  TOrdnerUmgebung u;
+  const QString ziel = u.Ordner.Schreiben(QStringLiteral("alt.script.xml"), "ALT");
+  const QString seite = u.Daten(QStringLiteral("alt.script.xml.expense.xml"), "ALTE SEITE");
+  TLog log;
+  TTestdatei d;
+  d.Kopf().Autoren = {Autor(3, "A")};  // no effort values: a successful save would delete the side file
+  kiro::test::TTeil* teil = &d.NeuerTeil(QStringLiteral("t"));
+  ASSERT_TRUE(d.Geaendert());
+
+  // The temporary name is taken by a folder: the file cannot be written.
+  QDir(u.Ordner.Pfad()).mkdir(QStringLiteral("alt.script.xml~"));
+  EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("alt.script.xml"), nullptr), E_FAIL);
+  EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
+  EXPECT_EQ(kiro::test::Lesen(seite), QByteArray("ALTE SEITE"));
+  EXPECT_TRUE(d.Geaendert());
+  EXPECT_TRUE(teil->Geaendert());
+  EXPECT_EQ(log.Zeilen().last(), QStringLiteral("2 Datei \"") + ziel + QStringLiteral("\" konnte nicht gespeichert werden"));
+  QDir(u.Ordner.Pfad()).rmdir(QStringLiteral("alt.script.xml~"));
+
+  // A content writer that throws fails the save the same way.
+  d.WurfBeimSchreiben = true;
+  EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("alt.script.xml"), nullptr), E_FAIL);
+  EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
+  EXPECT_TRUE(d.Geaendert());
+
+  d.WurfBeimSchreiben = false;
+  EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("alt.script.xml"), nullptr), S_OK);
+  EXPECT_FALSE(d.Geaendert());
+  EXPECT_FALSE(teil->Geaendert());
+  EXPECT_FALSE(QFileInfo::exists(seite));
+}
+
+TEST(KiroXMLObjektSpeichern, SeitendateiDieNichtGeschriebenWerdenKannLaesstGeaendert) {
+  TOrdnerUmgebung u;
+  QDir().mkpath(Datenverzeichnis + QStringLiteral("s.script.xml.expense.xml~"));
+  TLog log;
+  TTestdatei d;
+  d.Kopf().Autoren = {Autor(3, "A", 2.0f)};
+  // The data file itself is written, so the save reports success; its effort values are not on
+  // disk, so the object still counts as modified.
+  EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("s.script.xml"), nullptr), S_OK);
+  EXPECT_TRUE(QFileInfo::exists(u.Ordner / QStringLiteral("s.script.xml")));
+  EXPECT_TRUE(d.Geaendert());
+}
+
+TEST(KiroXMLObjektSpeichern, InfoSchliesstSichSelbstOhneKinder) {
+  TOrdnerUmgebung u;
+  TLog log;
+  TTestdatei d;
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("l.script.xml"), nullptr), S_OK);
+  EXPECT_EQ(kiro::test::Lesen(u.Ordner / QStringLiteral("l.script.xml")),
+            QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n"
+                       "<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>\r\n"
+                       "<VerwaltungsScript/>\r\n</Kiro>\r\n"));
+  // An author without ID, name and e-mail is left out, yet "Info" gets its own end tag.
+  d.Kopf().Autoren = {Autor(0, "")};
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("l.script.xml"), nullptr), S_OK);
+  EXPECT_EQ(kiro::test::Lesen(u.Ordner / QStringLiteral("l.script.xml")),
+            QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n"
+                       "<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\">\r\n</Info>\r\n"
+                       "<VerwaltungsScript/>\r\n</Kiro>\r\n"));
+}
+
+TEST(KiroXMLObjektSpeichern, SeitendateiKommtUndGehtMitDenAufwandswerten) {
+  TOrdnerUmgebung u;
+  TLog log;
+  TTestdatei d;
+  d.Kopf().Autoren = {Autor(5, "A", 2.5f)};
+  const QString seite = Datenverzeichnis + QStringLiteral("e.script.xml.expense.xml");
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("e.script.xml"), nullptr), S_OK);
+  EXPECT_FALSE(kiro::test::Lesen(u.Ordner / QStringLiteral("e.script.xml")).contains("AutorAufwand"));
+  EXPECT_TRUE(kiro::test::Lesen(seite).contains("AutorAufwand=\"2.5\""));
+  // The side file's own effort values stay, and it has no side file of its own.
+  TExpensedatei e;
+  ASSERT_EQ(e.LadenDatei(Datenverzeichnis, QStringLiteral("e.script.xml.expense.xml"), nullptr), S_OK);
+  EXPECT_EQ(e.DateiInfo().Autoren.value(0).AufwandAlt, 2.5f);
+  EXPECT_EQ(e.SpeichernDatei(Datenverzeichnis, QStringLiteral("e.script.xml.expense.xml"), nullptr), S_OK);
+  EXPECT_TRUE(kiro::test::Lesen(seite).contains("AutorAufwand=\"2.5\""));
+  EXPECT_FALSE(QFileInfo::exists(seite + QStringLiteral(".expense.xml")));
+
+  d.Kopf().Autoren[0].AufwandAlt = 0;
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("e.script.xml"), nullptr), S_OK);
+  EXPECT_FALSE(QFileInfo::exists(seite));
+  // Nothing to delete is no error either.
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("e.script.xml"), nullptr), S_OK);
+  EXPECT_TRUE(log.Zeilen().filter(QRegularExpression(QStringLiteral("^2 "))).isEmpty());
+}
+
+TEST(KiroXMLObjektSpeichern, BereinigterNameGiltFuerKopfUndSeitendatei) {
+  TOrdnerUmgebung u;
+  TLog log;
+  TTestdatei d;
+  d.Kopf().Autoren = {Autor(5, "A", 1.0f)};
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("Größe (1).script.xml"), nullptr), S_OK);
+  EXPECT_EQ(d.DateiInfo().Dateiname, QStringLiteral("Groesse1.script.xml"));
+  EXPECT_TRUE(QFileInfo::exists(u.Ordner / QStringLiteral("Groesse1.script.xml")));
+  EXPECT_TRUE(QFileInfo::exists(Datenverzeichnis + QStringLiteral("Groesse1.script.xml.expense.xml")));
+}
+
+TEST(KiroXMLObjektSpeichern, DokuModusSchreibtDasSchemaUnterDemDokuNamen) {
+  TOrdnerUmgebung u;
+  TEinstellungen e;
+  e.DokuModus = true;
+  Einstellungen = &e;
+  TLog log;
+  TTestdatei d;
+  d.Kopf().Autoren = {Autor(5, "A", 1.0f)};
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("sub\\abc.script.xml"), nullptr), S_OK);
+  EXPECT_EQ(d.DateiInfo().Dateiname, QStringLiteral("docu_a.2.script.xml"));
+  const QByteArray schema = kiro::test::Lesen(Programmverzeichnis + QStringLiteral("_Docu/xml/docu_a.2.script.xml.schema.xml"));
+  EXPECT_TRUE(schema.contains("<AutorEintrag AutorID=\"integer\" AutorName=\"string\""));
+  EXPECT_TRUE(schema.contains("<Datei Dateiname=\"string\" inst=\"integer\" NurInfo=\"bool\"/>"));
+  EXPECT_FALSE(QDir(Datenverzeichnis).exists());  // no side file
+  // The data file itself was not saved.
+  EXPECT_TRUE(d.Geaendert());
+}
+
+TEST(KiroXMLObjektSpeichern, AufwandsdateiSchreibtIhrenEigenenKopf) {
+  TOrdnerUmgebung u;
+  TLog log;
+  TExpensedatei e;
+  ASSERT_EQ(e.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("x.expense.xml"), nullptr), S_OK);
+  EXPECT_EQ(kiro::test::Lesen(u.Ordner / QStringLiteral("x.expense.xml")),
+            QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n"
+                       "<Info DateiTyp=\"expense\" Version=\"A.1\" MinVersion=\"A.0\"/>\r\n<expense/>\r\n</Kiro>\r\n"));
+}
+
+TEST(KiroXMLObjektSpeichern, TeilOhneLaufendesSpeichernSchreibtNichts) {
+  TLog log;
+  TTestdatei aussen;
+  kiro::test::TTeil teil;
+  EXPECT_EQ(teil.SpeichernOffeneDatei(QStringLiteral("Teil"), &aussen, nullptr), E_FAIL);
+  EXPECT_TRUE(teil.Geaendert());
+  EXPECT_TRUE(log.Zeilen().isEmpty());  // the line about the missing writer is type 0
+}
+
+// --- the author list ---
+
+struct TAutorenfall {
+  const char* Name;
+  std::vector<TAutor> Vorher;
+  TAutor Neu;
+  std::vector<std::pair<int, QString>> Nachher;
+};
+
+class Autorenliste : public ::testing::TestWithParam<TAutorenfall> {};
+
+TEST_P(Autorenliste, HinzufuegenEntferntDieOhneId) {
+  const TAutorenfall& f = GetParam();
+  TOrdnerUmgebung u;
+  TTestdatei d;
+  d.SetGeaendert(false);
+  for (const TAutor& a : f.Vorher) d.Kopf().Autoren.append(a);
+  d.AutorHinzufuegen(f.Neu);
+  std::vector<std::pair<int, QString>> ist;
+  for (const TAutor& a : d.DateiInfo().Autoren) ist.emplace_back(a.AutorID, a.Name);
+  EXPECT_EQ(ist, f.Nachher);
+  EXPECT_FALSE(d.Geaendert());
+}
+
+const TAutorenfall AUTORENFAELLE[] = {
+    {"OhneIdZuEinemRegistrierten", {Autor(5, "R")}, Autor(0, "N"), {{5, QStringLiteral("R")}}},
+    {"OhneIdInLeereListe", {}, Autor(0, "N"), {{0, QStringLiteral("N")}}},
+    {"OhneIdOhneNamen", {}, Autor(0, ""), {}},
+    {"ZweiOhneIdDerLetzteBleibt", {Autor(0, "A")}, Autor(0, "B"), {{0, QStringLiteral("B")}}},
+    {"UnbenannteVorEinemMitId", {Autor(0, ""), Autor(0, "")}, Autor(3, "C"), {{3, QStringLiteral("C")}}},
+    {"MitIdBleibenAlle", {Autor(1, ""), Autor(2, "")}, Autor(3, ""), {{1, QString()}, {2, QString()}, {3, QString()}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(KiroXMLObjekt, Autorenliste, ::testing::ValuesIn(AUTORENFAELLE),
+                         [](const ::testing::TestParamInfo<TAutorenfall>& i) { return std::string(i.param.Name); });
+
+}  // namespace
