@@ -75,4 +75,6 @@ bool TAktualisierungsserver::Editionen(QString* Fehler) {
          Archiv("/kirocbt/stick.7z", Editionsbaum(QStringLiteral("CBT")), Fehler);
 }
 
+bool TAktualisierungsserver::Alles(QString* Fehler) { return Editionen(Fehler); }
+
 }  // namespace kiro::test

@@ -43,6 +43,8 @@ class TAktualisierungsserver {
   // The server test and both edition archives: "/db/lehr.7z" (Editionsbaum("Lehr")) and
   // "/kirocbt/stick.7z" (Editionsbaum("CBT")).
   bool Editionen(QString* Fehler = nullptr);
+  // Everything the real server holds, for the demo.
+  bool Alles(QString* Fehler = nullptr);
 
   // The tree served at Pfad by Archiv, and its archive on disk.
   const TDateibaum& Baum(const std::string& Pfad) const { return FBaeume.at(Pfad); }
