@@ -86,12 +86,9 @@ void NeuSchreiben(const QString& Knotenname, TKiroXMLObjekt* Skript) {
 QString TScriptBasis::ByteAngabe(std::uint32_t Bytes) { return GroesseAlsText(Bytes); }
 
 TParseErg TScriptBasis::InhaltLesen(TParse& PaInfo, void* pDaten) {
+  // An entry is read only as part of its script, which is its outer document.
   if (IstAttribut(PaInfo, u"ExterneDatei")) {
-    TKiroXMLObjekt* aussen = FremdeXMLDatei;
-    while (aussen && !dynamic_cast<TScript*>(aussen)) aussen = dynamic_cast<TScriptBasis*>(aussen)
-                                                                    ? static_cast<TScriptBasis*>(aussen)->FremdeXMLDatei
-                                                                    : nullptr;
-    if (auto* skript = dynamic_cast<TScript*>(aussen); skript && skript->ExterneDateienIgnorieren()) {
+    if (auto* skript = dynamic_cast<TScript*>(FremdeXMLDatei); skript && skript->ExterneDateienIgnorieren()) {
       skript->ExterneDateiIgnorieren(PaInfo.Wert);
       return ParseOK;
     }
@@ -190,9 +187,7 @@ void TScriptLoeschen::Abarbeiten(IProtokollAnsicht*, IStatusAnzeige*, TIndexList
   // The deletion is not part of this library yet.
 }
 
-QString TScriptLoeschen::HtmlInfoErzeugen() {
-  return Formatieren(QStringLiteral("Löschen %s"), {Datei.Dateiname});
-}
+QString TScriptLoeschen::HtmlInfoErzeugen() { return Formatieren(QStringLiteral("Löschen %s"), {Datei.Dateiname}); }
 
 // --- TScriptAusfuehren ---
 
@@ -388,7 +383,8 @@ QString TScript::HtmlInfoErzeugen() {
       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head><body>"
       "<font face=\"Verdana\"><p><ul><font size=\"2\">");
   // The entries' texts hold file names and parameters from the file, not markup.
-  for (const auto& eintrag : Kommandos) html += QStringLiteral("<li>") + eintrag->HtmlInfoErzeugen().toHtmlEscaped() + QStringLiteral("</li>");
+  for (const auto& eintrag : Kommandos)
+    html += QStringLiteral("<li>") + eintrag->HtmlInfoErzeugen().toHtmlEscaped() + QStringLiteral("</li>");
   html += QStringLiteral("</font></ul></p></font></body></html>");
   return html;
 }

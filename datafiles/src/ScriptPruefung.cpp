@@ -16,7 +16,8 @@ namespace {
 // became a 32-bit number by losing bits, and 0 is what an absent or malformed value reads as.
 bool HashwertBrauchbar(const TScriptDateiInfo& Eintrag) {
   const std::int64_t w = Eintrag.HashwertGelesen;
-  return w != 0 && w >= std::numeric_limits<std::int32_t>::min() && w <= std::int64_t(std::numeric_limits<std::uint32_t>::max());
+  return w != 0 && w >= std::numeric_limits<std::int32_t>::min() &&
+         w <= std::int64_t(std::numeric_limits<std::uint32_t>::max());
 }
 
 }  // namespace
@@ -37,10 +38,11 @@ TGeprueftesScript GeprueftesScriptLaden(const QString& Ordner, const QString& Da
     const auto* eintrag = dynamic_cast<const TScriptDateiInfo*>(kommando.get());
     if (!eintrag) continue;
     if (!ScriptDateinameZulaessig(eintrag->Datei.Dateiname)) {
-      Protokollieren(QString(),
-                     Formatieren(QStringLiteral("Script \"%s\": unzulässiger Dateiname \"%s\", Eintrag nicht verwendet"),
-                                 {DateiName, eintrag->Datei.Dateiname}),
-                     2);
+      Protokollieren(
+          QString(),
+          Formatieren(QStringLiteral("Script \"%s\": unzulässiger Dateiname \"%s\", Eintrag nicht verwendet"),
+                      {DateiName, eintrag->Datei.Dateiname}),
+          2);
       erg.Abgelehnt << eintrag;
       continue;
     }

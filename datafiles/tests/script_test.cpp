@@ -185,11 +185,12 @@ TEST(Script, GemischteEintraegeMitFremdemElementDazwischen) {
   EXPECT_EQ(b->Hashwert, 3u);
   EXPECT_EQ(b->Datei.Dateiname, QStringLiteral("b.7z"));
 
-  EXPECT_EQ(Inhalt(Speichern(u, s)), QByteArray("<VerwaltungsScript>\r\n"
-                                                "<DateiInfo Hashwert=\"1\">\r\n<Datei Dateiname=\"a.7z\"/>\r\n</DateiInfo>\r\n"
-                                                "<Loeschen>\r\n<Datei Dateiname=\"l.txt\"/>\r\n</Loeschen>\r\n"
-                                                "<DateiInfo Hashwert=\"3\">\r\n<Datei Dateiname=\"b.7z\"/>\r\n</DateiInfo>\r\n"
-                                                "</VerwaltungsScript>\r\n"));
+  EXPECT_EQ(Inhalt(Speichern(u, s)),
+            QByteArray("<VerwaltungsScript>\r\n"
+                       "<DateiInfo Hashwert=\"1\">\r\n<Datei Dateiname=\"a.7z\"/>\r\n</DateiInfo>\r\n"
+                       "<Loeschen>\r\n<Datei Dateiname=\"l.txt\"/>\r\n</Loeschen>\r\n"
+                       "<DateiInfo Hashwert=\"3\">\r\n<Datei Dateiname=\"b.7z\"/>\r\n</DateiInfo>\r\n"
+                       "</VerwaltungsScript>\r\n"));
 }
 
 TEST(Script, LeeresScriptUndIndexNoetig) {
@@ -223,10 +224,11 @@ TEST(Script, ZweiteDateiKommtHinterDieErsteUndBehaeltIndexNoetig) {
   TProtokollFaenger log;
   TTestScript s;
   Laden(u, s,
-        Dokument(Kopf, "<VerwaltungsScript IndexNoetig=\"1\"><Loeschen><Datei Dateiname=\"1\"/></Loeschen></VerwaltungsScript>"),
+        Dokument(
+            Kopf,
+            "<VerwaltungsScript IndexNoetig=\"1\"><Loeschen><Datei Dateiname=\"1\"/></Loeschen></VerwaltungsScript>"),
         "a.script.xml");
-  Laden(u, s,
-        Dokument(Kopf, "<VerwaltungsScript><Loeschen><Datei Dateiname=\"2\"/></Loeschen></VerwaltungsScript>"),
+  Laden(u, s, Dokument(Kopf, "<VerwaltungsScript><Loeschen><Datei Dateiname=\"2\"/></Loeschen></VerwaltungsScript>"),
         "b.script.xml");
   ASSERT_EQ(s.Kommandos.size(), 2u);
   EXPECT_EQ(Als<TScriptLoeschen>(s.Kommandos[0])->Datei.Dateiname, QStringLiteral("1"));
@@ -239,9 +241,10 @@ TEST(Script, AttributMitDemNamenEinesEintragsSchlucktDieKinderNicht) {
   TProtokollFaenger log;
   TTestScript s;
   Laden(u, s,
-        Dokument(Kopf, "<VerwaltungsScript DateiInfo=\"x\" Loeschen=\"y\">"
-                       "<DateiInfo Datei=\"z\" Hashwert=\"5\"><Datei Dateiname=\"a\"/></DateiInfo>"
-                       "</VerwaltungsScript>"));
+        Dokument(Kopf,
+                 "<VerwaltungsScript DateiInfo=\"x\" Loeschen=\"y\">"
+                 "<DateiInfo Datei=\"z\" Hashwert=\"5\"><Datei Dateiname=\"a\"/></DateiInfo>"
+                 "</VerwaltungsScript>"));
   EXPECT_EQ(OhneStelle(log.Zeilen()).size(), 3);  // DateiInfo, Loeschen and Datei as attributes
   ASSERT_EQ(s.Kommandos.size(), 1u);
   EXPECT_EQ(Als<TScriptDateiInfo>(s.Kommandos[0])->Hashwert, 5u);
@@ -269,10 +272,10 @@ TEST(Script, DateiTypenWieDieStringlistenDerProduktfamilie) {
     TProtokollFaenger log;
     TScript s;
     Laden(u, s,
-          Dokument(Kopf, QByteArray("<VerwaltungsScript><NeuerLink DateiTypen=\"") + f.Gelesen +
-                             "\"/></VerwaltungsScript>"));
-    const QByteArray erwartet = f.Geschrieben ? QByteArray("<NeuerLink DateiTypen=\"") + f.Geschrieben + "\">"
-                                              : QByteArray("<NeuerLink>");
+          Dokument(Kopf,
+                   QByteArray("<VerwaltungsScript><NeuerLink DateiTypen=\"") + f.Gelesen + "\"/></VerwaltungsScript>"));
+    const QByteArray erwartet =
+        f.Geschrieben ? QByteArray("<NeuerLink DateiTypen=\"") + f.Geschrieben + "\">" : QByteArray("<NeuerLink>");
     EXPECT_TRUE(Inhalt(Speichern(u, s)).contains(erwartet + "\r\n<AlterName/>\r\n<NeuerName/>\r\n<BasisPfad/>\r\n"))
         << Inhalt(Speichern(u, s)).toStdString();
   }
@@ -308,9 +311,8 @@ TEST(Script, DokuModusSchreibtSechsBeispiele) {
     if (m.hasMatch()) elemente << m.captured(1);
   }
   EXPECT_EQ(elemente, (QStringList{"VerwaltungsScript", "NeuerLink", "AlterName", "NeuerName", "BasisPfad",
-                                   "Verschieben", "AlterName", "NeuerName", "BasisPfad", "NurVerschieben",
-                                   "AlterName", "NeuerName", "Loeschen", "Datei", "Ausfuehren", "Datei",
-                                   "DateiInfo", "Datei"}))
+                                   "Verschieben", "AlterName", "NeuerName", "BasisPfad", "NurVerschieben", "AlterName",
+                                   "NeuerName", "Loeschen", "Datei", "Ausfuehren", "Datei", "DateiInfo", "Datei"}))
       << inhalt.toStdString();
   EXPECT_FALSE(inhalt.contains("IndexNoetig"));
 }
@@ -395,7 +397,8 @@ TEST(ScriptAbarbeiten, AbbruchVorEinemEintrag) {
     // Set by the host while an entry runs: the next one does not start.
     abbruch.Objekt.Abbrechen = false;
     TTestScript s;
-    s.Kommandos.push_back(std::make_unique<TTestEintrag>(spur, QStringLiteral("a"), [&] { abbruch.Objekt.Abbrechen = true; }));
+    s.Kommandos.push_back(
+        std::make_unique<TTestEintrag>(spur, QStringLiteral("a"), [&] { abbruch.Objekt.Abbrechen = true; }));
     s.Kommandos.push_back(std::make_unique<TTestEintrag>(spur, QStringLiteral("b")));
     s.Abarbeiten(nullptr, nullptr, false, false, false);
     EXPECT_EQ(spur, QStringList{"a 000 -"});
@@ -453,4 +456,19 @@ TEST(ScriptAbarbeiten, AusnahmeEinesEintragsEndetDenLauf) {
   s.Kommandos.push_back(std::make_unique<TTestEintrag>(spur, QStringLiteral("c")));
   EXPECT_THROW(s.Abarbeiten(nullptr, nullptr, false, false, false), std::runtime_error);
   EXPECT_EQ(spur, (QStringList{"a 000 -", "b 000 -"}));
+}
+
+TEST(Script, ExterneDateiWirdImGewoehnlichenLadenGelesen) {
+  TOrdnerUmgebung u;
+  TProtokollFaenger log;
+  u.Offiziell(QStringLiteral("teil.script.xml"),
+              Dokument(Kopf, "<VerwaltungsScript><Loeschen><Datei Dateiname=\"2\"/></Loeschen></VerwaltungsScript>"));
+  TScript s;
+  Laden(u, s,
+        Dokument(Kopf,
+                 "<VerwaltungsScript><Loeschen><Datei Dateiname=\"1\"/></Loeschen>"
+                 "</VerwaltungsScript>\r\n<VerwaltungsScript ExterneDatei=\"teil.script.xml\"/>"));
+  EXPECT_TRUE(s.IgnorierteExterneDateien().isEmpty());
+  ASSERT_EQ(s.Kommandos.size(), 2u);
+  EXPECT_EQ(Als<TScriptLoeschen>(s.Kommandos[1])->Datei.Dateiname, QStringLiteral("2"));
 }

@@ -19,7 +19,8 @@ const QByteArray Kopf = "<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" Mi
 
 // Loads a script of the given entries and returns its first file entry (owned by s).
 TScriptDateiInfo* Erster(TOrdnerUmgebung& u, TScript& s, const QByteArray& Eintraege) {
-  u.Ordner.Schreiben(QStringLiteral("t.script.xml"), Dokument(Kopf, "<VerwaltungsScript>" + Eintraege + "</VerwaltungsScript>"));
+  u.Ordner.Schreiben(QStringLiteral("t.script.xml"),
+                     Dokument(Kopf, "<VerwaltungsScript>" + Eintraege + "</VerwaltungsScript>"));
   EXPECT_EQ(s.LadenDatei(u.Ordner.Pfad(), QStringLiteral("t.script.xml"), nullptr), S_OK);
   EXPECT_FALSE(s.Kommandos.empty());
   return s.Kommandos.empty() ? nullptr : dynamic_cast<TScriptDateiInfo*>(s.Kommandos.front().get());
@@ -106,7 +107,8 @@ TEST(ScriptDateiInfo, ZahlenDatumUndWahrheitswerte) {
        },
        0},
       {"Datum=\"2024-02-29\"",
-       [](const TScriptDateiInfo& d) { EXPECT_EQ(d.Datum.AlsQDateTime(), QDateTime(QDate(2024, 2, 29), QTime(0, 0))); }, 0},
+       [](const TScriptDateiInfo& d) { EXPECT_EQ(d.Datum.AlsQDateTime(), QDateTime(QDate(2024, 2, 29), QTime(0, 0))); },
+       0},
       {"Datum=\"2024-02-29 23:59:58\"",
        [](const TScriptDateiInfo& d) {
          EXPECT_EQ(d.Datum.AlsQDateTime(), QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58)));
@@ -152,11 +154,13 @@ TEST(ScriptDateiInfo, GewoehnlicheWerteKommenZurueck) {
   neu->URLWarnung2 = QStringLiteral("http://x/\"q\"");
   neu->Datei = TDatei{QStringLiteral("a\\b.7z"), 1, true};
   s.Kommandos.push_back(std::move(neu));
-  EXPECT_EQ(Gespeichert(u, s),
-            QByteArray("<DateiInfo DateiInfoDateiArt=\"4\" DateiInfoVersion=\"2.0\" DateiInfoDateibedingung=\"owndata\\x.ls3\" "
-                       "Datum=\"2023-12-31 22:33:44\" Hashwert=\"2147483648\" Groesse=\"7\" Win64bit=\"1\" "
-                       "URLWarnung2=\"http://x/&quot;q&quot;\">\r\n"
-                       "<Datei Dateiname=\"a\\b.7z\" inst=\"1\" NurInfo=\"1\"/>\r\n</DateiInfo>"));
+  EXPECT_EQ(
+      Gespeichert(u, s),
+      QByteArray(
+          "<DateiInfo DateiInfoDateiArt=\"4\" DateiInfoVersion=\"2.0\" DateiInfoDateibedingung=\"owndata\\x.ls3\" "
+          "Datum=\"2023-12-31 22:33:44\" Hashwert=\"2147483648\" Groesse=\"7\" Win64bit=\"1\" "
+          "URLWarnung2=\"http://x/&quot;q&quot;\">\r\n"
+          "<Datei Dateiname=\"a\\b.7z\" inst=\"1\" NurInfo=\"1\"/>\r\n</DateiInfo>"));
 
   TScript zurueck;
   ASSERT_EQ(zurueck.LadenDatei(u.Ordner.Pfad(), QStringLiteral("aus.script.xml"), nullptr), S_OK);

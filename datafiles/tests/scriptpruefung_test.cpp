@@ -53,9 +53,10 @@ TEST(ScriptPruefung, GutesScriptIstBrauchbar) {
 
 TEST(ScriptPruefung, FeindlicheNamenWerdenAbgelehnt) {
   const char* feindlich[] = {
-      "../x.7z",  "a\\..\\..\\b.7z", "/etc/passwd", "\\\\server\\teil.7z", "C:\\teil.7z", "c:teil.7z",
-      "a\\\\b.7z", "a//b.7z",        ".\\a.7z",     "teil\\",              "teil/",       "",
-      "a\x01b.7z", "a\tb.7z",  "a\x7f.7z",      "..",
+      "../x.7z",     "a\\..\\..\\b.7z", "/etc/passwd", "\\\\server\\teil.7z",
+      "C:\\teil.7z", "c:teil.7z",       "a\\\\b.7z",   "a//b.7z",
+      ".\\a.7z",     "teil\\",          "teil/",       "",
+      "a\x01b.7z",   "a\tb.7z",         "a\x7f.7z",    "..",
   };
   for (const char* name : feindlich) {
     SCOPED_TRACE(name);
@@ -107,11 +108,13 @@ TEST(ScriptPruefung, ExterneDateiWirdNichtGelesen) {
   u.Offiziell(QStringLiteral("fremd.script.xml"),
               Dokument(Kopf, "<VerwaltungsScript>" + Eintrag("fremd.7z") + "</VerwaltungsScript>"));
   u.Offiziell(QStringLiteral("teil.xml"), Dokument(Kopf, "<xml Hashwert=\"9\"/>"));
-  u.Ordner.Schreiben(QStringLiteral("StickDateien.script.xml"),
-                     Dokument(Kopf, "<VerwaltungsScript ExterneDatei=\"fremd.script.xml\">\r\n"
-                                    "<DateiInfo ExterneDatei=\"teil.xml\" Hashwert=\"3\"><Datei Dateiname=\"a.7z\"/></DateiInfo>\r\n"
-                                    "<Loeschen ExterneDatei=\"teil.xml\"><Datei Dateiname=\"x\"/></Loeschen>\r\n"
-                                    "</VerwaltungsScript>"));
+  u.Ordner.Schreiben(
+      QStringLiteral("StickDateien.script.xml"),
+      Dokument(Kopf,
+               "<VerwaltungsScript ExterneDatei=\"fremd.script.xml\">\r\n"
+               "<DateiInfo ExterneDatei=\"teil.xml\" Hashwert=\"3\"><Datei Dateiname=\"a.7z\"/></DateiInfo>\r\n"
+               "<Loeschen ExterneDatei=\"teil.xml\"><Datei Dateiname=\"x\"/></Loeschen>\r\n"
+               "</VerwaltungsScript>"));
   const TGeprueftesScript p = GeprueftesScriptLaden(u.Ordner.Pfad(), QStringLiteral("StickDateien.script.xml"));
   EXPECT_TRUE(p.Gefunden);
   EXPECT_FALSE(p.Vollstaendig);
@@ -138,7 +141,8 @@ TEST(ScriptPruefung, FehlendeUndAbgeschnitteneDatei) {
   }
   {
     TProtokollFaenger log;
-    QByteArray text = Dokument(Kopf, "<VerwaltungsScript>\r\n" + Eintrag("a.7z") + Eintrag("b.7z") + "</VerwaltungsScript>");
+    QByteArray text =
+        Dokument(Kopf, "<VerwaltungsScript>\r\n" + Eintrag("a.7z") + Eintrag("b.7z") + "</VerwaltungsScript>");
     text.truncate(text.indexOf("b.7z"));
     u.Ordner.Schreiben(QStringLiteral("halb.script.xml"), text);
     const TGeprueftesScript p = GeprueftesScriptLaden(u.Ordner.Pfad(), QStringLiteral("halb.script.xml"));

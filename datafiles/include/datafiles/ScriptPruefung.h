@@ -14,8 +14,8 @@ namespace kiro {
 
 struct TGeprueftesScript {
   std::unique_ptr<TScript> Script;  // owns every entry listed below
-  bool Gefunden = false;      // the file existed and could be opened
-  bool Vollstaendig = false;  // read whole (LadenVollstaendig) and no "ExterneDatei" was skipped
+  bool Gefunden = false;            // the file existed and could be opened
+  bool Vollstaendig = false;        // read whole (LadenVollstaendig) and no "ExterneDatei" was skipped
   // The file entries whose name passed the check, in script order. Entries of OhneHashwert
   // are among them: leaving one out would shift every later part.
   QList<const TScriptDateiInfo*> Dateien;
