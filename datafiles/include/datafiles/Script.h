@@ -1,0 +1,188 @@
+#pragma once
+// Install scripts: a data file whose content element "VerwaltungsScript" holds an ordered list
+// of entries (file entries with size, versions, conditions and CRC-32, and file operations),
+// and the engine that runs the entries one after another.
+#include "datafiles/IndexListe.h"
+#include "datafiles/KiroXMLObjekt.h"
+
+#include "components/Anzeigen.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kiro {
+
+// Base of every script entry. An entry never stands as a file of its own: it reads its element
+// from the script's running load and writes it into the script's running save.
+class TScriptBasis : public TKiroXMLObjekt {
+ public:
+  // Carries out the entry. UpdInfo receives its lines, StBar shows the file being examined
+  // (either may be nullptr); Indexliste is the script's file index, built or not. SVNModus:
+  // single files are moved and deleted through "svn"; KeinPapierkorb: deleted files skip the
+  // recycle bin; VerzDirekt: folders are deleted without asking.
+  virtual void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                          bool KeinPapierkorb, bool VerzDirekt) = 0;
+
+  // The byte count as GroesseAlsText writes it.
+  static QString ByteAngabe(std::uint32_t Bytes);
+
+ protected:
+  // Every entry passes the names it does not know on to here: an "ExterneDatei" of a script
+  // that must not read further files is logged and skipped, everything else goes to the base.
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+};
+
+// "NurVerschieben": moves or renames one file.
+class TScriptNurVerschieben : public TScriptBasis {
+ public:
+  TDatei AlteDatei;  // child "AlterName"
+  TDatei NeueDatei;  // child "NeuerName"
+
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                  bool KeinPapierkorb, bool VerzDirekt) override;
+  QString HtmlInfoErzeugen() override;
+
+ protected:
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+  bool InhaltSchreiben(void* pDaten) override;
+};
+
+// Shared content of the operations that rewrite the references to a moved file.
+class TScriptVerlinkungBasis : public TScriptNurVerschieben {
+ public:
+  TDatei BasisPfad;  // child "BasisPfad": folder below the own data folder that is searched
+
+ protected:
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+  bool InhaltSchreiben(void* pDaten) override;
+
+  QStringList FilterDateitypen;  // attribute "DateiTypen": extensions with their point; empty = all
+};
+
+// "Verschieben": moves one file, then rewrites the references to it.
+class TScriptVerschieben : public TScriptVerlinkungBasis {
+ public:
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                  bool KeinPapierkorb, bool VerzDirekt) override;
+  QString HtmlInfoErzeugen() override;
+};
+
+// "NeuerLink": rewrites the references from one name to another; no file is moved.
+class TScriptNeuerLink : public TScriptVerlinkungBasis {
+ public:
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                  bool KeinPapierkorb, bool VerzDirekt) override;
+  QString HtmlInfoErzeugen() override;
+};
+
+// Base of the entries that name one file (child "Datei").
+class TScriptEineDatei : public TScriptBasis {
+ public:
+  TDatei Datei;
+
+ protected:
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+  bool InhaltSchreiben(void* pDaten) override;
+};
+
+// "Loeschen": deletes one file or one folder tree.
+class TScriptLoeschen : public TScriptEineDatei {
+ public:
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                  bool KeinPapierkorb, bool VerzDirekt) override;
+  QString HtmlInfoErzeugen() override;
+};
+
+// "Ausfuehren": opens one file through the shell.
+class TScriptAusfuehren : public TScriptEineDatei {
+ public:
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                  bool KeinPapierkorb, bool VerzDirekt) override;
+  QString HtmlInfoErzeugen() override;
+
+ protected:
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+  bool InhaltSchreiben(void* pDaten) override;
+
+  QString Fparam;  // attribute "exeParameter"
+};
+
+// "DateiInfo": one downloadable file. The installer uses Datei.Dateiname and Hashwert.
+class TScriptDateiInfo : public TScriptEineDatei {
+ public:
+  std::uint8_t DateiArt = 0;  // 1 update, 2 add-on, 3 further accessory, 4 beta
+  QString VersionAlt;
+  QString Version;
+  QString Dateibedingung;  // "inst\", "owndata\" or "data\" followed by a path
+  bool Win32bit = false;
+  bool Win64bit = false;
+  QString MinWindows;
+  QString MaxWindows;
+  QString MinRegWert;
+  QString MinRegVersion;
+  QString URLWarnung;
+  QString MinRegWert2;
+  QString MinRegVersion2;
+  QString URLWarnung2;
+  bool AdminNoetig = false;
+  TDateTime Datum;
+  std::uint32_t Hashwert = 0;  // CRC-32 of the whole file
+  std::int32_t Groesse = 0;    // bytes
+
+  // "Hashwert" as read, before it was cut to 32 bits; 0 when the attribute was absent or held
+  // no whole number. Not written: it lets a reader of downloaded scripts tell a CRC-32 from a
+  // value that only became one by losing its upper bits.
+  std::int64_t HashwertGelesen = 0;
+
+  // Does nothing: a file entry only describes.
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
+                  bool KeinPapierkorb, bool VerzDirekt) override;
+  QString HtmlInfoErzeugen() override;
+
+ protected:
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+  bool InhaltSchreiben(void* pDaten) override;
+};
+
+class TScript : public TKiroXMLObjekt {
+ public:
+  TScript();
+  ~TScript() override;
+
+  // The entries in document order; a further load appends behind them.
+  std::vector<std::unique_ptr<TScriptBasis>> Kommandos;
+
+  // Runs every entry in order: first the file index when IndexNoetig is set, then each entry
+  // until the list ends (its length read anew before each entry) or the host's abort flag is
+  // set. Exceptions of an entry reach the caller; what earlier entries did stays done.
+  void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, bool SVNModus, bool KeinPapierkorb,
+                  bool VerzDirekt);
+
+  // The entries as an HTML list (their texts escaped).
+  QString HtmlInfoErzeugen() override;
+
+  // For scripts from elsewhere (the update server): "ExterneDatei" names a file on this
+  // computer, so it is not read but logged and listed here.
+  void SetExterneDateienIgnorieren(bool Wert) { FExterneIgnorieren = Wert; }
+  bool ExterneDateienIgnorieren() const { return FExterneIgnorieren; }
+  const QStringList& IgnorierteExterneDateien() const { return FIgnorierteExterne; }
+  // Logs and records one skipped "ExterneDatei" of this script or of one of its entries.
+  void ExterneDateiIgnorieren(const QString& Name);
+
+ protected:
+  TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
+  bool InhaltSchreiben(void* pDaten) override;
+
+  bool IndexNoetig = false;  // attribute "IndexNoetig"
+  TIndexListe IndexListe;    // built by Abarbeiten when IndexNoetig is set, never emptied here
+
+ private:
+  bool FExterneIgnorieren = false;
+  QStringList FIgnorierteExterne;
+};
+
+}  // namespace kiro
