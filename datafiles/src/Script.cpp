@@ -1,6 +1,8 @@
 // Install scripts: reading and writing the entries, the engine loop and the HTML description.
 #include "datafiles/Script.h"
 
+#include <QRegularExpression>
+
 #include "datafiles/Abbruch.h"
 
 #include "foundation/Dateifunktionen.h"
@@ -233,6 +235,8 @@ TParseErg TScriptDateiInfo::InhaltLesen(TParse& PaInfo, void* pDaten) {
   else if (k == u"Hashwert") {
     HashwertGelesen = StrToInt64Sicher(w);
     Hashwert = std::uint32_t(static_cast<std::uint64_t>(HashwertGelesen));
+    // 0 is a CRC-32 too (an empty file's); only a text that gave 0 without being a zero failed.
+    HashwertUmgewandelt = HashwertGelesen != 0 || QRegularExpression(QStringLiteral("^\\s*[+-]?0+\\s*$")).match(w).hasMatch();
   } else if (k == u"Groesse")
     Groesse = StrToIntSicher(w);
   else if (k == u"Win32bit")

@@ -13,10 +13,11 @@ namespace kiro {
 namespace {
 
 // A CRC-32 written signed (-1) or unsigned (4294967295) is both fine; anything wider only
-// became a 32-bit number by losing bits, and 0 is what an absent or malformed value reads as.
+// became a 32-bit number by losing bits. 0, also as an absent attribute (writers leave zero
+// values out), is the CRC-32 of an empty file: since a missing file never matches, it is safe.
 bool HashwertBrauchbar(const TScriptDateiInfo& Eintrag) {
   const std::int64_t w = Eintrag.HashwertGelesen;
-  return w != 0 && w >= std::numeric_limits<std::int32_t>::min() &&
+  return Eintrag.HashwertUmgewandelt && w >= std::numeric_limits<std::int32_t>::min() &&
          w <= std::int64_t(std::numeric_limits<std::uint32_t>::max());
 }
 

@@ -137,6 +137,8 @@ class TScriptDateiInfo : public TScriptEineDatei {
   // no whole number. Not written: it lets a reader of downloaded scripts tell a CRC-32 from a
   // value that only became one by losing its upper bits.
   std::int64_t HashwertGelesen = 0;
+  // False when the attribute's text was no whole number; an absent attribute reads as 0.
+  bool HashwertUmgewandelt = true;
 
   // Does nothing: a file entry only describes.
   void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,

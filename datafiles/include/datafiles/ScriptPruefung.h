@@ -21,8 +21,8 @@ struct TGeprueftesScript {
   QList<const TScriptDateiInfo*> Dateien;
   // File entries with an empty, absolute or otherwise refused name; not in Dateien.
   QList<const TScriptDateiInfo*> Abgelehnt;
-  // File entries whose "Hashwert" is absent, no whole number, 0, or outside the 32-bit range
-  // (so that no file can match it).
+  // File entries whose "Hashwert" is no whole number or lies outside the 32-bit range (so that
+  // no file can match it). An absent or zero value is the CRC-32 of an empty file and usable.
   QList<const TScriptDateiInfo*> OhneHashwert;
   QStringList IgnorierteExterneDateien;  // values of skipped "ExterneDatei" attributes
 
