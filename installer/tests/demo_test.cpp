@@ -1,0 +1,57 @@
+// The README's demo: the local update server comes up, Paketstarter starts Paketlader against
+// it, and the demo ends (server stopped) once Paketlader's window is gone.
+#include "testsupport/TempOrdner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// The process whose executable is Pfad, or 0.
+pid_t ProzessMit(const QString& Pfad) {
+  for (const QString& eintrag : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool zahl = false;
+    const pid_t pid = eintrag.toInt(&zahl);
+    if (zahl && QFileInfo("/proc/" + eintrag + "/exe").symLinkTarget() == Pfad) return pid;
+  }
+  return 0;
+}
+
+TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
+  kiro::test::TempOrdner t;
+  QProcess demo;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TMPDIR", t.Pfad());
+  env.insert("HOME", t / "home");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  demo.setProcessEnvironment(env);
+  demo.start(QCoreApplication::applicationDirPath() + "/demo", {});
+  ASSERT_TRUE(demo.waitForStarted(10000));
+
+  const QString paketlader = t.Pfad() + "kiro-" + QString::number(::getuid()) + "/Paketlader";
+  pid_t pid = 0;
+  for (int i = 0; i < 600 && !pid; ++i) {
+    QThread::msleep(50);
+    pid = ProzessMit(paketlader);
+  }
+  ASSERT_NE(pid, 0) << demo.readAllStandardOutput().toStdString() << demo.readAllStandardError().toStdString();
+  EXPECT_FALSE(demo.waitForFinished(500)) << "the demo waits for the window";
+
+  ::kill(pid, SIGTERM);
+  ASSERT_TRUE(demo.waitForFinished(30000));
+  EXPECT_EQ(demo.exitCode(), 0);
+  const QString aus = QString::fromUtf8(demo.readAllStandardOutput());
+  EXPECT_TRUE(aus.contains("demo: update server on http://127.0.0.1:")) << aus.toStdString();
+  EXPECT_TRUE(aus.contains("Starting Paketlader")) << aus.toStdString();
+  EXPECT_TRUE(aus.endsWith("demo: window closed, update server stopped\n")) << aus.toStdString();
+}
+
+}  // namespace
