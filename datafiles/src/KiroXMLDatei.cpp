@@ -78,19 +78,9 @@ TParseErg TKiroXMLDatei::XmlDeklarationLesen(TParse& Parse, void* pDaten) {
   return ParseOK;
 }
 
-QString TKiroXMLDatei::XmlMaskieren(const QString& Wert) {
-  QString w = Wert;
-  w.replace(u'&', QStringLiteral("&amp;"));
-  w.replace(u'<', QStringLiteral("&lt;"));
-  w.replace(u'>', QStringLiteral("&gt;"));
-  w.replace(u'"', QStringLiteral("&quot;"));
-  w.replace(u'\'', QStringLiteral("&apos;"));
-  return w;
-}
-
 void TKiroXMLDatei::KnotenAusgeben(const TKiroXMLKnoten& Knoten, QByteArray& Ziel) {
   QString zeile = u'<' + Knoten.Name;
-  for (const TParse& a : Knoten.Attribute) zeile += u' ' + a.Kennung + QStringLiteral("=\"") + XmlMaskieren(a.Wert) + u'"';
+  for (const TParse& a : Knoten.Attribute) zeile += u' ' + a.Kennung + QStringLiteral("=\"") + TKiroXML::Maskieren(a.Wert) + u'"';
   zeile += Knoten.Unterknoten.empty() ? QStringLiteral("/>\r\n") : QStringLiteral(">\r\n");
   Ziel += zeile.toUtf8();
   if (Knoten.Unterknoten.empty()) return;

@@ -179,13 +179,18 @@ bool TKiroXML::SpeichernXML(const QString& Knotenname, const TSpeicherProc& Spei
   return true;
 }
 
-void TKiroXML::SchreibeAttribut(const QString& Kennung, const QString& Wert) {
+QString TKiroXML::Maskieren(const QString& Wert) {
   QString w = Wert;
   w.replace(u'&', QStringLiteral("&amp;"));
   w.replace(u'<', QStringLiteral("&lt;"));
   w.replace(u'>', QStringLiteral("&gt;"));
   w.replace(u'"', QStringLiteral("&quot;"));
   w.replace(u'\'', QStringLiteral("&apos;"));
+  return w;
+}
+
+void TKiroXML::SchreibeAttribut(const QString& Kennung, const QString& Wert) {
+  const QString w = Maskieren(Wert);
   if (w.isEmpty()) return;
   Ausgeben(u' ' + Kennung + QStringLiteral("=\"") + w + u'"');
 }

@@ -48,6 +48,9 @@ class TKiroXML {
   TKiroXML(const TKiroXML&) = delete;
   TKiroXML& operator=(const TKiroXML&) = delete;
 
+  // An attribute value with the five special characters written as entities.
+  static QString Maskieren(const QString& Wert);
+
   // --- reading ---
   // Reads the document level of the file with ParserProc. False when the file is missing (or
   // cannot be opened); true when its text was read, whatever the callbacks answered.

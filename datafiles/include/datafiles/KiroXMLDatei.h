@@ -63,7 +63,6 @@ class TKiroXMLDatei {
   TParseErg XmlDeklarationLesen(TParse& Parse, void* pDaten);
   // Appends one element and its subtree in the file layout.
   static void KnotenAusgeben(const TKiroXMLKnoten& Knoten, QByteArray& Ziel);
-  static QString XmlMaskieren(const QString& Wert);
 
   std::unique_ptr<TKiroXML> XMLDatei;  // only while LadenDatei runs
   QString xmlVersion;
