@@ -122,15 +122,30 @@ void TAktualisierungsserver::StickScriptSetzen(const QString& Name, const QList<
 
 bool TAktualisierungsserver::StickAusOrdner(const QString& Quelle, const QList<std::int64_t>& Teilgroessen,
                                             const QStringList& Schalter, QString* Fehler) {
-  auto fehler = [Fehler](const QString& Text) {
-    if (Fehler) *Fehler = Text;
-    return false;
-  };
   TStick st;
   st.Quelle = Quelle.endsWith(u'/') ? Quelle : Quelle + u'/';
   st.Masterarchiv = FArbeit / QStringLiteral("stick%1.7z").arg(++FNummer);
   if (!SiebenZipPacken(st.Quelle, st.Masterarchiv, Schalter, Fehler)) return false;
+  return StickBereitstellen(st, Teilgroessen, Fehler);
+}
 
+bool TAktualisierungsserver::StickAusOrdner(const QString& Quelle, int Teilanzahl, const QStringList& Schalter,
+                                            QString* Fehler) {
+  TStick st;
+  st.Quelle = Quelle.endsWith(u'/') ? Quelle : Quelle + u'/';
+  st.Masterarchiv = FArbeit / QStringLiteral("stick%1.7z").arg(++FNummer);
+  if (!SiebenZipPacken(st.Quelle, st.Masterarchiv, Schalter, Fehler)) return false;
+  const std::int64_t groesse = QFileInfo(st.Masterarchiv).size();
+  QList<std::int64_t> teile;
+  for (int i = 1; i < Teilanzahl; ++i) teile << groesse / qMax(1, Teilanzahl);
+  return StickBereitstellen(st, teile, Fehler);
+}
+
+bool TAktualisierungsserver::StickBereitstellen(TStick& st, const QList<std::int64_t>& Teilgroessen, QString* Fehler) {
+  auto fehler = [Fehler](const QString& Text) {
+    if (Fehler) *Fehler = Text;
+    return false;
+  };
   // The parts: cut from the archive piece by piece, so a large one is never held in memory.
   QFile archiv(st.Masterarchiv);
   if (!archiv.open(QIODevice::ReadOnly)) return fehler(st.Masterarchiv + QStringLiteral(": ") + archiv.errorString());

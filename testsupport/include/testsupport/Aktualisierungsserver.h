@@ -75,6 +75,8 @@ class TAktualisierungsserver {
   // part with the rest, and both scripts. Parts are served from disk.
   bool StickAusOrdner(const QString& Quelle, const QList<std::int64_t>& Teilgroessen, const QStringList& Schalter,
                       QString* Fehler = nullptr);
+  // The same with the archive cut into Teilanzahl parts of (nearly) equal size.
+  bool StickAusOrdner(const QString& Quelle, int Teilanzahl, const QStringList& Schalter, QString* Fehler = nullptr);
   // The same for Stickbaum() (or Baum): three parts, the first exactly 1 MiB.
   bool Stick(QString* Fehler = nullptr);
   bool Stick(const TDateibaum& Baum, QString* Fehler = nullptr);
@@ -100,6 +102,9 @@ class TAktualisierungsserver {
   std::map<std::string, TDateibaum> FBaeume;
   std::map<std::string, QString> FArchive;
   TStick FStick;
+  // Cuts the packed archive of St into parts (Teilgroessen, the rest into one more) and serves
+  // the parts and both scripts.
+  bool StickBereitstellen(TStick& St, const QList<std::int64_t>& Teilgroessen, QString* Fehler);
 };
 
 }  // namespace kiro::test
