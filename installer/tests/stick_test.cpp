@@ -240,6 +240,36 @@ TEST_F(Stickbau, Teil404) {
   EXPECT_TRUE(Shell->Geoeffnet.empty());
 }
 
+// The second script missing: unpacked, but not checked, so the stick counts as incomplete.
+TEST_F(Stickbau, ZweitesScript404) {
+  Server.Fehler(std::string("/stick3/") + kSkript2, TFehlerbild{.Status = 404});
+  auto f = Fenster();
+  Ausfuehren(*f);
+  QStringList log = Erfolg().mid(0, 5);
+  log << kKeinServer << "Dateien für neuen Stick prüfen 0/0" << "Neuer Stick wurde unvollständig entzippt";
+  EXPECT_EQ(f->LogZeilen(), log);
+  EXPECT_TRUE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// The clean-up removes the build's own files only; what else is in the work folder stays,
+// and a link there is neither followed nor removed.
+TEST_F(Stickbau, FremdesImArbeitsordnerBleibt) {
+  test::TempOrdner draussen;
+  draussen.Schreiben("wichtig.txt", "bleibt");
+  QDir().mkpath(Arbeit());
+  ASSERT_TRUE(QFile::link(draussen.Pfad(), Arbeit() + "verweis"));
+  Heim.Schreiben("Kiro3_0001/KiroStick35/notiz.txt", "meins");
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), Erfolg());
+  QStringList rest = QDir(Arbeit()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+  rest.sort();
+  EXPECT_EQ(rest, (QStringList{"notiz.txt", "verweis"}));
+  EXPECT_EQ(test::Lesen(draussen / "wichtig.txt"), "bleibt");
+  EXPECT_EQ(Shell->Geoeffnet.size(), 1u);
+}
+
 // Cancel during a transfer is seen at the next step of the loop.
 TEST_F(Stickbau, AbbrechenWaehrendDesDownloads) {
   Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 20});
