@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
     for (int seite = 0; seite < 2; ++seite) {
       const bool fenster = (seite == 0) == (r % 2 == 0);
       const QString ziel = arbeit + (fenster ? "/fenster/" : "/werkzeuge/");
-      QDir(ziel).removeRecursively();
+      // Each side starts from the same state: the other side's output is gone and written out.
+      QDir(arbeit + "/fenster/").removeRecursively();
+      QDir(arbeit + "/werkzeuge/").removeRecursively();
       QDir().mkpath(ziel);
       Sync();
       QElapsedTimer uhr;
