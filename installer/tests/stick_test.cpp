@@ -272,14 +272,22 @@ TEST_F(Stickbau, FremdesImArbeitsordnerBleibt) {
 
 // Cancel during a transfer is seen at the next step of the loop.
 TEST_F(Stickbau, AbbrechenWaehrendDesDownloads) {
-  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 20});
+  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 32768, .PauseProSchrittMs = 20});
   auto f = Fenster();
-  bool sichtbar = false;
-  QTimer::singleShot(80, f.get(), [&] {
+  bool sichtbar = false, gedrueckt = false;
+  // Pressed once the first part is on its way.
+  QTimer uhr;
+  uhr.setInterval(5);
+  QObject::connect(&uhr, &QTimer::timeout, f.get(), [&] {
+    if (gedrueckt || Server.Anfragen(TeilPfad(0)) == 0) return;
+    gedrueckt = true;
     sichtbar = f->ActionAbbrechen->isVisible();
     f->ActionAbbrechen->trigger();
   });
+  uhr.start();
   Ausfuehren(*f);
+  uhr.stop();
+  EXPECT_TRUE(gedrueckt);
   EXPECT_TRUE(sichtbar);
   EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 1);
   EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 0);
