@@ -143,7 +143,12 @@ void TFormWebInstall::StickErstellen() {
       const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
       if (!eintrag) continue;
       if (puffer.empty()) puffer.resize(std::size_t(kKopierpuffer));
-      QFile teil(*SicherVerbinden(arbeit, eintrag->Datei.Dateiname));
+      const std::optional<QString> teilPfad = SicherVerbinden(arbeit, eintrag->Datei.Dateiname);
+      if (!teilPfad) {
+        schreibfehler = eintrag->Datei.Dateiname;
+        break;
+      }
+      QFile teil(*teilPfad);
       if (!teil.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         schreibfehler = teil.fileName() + QStringLiteral(": ") + teil.errorString();
         break;
