@@ -1,7 +1,7 @@
 #pragma once
 // The update server's content for tests and the demo, generated at run time into a loopback
 // HttpServer: the server test, the edition archives (real 7z archives made by the 7z command)
-// and, as it is added, the stick build's folder.
+// and the stick build's folder "/stick3/".
 #include "testsupport/HttpServer.h"
 #include "testsupport/TempOrdner.h"
 
