@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libexpat1-dev libarchive-dev zlib1g-dev
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
+  curl
   p7zip-full dosfstools dbus-daemon xvfb xauth
   locales
 )

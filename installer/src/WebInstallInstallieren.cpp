@@ -165,7 +165,4 @@ bool TFormWebInstall::VerknuepfungErstellen(const QString& Ziel, const QString& 
   return platform::DesktopEintragSchreiben(Verknuepfung, v);
 }
 
-// Placeholder for the stick build, which is added with its own code: does nothing yet.
-void TFormWebInstall::StickErstellen() {}
-
 }  // namespace kiro

@@ -28,6 +28,8 @@ class QToolButton;
 
 namespace kiro {
 
+struct TGeprueftesScript;
+
 namespace platform {
 class TShell;
 class TLaufwerksbeobachter;
@@ -167,8 +169,10 @@ class TFormWebInstall : public QMainWindow {
   // the folder of Ziel as its working folder. False when it could not be written.
   bool VerknuepfungErstellen(const QString& Ziel, const QString& Verknuepfung, const QString& Argumente,
                              const QString& Beschreibung);
-  // The stick build.
+  // The stick build into FVerzRechnerInst, its work folder FVerzRechnerInst + "KiroStick35/".
   void StickErstellen();
+  // Whether a fetched stick-build script can be used; when not, logs why.
+  bool StickScriptBrauchbar(const TGeprueftesScript& Script, const QString& Name);
 
   // State refresh: the lights and every visibility and enabling rule.
   void OberflaecheAktualisieren();

@@ -1,0 +1,135 @@
+// A whole stick build of about 1 GB (a 7z master archive in parts, served by the loopback
+// server) through the real window, against the same work done by the tools in the same run:
+// "curl" for each part, "cat" to join them and "7z x" to unpack. Rounds alternate which side
+// goes first; the best time of each side and their ratio are printed.
+//   stick_bench [work folder] [MB] [parts] [rounds]
+#include "foundation/Meldung.h"
+#include "installer/InfoForm.h"
+#include "installer/WebInstallForm.h"
+#include "testsupport/Aktualisierungsserver.h"
+#include "testsupport/Archive.h"
+#include "testsupport/HttpServer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// Runs a program, its output to Ausgabe (or nowhere); true on exit code 0.
+bool Lauf(const QString& Programm, const QStringList& Argumente, const QString& Ausgabe = {}) {
+  QProcess p;
+  p.setStandardOutputFile(Ausgabe.isEmpty() ? QProcess::nullDevice() : Ausgabe);
+  p.setStandardErrorFile(QProcess::nullDevice());
+  p.start(Programm, Argumente);
+  return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void Sync() { Lauf(QStringLiteral("sync"), {}); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const QString arbeit = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/kiro-stick-bench";
+  const qint64 mb = argc > 2 ? std::atoll(argv[2]) : 1000;
+  const int teile = std::max(1, argc > 3 ? std::atoi(argv[3]) : 10);
+  const int runden = std::max(1, argc > 4 ? std::atoi(argv[4]) : 3);
+  kiro::MeldungZeigenHookSetzen([](const kiro::TMeldungsBox& b) {
+    std::fprintf(stderr, "error box: %s\n", qPrintable(b.Text));
+    return int(kiro::mrOk);
+  });
+
+  QDir(arbeit).removeRecursively();
+  const QString quelle = arbeit + "/quelle/";
+  const int dateien = kiro::test::GemischteDateienErzeugen(quelle, mb * 1000000, 7);
+  if (dateien <= 0) {
+    std::fprintf(stderr, "stick_bench: cannot write %s\n", qPrintable(quelle));
+    return 1;
+  }
+  kiro::test::HttpServer server;
+  kiro::test::TAktualisierungsserver inhalt(server);
+  inhalt.Servertest();
+  QString fehler;
+  if (!inhalt.StickAusOrdner(quelle, teile, {QStringLiteral("-mx1")}, &fehler)) {
+    std::fprintf(stderr, "stick_bench: cannot build the stick folder: %s\n", qPrintable(fehler));
+    return 1;
+  }
+  const kiro::test::TStick& st = inhalt.StickDaten();
+  std::printf("stick_bench: %d files, %lld MB in the tree, master archive %lld MB in %lld parts\n", dateien,
+              mb, QFileInfo(st.Masterarchiv).size() / 1000000, qlonglong(st.Teile.size()));
+
+  kiro::TFormInfo info;
+  double bestFenster = std::numeric_limits<double>::max(), bestWerkzeuge = bestFenster;
+  for (int r = 0; r < runden; ++r) {
+    for (int seite = 0; seite < 2; ++seite) {
+      const bool fenster = (seite == 0) == (r % 2 == 0);
+      const QString ziel = arbeit + (fenster ? "/fenster/" : "/werkzeuge/");
+      // Each side starts from the same state: the other side's output is gone and written out.
+      QDir(arbeit + "/fenster/").removeRecursively();
+      QDir(arbeit + "/werkzeuge/").removeRecursively();
+      QDir().mkpath(ziel);
+      Sync();
+      QElapsedTimer uhr;
+      if (fenster) {
+        kiro::TWebInstallUmgebung u;
+        u.Basisverzeichnis = arbeit + "/";
+        u.TempVerzeichnis = arbeit + "/";
+        u.UpdateServer = server.BasisUrl();
+        u.Edition.HeimStick = true;
+        u.InternetVerbunden = [] { return true; };
+        kiro::TFormWebInstall f(u);
+        f.FVerzRechnerInst = ziel;
+        f.show();
+        QApplication::processEvents();
+        uhr.start();
+        f.ActionInstallieren->trigger();
+        const double s = double(uhr.nsecsElapsed()) / 1e9;
+        const QString letzte = f.LogZeilen().value(f.LogZeilen().size() - 1);
+        if (!letzte.startsWith(QStringLiteral("Neue Daten liegen im Verzeichnis"))) {
+          std::fprintf(stderr, "stick_bench: the build failed: %s\n", qPrintable(f.LogZeilen().join(" | ")));
+          return 1;
+        }
+        bestFenster = std::min(bestFenster, s);
+        std::printf("round %d: Paketlader stick build  %7.3f s\n", r + 1, s);
+      } else {
+        const QString w = ziel + "KiroStick35/";
+        QDir().mkpath(w);
+        uhr.start();
+        bool ok = true;
+        QStringList teilDateien;
+        for (const kiro::test::TStickEintrag& t : st.Teile) {
+          teilDateien << w + t.Name;
+          ok = ok && Lauf(QStringLiteral("curl"), {QStringLiteral("-sf"), QStringLiteral("-o"), w + t.Name,
+                                                   server.BasisUrl() + "/stick3/" + t.Name});
+        }
+        const double laden = double(uhr.nsecsElapsed()) / 1e9;
+        ok = ok && Lauf(QStringLiteral("cat"), teilDateien, w + "stick35.7z");
+        const double verbinden = double(uhr.nsecsElapsed()) / 1e9;
+        ok = ok && Lauf(QStringLiteral("7z"), {QStringLiteral("x"), QStringLiteral("-y"), "-o" + ziel, w + "stick35.7z"});
+        const double s = double(uhr.nsecsElapsed()) / 1e9;
+        if (!ok) {
+          std::fprintf(stderr, "stick_bench: a tool failed\n");
+          return 1;
+        }
+        bestWerkzeuge = std::min(bestWerkzeuge, s);
+        std::printf("round %d: curl + cat + 7z x       %7.3f s (curl %.3f, cat %.3f, 7z %.3f)\n", r + 1, s, laden,
+                    verbinden - laden, s - verbinden);
+      }
+      std::fflush(stdout);
+    }
+  }
+  std::printf("best: Paketlader %.3f s, tools %.3f s, ratio %.3f\n", bestFenster, bestWerkzeuge,
+              bestFenster / bestWerkzeuge);
+  QDir(arbeit).removeRecursively();
+  return 0;
+}

@@ -1,0 +1,238 @@
+// The stick build: the parts that the first script lists are downloaded until their CRC-32
+// matches, joined into the master archive, unpacked into the target folder and checked against
+// the second script; on success the work folder goes and the file manager shows the result.
+#include "installer/WebInstallForm.h"
+
+#include "datafiles/ScriptPruefung.h"
+#include "foundation/CRC32.h"
+#include "foundation/Dateitypen.h"
+#include "foundation/Ereignisse.h"
+#include "foundation/Formatieren.h"
+#include "foundation/Pfade.h"
+#include "foundation/SevenZip.h"
+#include "platform/Shell.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+
+#include <optional>
+#include <vector>
+
+namespace kiro {
+
+namespace {
+
+const QString kArbeitsordner = QStringLiteral("KiroStick35/");
+const QString kStickScript = QStringLiteral("StickDateien.script.xml");
+const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
+// A part that still does not match after this many fetches in one run is not fetched again:
+// a server that keeps sending the wrong bytes would otherwise hold the run for ever.
+constexpr int kMaxAbrufe = 3;
+constexpr qint64 kKopierpuffer = 1 << 20;
+
+// A missing or unreadable file never matches, not even a Hashwert of 0.
+bool Passt(const std::optional<QString>& Pfad, const TScriptDateiInfo& Eintrag) {
+  if (!Pfad) return false;
+  const std::optional<TDateiPruefsumme> s = DateiCRC32Lesen(*Pfad);
+  return s && s->Crc == Eintrag.Hashwert;
+}
+
+const TScriptDateiInfo* DateiEintrag(const TScript& Script, int Index) {
+  return dynamic_cast<const TScriptDateiInfo*>(Script.Kommandos[std::size_t(Index)].get());
+}
+
+// Hides Cancel however the run ends.
+struct TAbbrechenSichtbar {
+  explicit TAbbrechenSichtbar(QAction* a) : Aktion(a) { Aktion->setVisible(true); }
+  ~TAbbrechenSichtbar() { Aktion->setVisible(false); }
+  TAbbrechenSichtbar(const TAbbrechenSichtbar&) = delete;
+  TAbbrechenSichtbar& operator=(const TAbbrechenSichtbar&) = delete;
+  QAction* Aktion;
+};
+
+}  // namespace
+
+bool TFormWebInstall::StickScriptBrauchbar(const TGeprueftesScript& Script, const QString& Name) {
+  if (Script.Brauchbar()) return true;
+  // The script itself was fetched; what is wrong with it is told here, the details of each
+  // entry went to the program's log when it was read.
+  if (!Script.Gefunden || !Script.Vollstaendig)
+    LogAnfuegen(Formatieren(QStringLiteral("Script %s konnte nicht vollständig gelesen werden"), {Name}),
+                Formatieren(QStringLiteral("Script %s could not be read completely"), {Name}));
+  else if (Script.Dateien.isEmpty() && Script.Abgelehnt.isEmpty())
+    LogAnfuegen(Formatieren(QStringLiteral("Script %s enthält keine Dateieinträge"), {Name}),
+                Formatieren(QStringLiteral("Script %s holds no file entries"), {Name}));
+  for (const TScriptDateiInfo* e : Script.Abgelehnt)
+    LogAnfuegen(Formatieren(QStringLiteral("Script %s: unzulässiger Dateiname %s"), {Name, e->Datei.Dateiname}),
+                Formatieren(QStringLiteral("Script %s: file name %s refused"), {Name, e->Datei.Dateiname}));
+  for (const TScriptDateiInfo* e : Script.OhneHashwert)
+    LogAnfuegen(Formatieren(QStringLiteral("Script %s: %s ohne gültigen Hashwert"), {Name, e->Datei.Dateiname}),
+                Formatieren(QStringLiteral("Script %s: %s has no valid hash value"), {Name, e->Datei.Dateiname}));
+  return false;
+}
+
+void TFormWebInstall::StickErstellen() {
+  TAbbrechenSichtbar abbrechenSichtbar(ActionAbbrechen);
+  Abbrechen = false;
+
+  // Taken once; the folder choice is locked while the run lasts.
+  const QString ziel = FVerzRechnerInst;
+  if (ziel.isEmpty()) {
+    // Every path below would be relative to the current folder.
+    LogAnfuegen(QStringLiteral("Kein Zielverzeichnis gewählt; der neue Stick wird nicht erstellt"),
+                QStringLiteral("No target directory chosen; the new stick is not built"));
+    return;
+  }
+  const QString arbeit = ziel + kArbeitsordner;
+
+  // Phase 1: the first script and the download loop.
+  const bool scriptGeladen = StickDateiLaden(kStickScript);
+  const TGeprueftesScript script1 = GeprueftesScriptLaden(arbeit, kStickScript);
+  const int N = int(script1.Script->Kommandos.size());
+  const TLogZeile downloadZeile = LogAnfuegen(Formatieren(QStringLiteral("Download %d/%d"), {0, N}));
+
+  bool ok = !Abbrechen;
+  if (scriptGeladen && !StickScriptBrauchbar(script1, kStickScript)) ok = false;
+  if (ok) {
+    int i = 0;
+    int abrufe = 0;  // fetches of part i in this run
+    while (i <= N - 1 && !Abbrechen) {
+      EreignisseVerarbeiten();
+      if (Abbrechen) break;
+      const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
+      if (!eintrag) {
+        ++i;
+        continue;
+      }
+      if (Passt(SicherVerbinden(arbeit, eintrag->Datei.Dateiname), *eintrag)) {
+        ok = true;
+        ++i;
+        abrufe = 0;
+        continue;
+      }
+      ok = false;
+      if (abrufe == kMaxAbrufe) break;
+      LogZeileErsetzen(downloadZeile, Formatieren(QStringLiteral("Download %d/%d"), {i + 1, N}));
+      ++abrufe;
+      StickDateiLaden(eintrag->Datei.Dateiname);
+    }
+  }
+  if (Abbrechen || !ok) {
+    // The parts that arrived stay, so the next run fetches only those that do not match yet.
+    LogAnfuegen(QStringLiteral("Download noch nicht komplett"), QStringLiteral("Download not complete"));
+    return;
+  }
+  LogAnfuegen(QStringLiteral("Download vollständig"), QStringLiteral("download complete"));
+
+  // Phase 2: the master file, the parts joined in script order.
+  const QString master = arbeit + QStringLiteral("stick35.") + DateiTypenTabelle[Datei_7z].Suffix;
+  const TLogZeile masterZeile =
+      LogAnfuegen(Formatieren(QStringLiteral("Masterdatei erstellen/producing master file %d/%d"), {0, N}));
+  QString schreibfehler;
+  {
+    QFile ausgabe(master);
+    if (!ausgabe.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+      schreibfehler = master + QStringLiteral(": ") + ausgabe.errorString();
+    std::vector<char> puffer;
+    for (int i = 0; i <= N - 1 && schreibfehler.isEmpty(); ++i) {
+      EreignisseVerarbeiten();
+      LogZeileErsetzen(masterZeile, Formatieren(QStringLiteral("Masterdatei erstellen %d/%d"), {i + 1, N}),
+                       Formatieren(QStringLiteral("Producing master file %d/%d"), {i + 1, N}));
+      const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
+      if (!eintrag) continue;
+      if (puffer.empty()) puffer.resize(std::size_t(kKopierpuffer));
+      const std::optional<QString> teilPfad = SicherVerbinden(arbeit, eintrag->Datei.Dateiname);
+      if (!teilPfad) {
+        schreibfehler = eintrag->Datei.Dateiname;
+        break;
+      }
+      QFile teil(*teilPfad);
+      if (!teil.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        schreibfehler = teil.fileName() + QStringLiteral(": ") + teil.errorString();
+        break;
+      }
+      while (true) {
+        const qint64 n = teil.read(puffer.data(), kKopierpuffer);
+        if (n < 0) {
+          schreibfehler = teil.fileName() + QStringLiteral(": ") + teil.errorString();
+          break;
+        }
+        if (n == 0) break;
+        // A short write (a full disk) would leave an archive with a hole in it.
+        if (ausgabe.write(puffer.data(), n) != n) {
+          schreibfehler = master + QStringLiteral(": ") + ausgabe.errorString();
+          break;
+        }
+      }
+    }
+    if (ausgabe.isOpen()) {
+      ausgabe.close();
+      if (schreibfehler.isEmpty() && ausgabe.error() != QFileDevice::NoError)
+        schreibfehler = master + QStringLiteral(": ") + ausgabe.errorString();
+    }
+  }
+  auto unvollstaendig = [this] {
+    LogAnfuegen(QStringLiteral("Neuer Stick wurde unvollständig entzippt"),
+                QStringLiteral("New stick was not unzipped completely"));
+  };
+  if (!schreibfehler.isEmpty()) {
+    // Nothing is unpacked from a master file that is not whole.
+    QFile::remove(master);
+    LogAnfuegen(Formatieren(QStringLiteral("Masterdatei konnte nicht erstellt werden: %s"), {schreibfehler}),
+                Formatieren(QStringLiteral("Could not produce the master file: %s"), {schreibfehler}));
+    unvollstaendig();
+    return;
+  }
+  LogAnfuegen(QStringLiteral("Masterdatei erstellt"), QStringLiteral("Master file complete"));
+  LogAnfuegen(QStringLiteral("Masterdatei entpacken"), QStringLiteral("Unzipping master file"));
+
+  // Phase 3: unpack; a failure has shown its error box.
+  if (!SevenZipEntpacken(master, ziel, ProgressBarInstaller)) {
+    unvollstaendig();
+    return;
+  }
+
+  // Phase 4: the second script and the check of every unpacked file.
+  const bool script2Geladen = StickDateiLaden(kMasterScript);
+  const TGeprueftesScript script2 = GeprueftesScriptLaden(arbeit, kMasterScript);
+  const int M = int(script2.Script->Kommandos.size());
+  const TLogZeile P = LogAnfuegen(Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {0, M}),
+                                  Formatieren(QStringLiteral("Checking files for new stick %d/%d"), {0, M}));
+  bool ok2 = !Abbrechen;
+  if (script2Geladen && !StickScriptBrauchbar(script2, kMasterScript)) ok2 = false;
+  const bool pruefen = ok2;
+  for (int j = 0; pruefen && j <= M - 1 && !Abbrechen; ++j) {
+    LogZeileErsetzen(P, Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {j + 1, M}),
+                     Formatieren(QStringLiteral("Checking files for new stick %d/%d"), {j + 1, M}));
+    EreignisseVerarbeiten();
+    const TScriptDateiInfo* eintrag = DateiEintrag(*script2.Script, j);
+    if (!eintrag) continue;
+    // Windows names: the script's case need not be the archive's.
+    if (!Passt(SicherVerbindenOhneGrossKlein(ziel, eintrag->Datei.Dateiname), *eintrag)) {
+      LogAnfuegen(Formatieren(QStringLiteral("Dateienversion falsch %s"), {eintrag->Datei.Dateiname}),
+                  Formatieren(QStringLiteral("Wrong file version %s"), {eintrag->Datei.Dateiname}));
+      // Every wrong file gets its line: the loop goes on.
+      ok2 = false;
+    }
+  }
+  if (Abbrechen || !ok2) {
+    // The work folder stays with its parts, scripts and master file.
+    unvollstaendig();
+    return;
+  }
+
+  // Clean-up: only this build's own files, then the folder when nothing else is left in it.
+  QFile::remove(arbeit + kStickScript);
+  QFile::remove(arbeit + kMasterScript);
+  for (const TScriptDateiInfo* eintrag : script1.Dateien)
+    if (const std::optional<QString> teil = SicherVerbinden(arbeit, eintrag->Datei.Dateiname)) QFile::remove(*teil);
+  QFile::remove(master);
+  QDir().rmdir(arbeit);
+  LogAnfuegen(Formatieren(QStringLiteral("Neue Daten liegen im Verzeichnis %s"), {ziel}),
+              Formatieren(QStringLiteral("You find the new data in directory %s"), {ziel}));
+  if (FUmgebung.Shell) FUmgebung.Shell->Oeffnen(ziel);
+}
+
+}  // namespace kiro

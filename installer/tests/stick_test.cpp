@@ -1,0 +1,437 @@
+// The stick build end to end: a generated "/stick3/" on a loopback server (a master archive in
+// three parts, both scripts written by the project's script writer), the real window on the
+// offscreen platform, the real 7-Zip library, and a shell that records what would be opened.
+#include "support/Fensterumgebung.h"
+
+#include "foundation/CRC32.h"
+#include "foundation/Meldung.h"
+#include "platform/Shell.h"
+#include "testsupport/Aktualisierungsserver.h"
+#include "testsupport/Archive.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+#include <ostream>
+
+// Readable failures: lines as text, not as arrays of 16-bit units.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+using namespace kiro;
+using kiro::test::TFehlerbild;
+using kiro::test::TStickEintrag;
+
+namespace {
+
+class TAufzeichnendeShell : public platform::TShell {
+ public:
+  bool Oeffnen(const QString& Ordner) override {
+    Geoeffnet.push_back(Ordner);
+    return true;
+  }
+  bool ProgrammStarten(const QString& Datei) override {
+    Gestartet.push_back(Datei);
+    return true;
+  }
+  std::vector<QString> Gestartet, Geoeffnet;
+};
+
+const char* const kSkript1 = "StickDateien.script.xml";
+const char* const kSkript2 = "masterdateien35.script.xml";
+
+class Stickbau : public test::Fensterumgebung {
+ protected:
+  Stickbau() : Aktualisierung(Server) {
+    Bereit = Aktualisierung.Editionen(&Fehler) && Aktualisierung.Stick(&Fehler);
+    MeldungZeigenHookSetzen([this](const TMeldungsBox& b) {
+      Boxen << b.Text;
+      return int(mrOk);
+    });
+  }
+  ~Stickbau() override { MeldungZeigenHookSetzen({}); }
+  void SetUp() override { ASSERT_TRUE(Bereit) << Fehler.toStdString(); }
+
+  std::unique_ptr<TFormWebInstall> Fenster(bool Englisch = false) {
+    TWebInstallUmgebung u = Umgebung(TEdition{.HeimStick = true});
+    u.Shell = Shell;
+    auto f = std::make_unique<TFormWebInstall>(u);
+    // The proposal skips a folder that exists already: the work folder of an earlier run would
+    // move the target.
+    f->FVerzRechnerInst = Ziel();
+    f->show();
+    if (Englisch) f->ActionEnglish->trigger();
+    return f;
+  }
+
+  void Ausfuehren(TFormWebInstall& f) {
+    ASSERT_TRUE(f.ActionInstallieren->isEnabled());
+    Server.ProtokollLeeren();
+    f.ActionInstallieren->trigger();
+    QCoreApplication::processEvents();
+    // Whatever the outcome, Cancel is hidden again and the controls are back.
+    EXPECT_FALSE(f.ActionAbbrechen->isVisible());
+    EXPECT_TRUE(f.ActionInstallieren->isEnabled());
+  }
+
+  const test::TStick& St() const { return Aktualisierung.StickDaten(); }
+  std::string TeilPfad(int i) const { return "/stick3/" + St().Teile[i].Name.toStdString(); }
+  int Anfragen(const char* Name) const { return Server.Anfragen(std::string("/stick3/") + Name); }
+  QString Ziel() const { return Heim / "Kiro3_0001/"; }
+  QString Arbeit() const { return Ziel() + "KiroStick35/"; }
+  QString Master() const { return Arbeit() + "stick35.7z"; }
+  QStringList ZielEintraege() const {
+    return QDir(Ziel()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+  }
+
+  // The German lines of a complete build.
+  QStringList Erfolg() const {
+    const int n = St().Teile.size(), m = St().Masterdateien.size();
+    return {QStringLiteral("Download %1/%1").arg(n),
+            "Download vollständig",
+            QStringLiteral("Masterdatei erstellen %1/%1").arg(n),
+            "Masterdatei erstellt",
+            "Masterdatei entpacken",
+            QStringLiteral("Dateien für neuen Stick prüfen %1/%1").arg(m),
+            "Neue Daten liegen im Verzeichnis " + Ziel()};
+  }
+
+  test::TAktualisierungsserver Aktualisierung;
+  bool Bereit = false;
+  QString Fehler;
+  std::shared_ptr<TAufzeichnendeShell> Shell = std::make_shared<TAufzeichnendeShell>();
+  QStringList Boxen;
+};
+
+const QString kKeinServer =
+    QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung.");
+
+// ---------------------------------------------------------------------------------------------
+// Complete builds
+
+TEST_F(Stickbau, ErfolgreicherBau) {
+  auto f = Fenster();
+  ASSERT_EQ(St().Teile.size(), 3);
+  ASSERT_EQ(St().Teile[0].Groesse, 1 << 20);
+  Ausfuehren(*f);
+
+  EXPECT_EQ(f->LogZeilen(), Erfolg());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_FALSE(QFileInfo::exists(Arbeit()));
+  // Nothing but the stick's content is left in the target.
+  QStringList oben;
+  for (const TStickEintrag& e : St().Masterdateien) oben << e.Name.section(u'\\', 0, 0);
+  oben.removeDuplicates();
+  oben.sort();
+  QStringList da = ZielEintraege();
+  da.sort();
+  EXPECT_EQ(da, oben);
+  EXPECT_EQ(Shell->Geoeffnet, std::vector<QString>{Ziel()});
+  EXPECT_TRUE(Shell->Gestartet.empty());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 1) << i;
+  EXPECT_EQ(Anfragen(kSkript1), 1);
+  EXPECT_EQ(Anfragen(kSkript2), 1);
+  EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join(" | ").toStdString();
+  EXPECT_TRUE(f->isVisible());
+}
+
+TEST_F(Stickbau, EnglischerLauf) {
+  auto f = Fenster(true);
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download 3/3", "download complete", "Producing master file 3/3",
+                                         "Master file complete", "Unzipping master file",
+                                         QStringLiteral("Checking files for new stick %1/%1")
+                                             .arg(St().Masterdateien.size()),
+                                         "You find the new data in directory " + Ziel()}));
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_EQ(Shell->Geoeffnet.size(), 1u);
+}
+
+// Parts that already match are not fetched again: an interrupted build resumes.
+TEST_F(Stickbau, VorhandeneTeileWerdenNichtGeholt) {
+  struct Fall {
+    const char* Name;
+    QList<int> Vorhanden;
+  };
+  for (const Fall& c : {Fall{"ZweiterDa", {1}}, Fall{"AlleDa", {0, 1, 2}}}) {
+    SCOPED_TRACE(c.Name);
+    QDir(Ziel()).removeRecursively();
+    Shell->Geoeffnet.clear();
+    QDir().mkpath(Arbeit());
+    for (int i : c.Vorhanden) ASSERT_TRUE(QFile::copy(St().TeilDateien[i], Arbeit() + St().Teile[i].Name));
+    auto f = Fenster();
+    Ausfuehren(*f);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), c.Vorhanden.contains(i) ? 0 : 1) << i;
+    QStringList log = Erfolg();
+    // With nothing to fetch the progress line stays at 0.
+    if (c.Vorhanden.size() == 3) log[0] = "Download 0/3";
+    EXPECT_EQ(f->LogZeilen(), log);
+    EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+    EXPECT_FALSE(QFileInfo::exists(Arbeit()));
+  }
+}
+
+// A part whose answer was corrupt once is fetched again and the build goes on.
+TEST_F(Stickbau, EinmalVerdorbenerTeilWirdNochmalGeholt) {
+  Server.Fehler(TeilPfad(1), TFehlerbild{.VerdorbeneAntworten = 1});
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 1);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 2);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
+  EXPECT_EQ(f->LogZeilen(), Erfolg());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+}
+
+// An entry whose Hashwert is 0 is the CRC-32 of an empty file: a missing file does not count
+// as present, it is fetched.
+TEST_F(Stickbau, FehlendeDateiMitHashwertNullWirdGeholt) {
+  QList<TStickEintrag> teile = St().Teile;
+  teile.insert(1, TStickEintrag{"leer.001", 0, 0});
+  Aktualisierung.StickScriptSetzen(kSkript1, teile);
+  Server.Setzen("/stick3/leer.001", QByteArray());
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(Anfragen("leer.001"), 1);
+  EXPECT_EQ(f->LogZeilen().value(0), "Download 4/4");
+  EXPECT_EQ(f->LogZeilen().value(2), "Masterdatei erstellen 4/4");
+  EXPECT_EQ(f->LogZeilen().last(), "Neue Daten liegen im Verzeichnis " + Ziel());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The download does not complete: no master file, nothing unpacked, the parts that arrived stay.
+
+TEST_F(Stickbau, ImmerVerdorbenerTeilHoechstensDreimal) {
+  for (const bool englisch : {false, true}) {
+    SCOPED_TRACE(englisch);
+    Server.Fehler(TeilPfad(1), TFehlerbild{.VerdorbeneAntworten = 1000});
+    auto f = Fenster(englisch);
+    Ausfuehren(*f);
+    EXPECT_EQ(Server.Anfragen(TeilPfad(0)), englisch ? 0 : 1);
+    EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 3);
+    EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 0);
+    EXPECT_EQ(f->LogZeilen(),
+              (QStringList{"Download 2/3", englisch ? "Download not complete" : "Download noch nicht komplett"}));
+    EXPECT_FALSE(QFileInfo::exists(Master()));
+    EXPECT_TRUE(QFileInfo::exists(Arbeit() + St().Teile[0].Name));
+    EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
+    EXPECT_TRUE(Shell->Geoeffnet.empty());
+  }
+}
+
+TEST_F(Stickbau, Teil404) {
+  Server.Fehler(TeilPfad(2), TFehlerbild{.Status = 404});
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download 3/3", kKeinServer, "Download noch nicht komplett"}));
+  EXPECT_TRUE(f->Abbrechen);
+  EXPECT_FALSE(QFileInfo::exists(Master()));
+  EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// The second script missing: unpacked, but not checked, so the stick counts as incomplete.
+TEST_F(Stickbau, ZweitesScript404) {
+  Server.Fehler(std::string("/stick3/") + kSkript2, TFehlerbild{.Status = 404});
+  auto f = Fenster();
+  Ausfuehren(*f);
+  QStringList log = Erfolg().mid(0, 5);
+  log << kKeinServer << "Dateien für neuen Stick prüfen 0/0" << "Neuer Stick wurde unvollständig entzippt";
+  EXPECT_EQ(f->LogZeilen(), log);
+  EXPECT_TRUE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// The clean-up removes the build's own files only; what else is in the work folder stays,
+// and a link there is neither followed nor removed.
+TEST_F(Stickbau, FremdesImArbeitsordnerBleibt) {
+  test::TempOrdner draussen;
+  draussen.Schreiben("wichtig.txt", "bleibt");
+  QDir().mkpath(Arbeit());
+  ASSERT_TRUE(QFile::link(draussen.Pfad(), Arbeit() + "verweis"));
+  Heim.Schreiben("Kiro3_0001/KiroStick35/notiz.txt", "meins");
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), Erfolg());
+  QStringList rest = QDir(Arbeit()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+  rest.sort();
+  EXPECT_EQ(rest, (QStringList{"notiz.txt", "verweis"}));
+  EXPECT_EQ(test::Lesen(draussen / "wichtig.txt"), "bleibt");
+  EXPECT_EQ(Shell->Geoeffnet.size(), 1u);
+}
+
+// Cancel during a transfer is seen at the next step of the loop.
+TEST_F(Stickbau, AbbrechenWaehrendDesDownloads) {
+  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 32768, .PauseProSchrittMs = 20});
+  auto f = Fenster();
+  bool sichtbar = false, gedrueckt = false;
+  // Pressed once the first part is on its way.
+  QTimer uhr;
+  uhr.setInterval(5);
+  QObject::connect(&uhr, &QTimer::timeout, f.get(), [&] {
+    if (gedrueckt || Server.Anfragen(TeilPfad(0)) == 0) return;
+    gedrueckt = true;
+    sichtbar = f->ActionAbbrechen->isVisible();
+    f->ActionAbbrechen->trigger();
+  });
+  uhr.start();
+  Ausfuehren(*f);
+  uhr.stop();
+  EXPECT_TRUE(gedrueckt);
+  EXPECT_TRUE(sichtbar);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 1);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 0);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 0);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download 1/3", "Download noch nicht komplett"}));
+  EXPECT_FALSE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+TEST_F(Stickbau, OhneZielverzeichnisKeinLauf) {
+  auto f = Fenster();
+  f->FVerzRechnerInst.clear();
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), QStringList{"Kein Zielverzeichnis gewählt; der neue Stick wird nicht erstellt"});
+  EXPECT_EQ(Anfragen(kSkript1), 0);
+  EXPECT_TRUE(QDir(Heim.Pfad()).isEmpty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scripts that cannot be used
+
+struct ScriptFall {
+  const char* Name;
+  bool Zweites;  // the second script, else the first
+  bool Html;     // an HTML page (a portal's error page, say), else a script without file entries
+};
+
+class UnbrauchbaresScript : public Stickbau, public ::testing::WithParamInterface<ScriptFall> {};
+
+TEST_P(UnbrauchbaresScript, LaufEndetUnvollstaendig) {
+  const ScriptFall& c = GetParam();
+  const char* name = c.Zweites ? kSkript2 : kSkript1;
+  Server.Setzen(std::string("/stick3/") + name,
+                c.Html ? QByteArray("<html><body><h1>Willkommen</h1></body></html>\n") : test::StickScript({}));
+  auto f = Fenster();
+  Ausfuehren(*f);
+  const QString grund = QString::fromUtf8(c.Html ? "Script %1 konnte nicht vollständig gelesen werden"
+                                              : "Script %1 enthält keine Dateieinträge")
+                            .arg(name);
+  if (c.Zweites) {
+    QStringList log = Erfolg().mid(0, 5);
+    log << "Dateien für neuen Stick prüfen 0/0" << grund << "Neuer Stick wurde unvollständig entzippt";
+    EXPECT_EQ(f->LogZeilen(), log);
+    EXPECT_TRUE(QFileInfo::exists(Master()));
+  } else {
+    EXPECT_EQ(f->LogZeilen(), (QStringList{"Download 0/0", grund, "Download noch nicht komplett"}));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 0);
+  }
+  EXPECT_TRUE(QFileInfo::exists(Arbeit() + name));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, UnbrauchbaresScript,
+                         ::testing::Values(ScriptFall{"ErstesHtml", false, true}, ScriptFall{"ZweitesHtml", true, true},
+                                           ScriptFall{"ErstesLeer", false, false}, ScriptFall{"ZweitesLeer", true, false}),
+                         [](const auto& i) { return std::string(i.param.Name); });
+
+// Two wrong files: each gets its line below the progress line; the work folder stays whole.
+TEST_F(Stickbau, FalscheCRCImZweitenScript) {
+  QList<TStickEintrag> dateien = St().Masterdateien;
+  ASSERT_GE(dateien.size(), 4);
+  dateien[1].Hashwert ^= 1;
+  dateien[3].Hashwert ^= 0x80000000u;
+  // The check finds files in any letter case, as the Windows original did.
+  dateien[2].Name = dateien[2].Name.toUpper();
+  Aktualisierung.StickScriptSetzen(kSkript2, dateien);
+  auto f = Fenster();
+  Ausfuehren(*f);
+  QStringList log = Erfolg().mid(0, 6);
+  log << "Dateienversion falsch " + dateien[1].Name << "Dateienversion falsch " + dateien[3].Name
+      << "Neuer Stick wurde unvollständig entzippt";
+  EXPECT_EQ(f->LogZeilen(), log);
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  QStringList arbeit = QDir(Arbeit()).entryList(QDir::Files);
+  arbeit.sort();
+  QStringList erwartet{kSkript2, kSkript1, "stick35.7z"};
+  for (const TStickEintrag& t : St().Teile) erwartet << t.Name;
+  erwartet.sort();
+  EXPECT_EQ(arbeit, erwartet);
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hostile names: nothing is written or read outside the target.
+
+TEST_F(Stickbau, FeindlicheNamenImErstenScript) {
+  for (const char* boese : {"../aussen.001", "..\\aussen.001", "/tmp/aussen.001", "C:\\aussen.001"}) {
+    SCOPED_TRACE(boese);
+    QDir(Ziel()).removeRecursively();
+    QList<TStickEintrag> teile = St().Teile;
+    teile[1].Name = QString::fromUtf8(boese);
+    Aktualisierung.StickScriptSetzen(kSkript1, teile);
+    auto f = Fenster();
+    Ausfuehren(*f);
+    const QStringList log = f->LogZeilen();
+    ASSERT_EQ(log.size(), 3);
+    EXPECT_EQ(log[0], "Download 0/3");
+    EXPECT_EQ(log[1], QStringLiteral("Script %1: unzulässiger Dateiname %2").arg(kSkript1, boese));
+    EXPECT_EQ(log[2], "Download noch nicht komplett");
+    for (const test::TAnfrage& a : Server.Protokoll())
+      EXPECT_TRUE(a.Pfad == std::string("/stick3/") + kSkript1 || a.Pfad == "/db/servertest.txt") << a.Pfad;
+    EXPECT_EQ(QDir(Heim.Pfad()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Kiro3_0001"});
+  }
+}
+
+TEST_F(Stickbau, FeindlicheNamenImZweitenScript) {
+  // Outside the target, a file the check must not reach.
+  Heim.Schreiben("aussen.txt", "fremd");
+  QList<TStickEintrag> dateien = St().Masterdateien;
+  dateien << TStickEintrag{"..\\aussen.txt", 0, 5};
+  Aktualisierung.StickScriptSetzen(kSkript2, dateien);
+  auto f = Fenster();
+  Ausfuehren(*f);
+  QStringList log = Erfolg().mid(0, 5);
+  log << QStringLiteral("Dateien für neuen Stick prüfen 0/%1").arg(dateien.size())
+      << QStringLiteral("Script %1: unzulässiger Dateiname ..\\aussen.txt").arg(kSkript2)
+      << "Neuer Stick wurde unvollständig entzippt";
+  EXPECT_EQ(f->LogZeilen(), log);
+  EXPECT_TRUE(QFileInfo::exists(Arbeit()));
+  EXPECT_EQ(test::Lesen(Heim / "aussen.txt"), "fremd");
+}
+
+// An archive whose entries point outside: the unpack fails and says so; the build ends incomplete
+// without fetching the second script.
+TEST_F(Stickbau, FeindlicheNamenImArchiv) {
+  const QString archiv = Aktualisierung.Arbeitsordner() / "boese.7z";
+  ASSERT_TRUE(test::ArchivSchreiben(archiv, {{"gut.txt", "gut"}, {"../aussen.txt", "boese"}, {"a/../../b.txt", "x"}},
+                                    &Fehler))
+      << Fehler.toStdString();
+  const std::optional<TDateiPruefsumme> s = DateiCRC32Lesen(archiv);
+  ASSERT_TRUE(s);
+  Server.SetzenDatei("/stick3/boese.7z.001", archiv);
+  Aktualisierung.StickScriptSetzen(kSkript1, {TStickEintrag{"boese.7z.001", s->Crc, std::int32_t(s->Groesse)}});
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download 1/1", "Download vollständig", "Masterdatei erstellen 1/1",
+                                         "Masterdatei erstellt", "Masterdatei entpacken",
+                                         "Neuer Stick wurde unvollständig entzippt"}));
+  EXPECT_EQ(Boxen.size(), 1) << Boxen.join(" | ").toStdString();
+  EXPECT_EQ(Anfragen(kSkript2), 0);
+  EXPECT_EQ(QDir(Heim.Pfad()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Kiro3_0001"});
+  EXPECT_FALSE(QFileInfo::exists(Heim / "b.txt"));
+  EXPECT_TRUE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+}  // namespace
