@@ -68,6 +68,11 @@ TEST(MkfsFormatierer, ReportsAFailingFormatAndAFailingStart) {
   EXPECT_EQ(TMkfsFormatierer::Argumente("/dev/sdz1"), (QStringList{"-F", "32", "-n", "KIRO3HEIM", "/dev/sdz1"}));
 }
 
+// A bus of the test's own, its socket inside the test's folder.
+QStringList PrivaterBus(const kiro::test::TempOrdner& Ordner) {
+  return {"--session", "--nofork", "--print-address=1", "--address=unix:path=" + Ordner / "bus"};
+}
+
 // A stand-in for the UDisks2 service on a private bus: records the calls and answers them.
 class FalschesUDisks : public QDBusVirtualObject {
  public:
@@ -98,7 +103,7 @@ class FalschesUDisks : public QDBusVirtualObject {
 class UDisksFormatierer : public ::testing::Test {
  protected:
   void SetUp() override {
-    Daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    Daemon.start("dbus-daemon", PrivaterBus(Ordner));
     if (!Daemon.waitForStarted(5000) || !Daemon.waitForReadyRead(5000)) GTEST_SKIP() << "no dbus-daemon";
     Adresse = QString::fromUtf8(Daemon.readLine()).trimmed();
     auto dienst = QDBusConnection::connectToBus(Adresse, "fake-udisks");
@@ -112,6 +117,7 @@ class UDisksFormatierer : public ::testing::Test {
     Daemon.kill();
     Daemon.waitForFinished();
   }
+  kiro::test::TempOrdner Ordner;
   QProcess Daemon;
   QString Adresse;
   FalschesUDisks Dienst;
@@ -144,7 +150,8 @@ TEST_F(UDisksFormatierer, AnUnmountedDriveIsFormattedAndAFailureReported) {
 
 TEST(UDisksVerfuegbar, NotOnABusWithoutTheService) {
   QProcess d;
-  d.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+  kiro::test::TempOrdner ordner;
+  d.start("dbus-daemon", PrivaterBus(ordner));
   if (!d.waitForStarted(5000) || !d.waitForReadyRead(5000)) GTEST_SKIP() << "no dbus-daemon";
   auto bus = QDBusConnection::connectToBus(QString::fromUtf8(d.readLine()).trimmed(), "leer");
   EXPECT_FALSE(TUDisksFormatierer::Verfuegbar(bus));
