@@ -5,6 +5,7 @@
 
 #include "foundation/Meldung.h"
 #include "platform/Shell.h"
+#include "support/AufzeichnendeShell.h"
 #include "testsupport/Aktualisierungsserver.h"
 #include "testsupport/Archive.h"
 
@@ -23,26 +24,12 @@
 #include <vector>
 
 using namespace kiro;
+using kiro::test::TAufzeichnendeShell;
 using kiro::test::Fensterumgebung;
 using kiro::test::TFehlerbild;
 
 namespace {
 
-class TAufzeichnendeShell : public platform::TShell {
- public:
-  bool Oeffnen(const QString& Ordner) override {
-    Geoeffnet.push_back(Ordner);
-    return true;
-  }
-  bool ProgrammStarten(const QString& Datei) override {
-    Gestartet.push_back(Datei);
-    if (BeimStart) BeimStart();
-    return Ergebnis;
-  }
-  std::vector<QString> Gestartet, Geoeffnet;
-  bool Ergebnis = true;
-  std::function<void()> BeimStart;
-};
 
 int Modus(const QString& Datei) {
   struct stat st {};

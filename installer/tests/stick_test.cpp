@@ -6,6 +6,7 @@
 #include "foundation/CRC32.h"
 #include "foundation/Meldung.h"
 #include "platform/Shell.h"
+#include "support/AufzeichnendeShell.h"
 #include "testsupport/Aktualisierungsserver.h"
 #include "testsupport/Archive.h"
 
@@ -27,23 +28,12 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 QT_END_NAMESPACE
 
 using namespace kiro;
+using kiro::test::TAufzeichnendeShell;
 using kiro::test::TFehlerbild;
 using kiro::test::TStickEintrag;
 
 namespace {
 
-class TAufzeichnendeShell : public platform::TShell {
- public:
-  bool Oeffnen(const QString& Ordner) override {
-    Geoeffnet.push_back(Ordner);
-    return true;
-  }
-  bool ProgrammStarten(const QString& Datei) override {
-    Gestartet.push_back(Datei);
-    return true;
-  }
-  std::vector<QString> Gestartet, Geoeffnet;
-};
 
 const char* const kSkript1 = "StickDateien.script.xml";
 const char* const kSkript2 = "masterdateien35.script.xml";
