@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the XML reader's fuzzer with clang (preset fuzz) and runs it for a bounded time (FUZZ_SECONDS, 60 by
-# default), seeded with the inputs of the reader's trace suite. Non-zero on any finding.
+# default), seeded with the inputs of the reader's trace suite. Non-zero on any finding. The
+# mutation seed is fixed (FUZZ_SEED, 1 by default), so a run repeats what an earlier one explored.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
@@ -26,7 +27,7 @@ tmp=$(mktemp -d "${XDG_RUNTIME_DIR:-/dev/shm}/kiroxml-fuzz.XXXXXX" 2>/dev/null |
 trap 'rm -rf "$tmp"' EXIT
 mkdir -p build/fuzz/funde
 log=build/fuzz/lauf.log
-if ! TMPDIR="$tmp" "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+if ! TMPDIR="$tmp" "$fuzzer" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
     -rss_limit_mb=2048 -artifact_prefix=build/fuzz/funde/ -print_final_stats=1 "$korpus" >"$log" 2>&1; then
   tail -80 "$log" >&2
   echo "fuzz: finding kept in build/fuzz/funde/" >&2
