@@ -289,7 +289,8 @@ TEST(KiroXMLKonvertiere, GeschriebeneWerte) {
 // Random values with the special characters read back unchanged (line breaks excluded: the
 // reader drops them, as the other programs of the product expect).
 TEST(KiroXMLRundreise, ZufaelligeWerte) {
-  const char16_t vorrat[] = {u'&', u'<', u'>', u'"', u'\'', u'\t', u'a', u'Z', u' ', u'ä', u'Ö', u'ß', u'=', u'/', u';', u'?'};
+  // U+FEFF and NUL are ordinary characters inside a value, also at its start.
+  const char16_t vorrat[] = {u'&', u'<', u'>', u'"', u'\'', u'\t', u'a', u'Z', u' ', u'ä', u'Ö', u'ß', u'=', u'/', u';', u'?', u'\uFEFF', u'\0'};
   std::mt19937 zufall(20240418);
   kiro::test::TempOrdner ordner;
   for (int runde = 0; runde < 50; ++runde) {
