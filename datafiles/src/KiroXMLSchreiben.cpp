@@ -5,6 +5,7 @@
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Einstellungen.h"
 #include "foundation/Formatieren.h"
+#include "foundation/Konvertierung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
 #include "foundation/Sprachtabelle.h"
@@ -29,32 +30,6 @@ TPiepHook& Piep() {
 }
 
 bool DokuModus() { return Einstellungen && Einstellungen->DokuModus; }
-
-// Keeps the folder part and cleans the file name: umlauts spelled out, only A-Z a-z 0-9 - . _
-// left. A name that would come out empty, "." or ".." becomes "_" so it never names a folder.
-QString DateinamenSaeubern(const QString& Pfad) {
-  const qsizetype trenner = std::max(Pfad.lastIndexOf(u'\\'), Pfad.lastIndexOf(u'/'));
-  const QString ordner = Pfad.left(trenner + 1);
-  QString name;
-  for (QChar c : QStringView(Pfad).mid(trenner + 1)) {
-    switch (c.unicode()) {
-      case u'Ä': name += u"Ae"; continue;
-      case u'Ö': name += u"Oe"; continue;
-      case u'Ü': name += u"Ue"; continue;
-      case u'ä': name += u"ae"; continue;
-      case u'ö': name += u"oe"; continue;
-      case u'ü': name += u"ue"; continue;
-      case u'ß': name += u"ss"; continue;
-      default: break;
-    }
-    const char16_t u = c.unicode();
-    if ((u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-' || u == u'.' ||
-        u == u'_')
-      name += c;
-  }
-  if (name.isEmpty() || name == u"." || name == u"..") name = QStringLiteral("_");
-  return ordner + name;
-}
 
 // Fixed-point text with Dezimalen decimals, rounded once: to Dezimalen decimals or to 12
 // significant digits, whichever leaves fewer digits. A value that rounds to zero has no sign.
@@ -107,7 +82,7 @@ void TKiroXML::Ausgeben(const QString& Text) {
 bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, const TSpeicherProc& SpeicherProc,
                               void* pDaten) {
   // Names keep their Windows form in data files; the file system wants "/".
-  QString name = DateinamenSaeubern(DateiName).replace(u'\\', u'/');
+  QString name = SichererDateiname(DateiName).replace(u'\\', u'/');
   QString ordner = Pfad;
   if (DokuModus()) {
     name = QFileInfo(name).fileName() + QStringLiteral(".schema.xml");

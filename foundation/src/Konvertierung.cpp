@@ -1,6 +1,7 @@
 #include "foundation/Konvertierung.h"
 
 #include "PfadRelativ.h"
+#include "foundation/Dateifunktionen.h"
 #include "foundation/Dateitypen.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Ordner.h"
@@ -36,15 +37,6 @@ std::string_view OhneBlanks(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
-}
-
-// Blanks and tabs at both ends go, nothing else.
-QString BlanksUndTabsWeg(const QString& Text) {
-  qsizetype a = 0, e = Text.size();
-  auto weg = [](QChar c) { return c == u' ' || c == u'\t'; };
-  while (a < e && weg(Text[a])) ++a;
-  while (e > a && weg(Text[e - 1])) --e;
-  return Text.mid(a, e - a);
 }
 
 void Melden(int Fehlercode, const char* Schluessel, const QString& Wert) {
@@ -202,7 +194,7 @@ double StrToFloatPunkt(const QString& Text) {
 
 TDateTime TextZuZeitDatum(const QString& Text, bool Millisekunden) {
   (void)Millisekunden;  // picks the long time format only; both read milliseconds
-  const QString t = BlanksUndTabsWeg(Text);
+  const QString t = Trimmen(Text, true);
   if (const auto w = DatumZeitLesen(t)) return TDateTime(*w);
   Melden(errno, "DateTime", t);
   return TDateTime(0.0);
