@@ -1,4 +1,5 @@
 #include "datafiles/KiroXML.h"
+#include "support/Golden.h"
 #include "support/Spur.h"
 
 #include "foundation/Einstellungen.h"
@@ -22,13 +23,9 @@
 #include <sys/stat.h>
 
 using namespace kiro;
+using kiro::test::Golden;
 
 namespace {
-
-QByteArray Golden(const char* Name) {
-  return kiro::test::Lesen(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("golden/")) +
-                           QString::fromUtf8(Name));
-}
 
 using TLog = kiro::test::TProtokollFaenger;
 

@@ -1,4 +1,5 @@
 #include "datafiles/KiroXMLDatei.h"
+#include "support/Golden.h"
 #include "testsupport/Protokollfaenger.h"
 
 #include "foundation/Einstellungen.h"
@@ -12,16 +13,12 @@
 #include <QFileInfo>
 
 using namespace kiro;
+using kiro::test::Golden;
 using kiro::test::Lesen;
 using TLog = kiro::test::TProtokollFaenger;
 using kiro::test::TempOrdner;
 
 namespace {
-
-QByteArray Golden(const char* Name) {
-  return Lesen(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("golden/")) +
-               QString::fromUtf8(Name));
-}
 
 // The tree as one line: name, attributes in brackets, children in braces.
 QString Bild(const TKiroXMLKnoten& k) {

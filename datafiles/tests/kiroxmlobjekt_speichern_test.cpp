@@ -1,4 +1,5 @@
 #include "support/Testdatei.h"
+#include "support/Golden.h"
 
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
@@ -10,16 +11,12 @@
 #include <QFileInfo>
 
 using namespace kiro;
+using kiro::test::Golden;
 using kiro::test::TLog;
 using kiro::test::TOrdnerUmgebung;
 using kiro::test::TTestdatei;
 
 namespace {
-
-QByteArray Golden(const char* Name) {
-  return kiro::test::Lesen(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("golden/")) +
-                           QString::fromUtf8(Name));
-}
 
 TAutor Autor(std::int32_t Id, const char* Name, float Alt = 0, float Punkte = 0) {
   TAutor a;

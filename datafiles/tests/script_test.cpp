@@ -1,4 +1,5 @@
 #include "datafiles/Script.h"
+#include "support/Golden.h"
 
 #include "support/Testdatei.h"
 
@@ -17,16 +18,12 @@
 #include <stdexcept>
 
 using namespace kiro;
+using kiro::test::Golden;
 using kiro::test::Dokument;
 using kiro::test::TOrdnerUmgebung;
 using kiro::test::TProtokollFaenger;
 
 namespace {
-
-QByteArray Golden(const char* Name) {
-  return kiro::test::Lesen(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("golden/")) +
-                           QString::fromUtf8(Name));
-}
 
 const QByteArray Kopf = "<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>";
 

@@ -8,6 +8,7 @@
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
+#include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
 #include <QRegularExpression>
@@ -92,13 +93,11 @@ class TTestdatei : public TKiroXMLObjekt {
 // Message list that keeps the lines without their time stamp, and without the reader's
 // position counters (", Zeile n (m. Zeichen)").
 struct TLog {
-  TMeldungsListe Liste;
-  TLog() { MeldungsListBox = &Liste; }
-  ~TLog() { MeldungsListBox = nullptr; }
+  TProtokollFaenger Faenger;
   QStringList Zeilen() {
     static const QRegularExpression stelle(QStringLiteral(", Zeile \\d+ \\(\\d+\\. Zeichen\\)"));
-    QStringList z;
-    for (const TMeldung& m : Liste.Entnehmen()) z << QString(QString::number(m.Typ) + u' ' + m.Meldung.mid(14)).remove(stelle);
+    QStringList z = Faenger.Zeilen();
+    for (QString& zeile : z) zeile.remove(stelle);
     return z;
   }
 };
