@@ -12,6 +12,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
   curl
   p7zip-full dosfstools dbus-daemon xvfb xauth
+  subversion e2fsprogs
   locales
 )
 
