@@ -260,7 +260,12 @@ void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, 
   const QFileInfo info(*pfad);
   bool ok;
   if (info.isFile() && info.isExecutable()) {
-    ok = QProcess::startDetached(info.absoluteFilePath(), QProcess::splitCommand(Fparam), info.absolutePath());
+    QProcess prozess;
+    prozess.setProgram(info.absoluteFilePath());
+    prozess.setArguments(QProcess::splitCommand(Fparam));
+    prozess.setWorkingDirectory(info.absolutePath());
+    prozess.setStandardInputFile(QProcess::nullDevice());
+    ok = prozess.startDetached();
   } else {
     ok = info.exists() && (Oeffner() ? Oeffner() : StandardOeffnen)(info.absoluteFilePath());
     if (!Fparam.isEmpty())
