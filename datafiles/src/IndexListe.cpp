@@ -30,12 +30,13 @@ QString Gross(const QString& Text) {
   return s;
 }
 
-bool KleinerOhneGrossKlein(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; }
+// The index keeps names upper-cased in a to z only; other letters (ä, Ä) stay as they are, as
+// the reference update compares them.
+bool KleinerOhneGrossKlein(const QString& a, const QString& b) { return Gross(a) < Gross(b); }
+bool GleichOhneGrossKlein(const QString& a, const QString& b) { return Gross(a) == Gross(b); }
 
 qsizetype LetzterTrenner(const QString& Name) { return std::max(Name.lastIndexOf(u'\\'), Name.lastIndexOf(u'/')); }
 
-// The folder part of a name, up to and including its last separator ("" when there is none).
-QString Ordnerteil(const QString& Name) { return Name.left(LetzterTrenner(Name) + 1); }
 QString Namensteil(const QString& Name) { return Name.mid(LetzterTrenner(Name) + 1); }
 
 // An absolute, cleaned form for comparing paths; "" stands for the current folder.
@@ -43,12 +44,12 @@ QString Absolut(const QString& Pfad) {
   return QDir::cleanPath(QDir::current().absoluteFilePath(Pfad.isEmpty() ? QStringLiteral(".") : Pfad));
 }
 
-// The folder of Datenverzeichnis + Name (absolute), or nullopt when the name would leave the
-// data folder. The case of existing folders is taken from the disk.
+// The folder Datenverzeichnis + Name (absolute; "" is the data folder itself), or nullopt when
+// the name would leave the data folder. The case of existing folders is taken from the disk.
+// The reference update's walk starts at the same folder, so both find the same files.
 std::optional<QString> OrdnerImDatenverzeichnis(const QString& Name) {
-  const QString ordner = Ordnerteil(Name);
-  if (ordner.isEmpty()) return Absolut(Datenverzeichnis);
-  const std::optional<QString> pfad = SicherVerbindenOhneGrossKlein(Datenverzeichnis, ordner);
+  if (Name.isEmpty()) return Absolut(Datenverzeichnis);
+  const std::optional<QString> pfad = SicherVerbindenOhneGrossKlein(Datenverzeichnis, Name);
   if (!pfad) return std::nullopt;
   return Absolut(*pfad);
 }
@@ -57,14 +58,14 @@ std::optional<QString> OrdnerImDatenverzeichnis(const QString& Name) {
 
 bool TVerknuepfte::Hinzufuegen(const QString& Name) {
   const auto stelle = std::lower_bound(FNamen.begin(), FNamen.end(), Name, KleinerOhneGrossKlein);
-  if (stelle != FNamen.end() && stelle->compare(Name, Qt::CaseInsensitive) == 0) return false;
+  if (stelle != FNamen.end() && GleichOhneGrossKlein(*stelle, Name)) return false;
   FNamen.insert(stelle, Name);
   return true;
 }
 
 qsizetype TVerknuepfte::Suchen(const QString& Name) const {
   const auto stelle = std::lower_bound(FNamen.cbegin(), FNamen.cend(), Name, KleinerOhneGrossKlein);
-  if (stelle == FNamen.cend() || stelle->compare(Name, Qt::CaseInsensitive) != 0) return -1;
+  if (stelle == FNamen.cend() || !GleichOhneGrossKlein(*stelle, Name)) return -1;
   return stelle - FNamen.cbegin();
 }
 
@@ -120,18 +121,12 @@ void TIndexListe::VerknuepfungenSammeln(const TKiroXMLKnoten& Knoten, TDateilist
 void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString& NeueDatei, const QString& Basispfad,
                                     QStringList& Ergebnis) {
   const std::optional<QString> bereich = OrdnerImDatenverzeichnis(Basispfad);
-  if (!bereich) {
+  if (!bereich)
     Protokollieren(QString(), Formatieren(QStringLiteral("Pfad \"%s\" liegt nicht im Datenverzeichnis"), {Basispfad}),
                    2);
-    return;
-  }
-  const QDir bereichsOrdner(*bereich);
   const QString altPfad = Gross(VerknDateiname);
   const QString neuPfad = Gross(NeueDatei);
   const QString altName = Gross(Namensteil(VerknDateiname));
-  const QString neuName = Gross(Namensteil(NeueDatei));
-  const std::optional<QString> altOrdner = OrdnerImDatenverzeichnis(VerknDateiname);
-  const std::optional<QString> neuOrdner = OrdnerImDatenverzeichnis(NeueDatei);
   const std::optional<QString> altDatei = SicherVerbinden(Datenverzeichnis, VerknDateiname);
   const QString altDateiVergleich = altDatei ? Gross(Absolut(*altDatei)) : QString();
   const std::optional<QString> neueDateiPfad = SicherVerbindenOhneGrossKlein(Datenverzeichnis, NeueDatei);
@@ -140,21 +135,24 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
   for (qsizetype i = 0; i < anzahl; ++i) {
     TDateilisteEintrag& e = Dateien[i];
     const QString absolut = Absolut(e.DateinameAbsolut);
-    // Out of scope is what lies outside the folder; a name that merely holds ".." is inside.
-    if (bereichsOrdner.relativeFilePath(absolut).split(u'/').contains(QStringLiteral(".."))) continue;
-
-    qsizetype stelle = e.Verknuepfte.Suchen(altPfad);
-    if (stelle >= 0) {
-      e.Verknuepfte.Loeschen(stelle);
-      e.Verknuepfte.Hinzufuegen(neuPfad);
-      Ergebnis << e.DateinameAbsolut;
-    }
-    stelle = e.Verknuepfte.Suchen(altName);
-    if (stelle >= 0) {
-      const QString ordner = Gross(QFileInfo(absolut).path());
-      if ((neuOrdner && Gross(*neuOrdner) == ordner) || (altOrdner && Gross(*altOrdner) == ordner)) {
+    // Out of scope is what lies outside the folder; a name that merely holds ".." is inside. A
+    // refused base has no scope, but the moved file's own entry still follows the move.
+    const bool imBereich =
+        bereich && !QDir(*bereich).relativeFilePath(absolut).split(u'/').contains(QStringLiteral(".."));
+    if (imBereich) {
+      // The update writes the new name as the script has it, also where the old one was bare
+      // (and it replaces a bare name wherever the file lies): the index records what is
+      // written, so a later move of the same file finds it.
+      qsizetype stelle = e.Verknuepfte.Suchen(altPfad);
+      if (stelle >= 0) {
         e.Verknuepfte.Loeschen(stelle);
-        e.Verknuepfte.Hinzufuegen(neuName);
+        e.Verknuepfte.Hinzufuegen(neuPfad);
+        Ergebnis << e.DateinameAbsolut;
+      }
+      stelle = altName == altPfad ? -1 : e.Verknuepfte.Suchen(altName);
+      if (stelle >= 0) {
+        e.Verknuepfte.Loeschen(stelle);
+        e.Verknuepfte.Hinzufuegen(neuPfad);
         Ergebnis << e.DateinameAbsolut;
       }
     }

@@ -147,16 +147,8 @@ bool TScriptVerlinkungBasis::InhaltSchreiben(void* pDaten) {
 
 // --- TScriptVerschieben, TScriptNeuerLink ---
 
-void TScriptVerschieben::Abarbeiten(IProtokollAnsicht*, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
-  // The move and the reference update are not part of this library yet.
-}
-
 QString TScriptVerschieben::HtmlInfoErzeugen() {
   return Formatieren(QStringLiteral("Verschieben %s -> %s"), {AlteDatei.Dateiname, NeueDatei.Dateiname});
-}
-
-void TScriptNeuerLink::Abarbeiten(IProtokollAnsicht*, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
-  // The reference update is not part of this library yet.
 }
 
 QString TScriptNeuerLink::HtmlInfoErzeugen() {

@@ -120,14 +120,16 @@ TEST_F(TDatenbaum, VerschiebenFindetVerweiseUndFuehrtDenIndexNach) {
   ASSERT_FALSE(ergebnis.isEmpty());
   EXPECT_EQ(ergebnis.takeFirst(), u"schon da");
   ergebnis.sort();
-  // By bare name in the old and in the new folder, by path anywhere; "beides" both ways.
+  // By bare name and by path anywhere in scope, as the update rewrites them; "beides" both ways.
   EXPECT_EQ(ergebnis, (QStringList{P("A/nachbar.ls3"), P("B/beides.ls3"), P("B/beides.ls3"), P("B/ziel.ls3"),
-                                   P("C/D/tief.s.script.xml"), P("C/a..b/zwei.punkte.ls3"), P("C/pfad.ls3")}));
-  EXPECT_EQ(Namen(index, "A/nachbar.ls3"), u"Y.LS3");
-  EXPECT_EQ(Namen(index, "B/ziel.ls3"), u"QUELLE.LS3|Y.LS3");
-  EXPECT_EQ(Namen(index, "C/dritter.ls3"), u"X.LS3");
+                                   P("C/D/tief.s.script.xml"), P("C/a..b/zwei.punkte.ls3"), P("C/dritter.ls3"),
+                                   P("C/pfad.ls3")}));
+  // The index records what the update writes: the full new name, also for a bare reference.
+  EXPECT_EQ(Namen(index, "A/nachbar.ls3"), u"B\\Y.LS3");
+  EXPECT_EQ(Namen(index, "B/ziel.ls3"), u"B\\Y.LS3|QUELLE.LS3");
+  EXPECT_EQ(Namen(index, "C/dritter.ls3"), u"B\\Y.LS3");
   EXPECT_EQ(Namen(index, "C/pfad.ls3"), u"B\\Y.LS3");
-  EXPECT_EQ(Namen(index, "B/beides.ls3"), u"B\\Y.LS3|Y.LS3");
+  EXPECT_EQ(Namen(index, "B/beides.ls3"), u"B\\Y.LS3");
   // The moved file's own entry now names its new place.
   EXPECT_EQ(Eintrag(index, "A/x.ls3"), nullptr);
   EXPECT_EQ(Namen(index, "B/y.ls3"), u"A\\ANDERES.LS3");
@@ -136,8 +138,8 @@ TEST_F(TDatenbaum, VerschiebenFindetVerweiseUndFuehrtDenIndexNach) {
   ergebnis.clear();
   index.VerknuepfteSuchen(QStringLiteral("b\\Y.LS3"), QStringLiteral("C\\z.ls3"), QString(), ergebnis);
   ergebnis.sort();
-  EXPECT_EQ(ergebnis, (QStringList{P("B/beides.ls3"), P("B/beides.ls3"), P("B/ziel.ls3"), P("C/D/tief.s.script.xml"),
-                                   P("C/a..b/zwei.punkte.ls3"), P("C/pfad.ls3")}));
+  EXPECT_EQ(ergebnis, (QStringList{P("A/nachbar.ls3"), P("B/beides.ls3"), P("B/ziel.ls3"), P("C/D/tief.s.script.xml"),
+                                   P("C/a..b/zwei.punkte.ls3"), P("C/dritter.ls3"), P("C/pfad.ls3")}));
   EXPECT_EQ(Namen(index, "C/z.ls3"), u"A\\ANDERES.LS3");
 
   // Built again from the disk, the index forgets the moves (nothing was moved there).
@@ -151,11 +153,11 @@ TEST_F(TDatenbaum, BasispfadBegrenztDieSuche) {
     const char* Basispfad;
     QStringList Gefunden;
   } const faelle[] = {
-      // Everything outside C is out of scope; C's files by path (a name holding ".." is inside).
-      {"C\\", {"C/D/tief.s.script.xml", "C/a..b/zwei.punkte.ls3", "C/pfad.ls3"}},
+      // Everything outside C is out of scope (a name holding ".." is inside).
+      {"C\\", {"C/D/tief.s.script.xml", "C/a..b/zwei.punkte.ls3", "C/dritter.ls3", "C/pfad.ls3"}},
       {"c\\d\\", {"C/D/tief.s.script.xml"}},
-      // Without a final separator the base names the folder that holds its last part.
-      {"C\\D", {"C/D/tief.s.script.xml", "C/a..b/zwei.punkte.ls3", "C/pfad.ls3"}},
+      // With or without a final separator the base names its folder, where the walk starts.
+      {"C\\D", {"C/D/tief.s.script.xml"}},
       {"A/", {"A/nachbar.ls3"}},
       {"gibtsnicht\\", {}},
   };
@@ -181,6 +183,9 @@ TEST_F(TDatenbaum, BasispfadBegrenztDieSuche) {
                           ergebnis);
   EXPECT_TRUE(ergebnis.isEmpty());
   EXPECT_EQ(log.Zeilen().size(), 1);
+  // The file has moved all the same: its own entry follows it.
+  EXPECT_EQ(Eintrag(index, "A/x.ls3"), nullptr);
+  EXPECT_EQ(Namen(index, "B/y.ls3"), u"A\\ANDERES.LS3");
 }
 
 TEST_F(TDatenbaum, NurDateienImDatenverzeichnisSindImBereich) {
@@ -247,6 +252,10 @@ TEST(TVerknuepfte, SortiertEinmaligOhneGrossKlein) {
   EXPECT_EQ(v.Suchen(QStringLiteral("B.LS3")), -1);
   v.Loeschen(0);
   EXPECT_EQ(v.Suchen(QStringLiteral("B\\X.LS3")), 0);
+  // Only a to z ignore their case, as in the reference update: ä is not Ä.
+  EXPECT_TRUE(v.Hinzufuegen(QStringLiteral("\u00C4.LS3")));
+  EXPECT_EQ(v.Suchen(QStringLiteral("\u00E4.ls3")), -1);
+  EXPECT_TRUE(v.Hinzufuegen(QStringLiteral("\u00E4.LS3")));
 }
 
 }  // namespace

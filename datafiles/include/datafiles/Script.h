@@ -3,6 +3,7 @@
 // of entries (file entries with size, versions, conditions and CRC-32, and file operations),
 // and the engine that runs the entries one after another.
 #include "datafiles/IndexListe.h"
+#include "datafiles/KiroXMLKnoten.h"
 #include "datafiles/KiroXMLObjekt.h"
 
 #include "components/Anzeigen.h"
@@ -80,12 +81,24 @@ class TScriptNurVerschieben : public TScriptBasis {
 class TScriptVerlinkungBasis : public TScriptNurVerschieben {
  public:
   TDatei BasisPfad;  // child "BasisPfad": folder below the own data folder that is searched
+  QStringList FilterDateitypen;  // attribute "DateiTypen": extensions with their point; empty = all
+
+  // Rewrites every "Dateiname" value that names AlteDatei to NeueDatei's name, in the files the
+  // built index lists, else in the text-XML files below the own data folder's BasisPfad (a walk
+  // that follows no link and stays on the start folder's mount). A file is rewritten only when
+  // something changed and it was read whole and without loss; "%dx: %s" follows each rewrite.
+  void VerlinkungenAktualisieren(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste);
 
  protected:
   TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
   bool InhaltSchreiben(void* pDaten) override;
 
-  QStringList FilterDateitypen;  // attribute "DateiTypen": extensions with their point; empty = all
+ private:
+  struct TLauf;
+  void VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner);
+  void DateiAnpassen(TLauf& Lauf, const QString& Pfad);
+  bool DateitypPasst(const QString& Pfad) const;
+  void VerweiseErsetzen(TLauf& Lauf, TKiroXMLKnoten& Knoten);
 };
 
 // "Verschieben": moves one file, then rewrites the references to it.

@@ -1,0 +1,221 @@
+// The reference update of "Verschieben" and "NeuerLink": every data file that names the old file
+// by its relative name (or by its bare name) gets the new relative name. The files come from the
+// script's index when it was built, else from a walk below the own data folder's BasisPfad.
+#include "datafiles/Script.h"
+
+#include "datafiles/Abbruch.h"
+#include "datafiles/KiroXMLDatei.h"
+
+#include "foundation/Ereignisse.h"
+#include "foundation/Formatieren.h"
+#include "foundation/Konvertierung.h"
+#include "foundation/Ordner.h"
+#include "foundation/Pfade.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <optional>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kiro {
+
+namespace {
+
+// Windows names ignore the case of a to z only (ä and Ä stay different).
+QString GrossAZ(const QString& Text) {
+  QString s = Text;
+  for (QChar& c : s)
+    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+  return s;
+}
+
+// The folder part of a name, up to and including its last separator ("" when there is none).
+QString Ordnerteil(const QString& Name) {
+  return Name.left(std::max(Name.lastIndexOf(u'\\'), Name.lastIndexOf(u'/')) + 1);
+}
+
+QString OhneTrenner(QString Pfad) {
+  while (Pfad.size() > 1 && Pfad.endsWith(u'/')) Pfad.chop(1);
+  return Pfad;
+}
+
+// The mount a folder lies on; a bind mount keeps the device number, so the mount id decides.
+std::optional<std::uint64_t> MountKennung(int Fd) {
+  struct statx sx{};
+  if (::statx(Fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) != 0 || !(sx.stx_mask & STATX_MNT_ID))
+    return std::nullopt;
+  return sx.stx_mnt_id;
+}
+
+// Whether Pfad is Ordner itself or lies below it (both resolved, links included).
+bool LiegtIn(const QString& Pfad, const QString& Ordner) {
+  const QString p = QFileInfo(Pfad).canonicalFilePath();
+  const QString o = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
+  if (p.isEmpty() || o.isEmpty()) return false;
+  return p == o || p.startsWith(o == u'/' ? o : o + u'/');
+}
+
+}  // namespace
+
+// What one update carries from file to file.
+struct TScriptVerlinkungBasis::TLauf {
+  IProtokollAnsicht* UpdInfo = nullptr;
+  IStatusAnzeige* StBar = nullptr;
+  QString AltGross;        // AlteDatei's name, a-z upper-cased
+  QString AltOrdner;       // its folder part, as written
+  QString DateiOrdner;     // folder of the examined file relative to the official data folder, "\" form
+  int Anzahl = 0;          // values replaced in the examined file
+  std::uint64_t Mount = 0;  // the start folder's mount
+};
+
+void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar,
+                                                       TIndexListe& Indexliste) {
+  if (UpdInfo)
+    UpdInfo->Eintrag(AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname + QStringLiteral("   (") +
+                         BasisPfad.Dateiname + u')',
+                     TZeilenFarbe::Grau);
+  TLauf lauf;
+  lauf.UpdInfo = UpdInfo;
+  lauf.StBar = StBar;
+  lauf.AltGross = GrossAZ(AlteDatei.Dateiname);
+  lauf.AltOrdner = Ordnerteil(AlteDatei.Dateiname);
+
+  if (Indexliste.Erstellt) {
+    QStringList dateien;
+    Indexliste.VerknuepfteSuchen(AlteDatei.Dateiname, NeueDatei.Dateiname, BasisPfad.Dateiname, dateien);
+    for (const QString& d : dateien) DateiAnpassen(lauf, d);
+    return;
+  }
+
+  // The walk starts at the checked join: a base that could leave the data folder, or a start
+  // at the current folder or the root of everything, is refused.
+  std::optional<QString> start = BasisPfad.Dateiname.isEmpty()
+                                     ? std::optional<QString>(Datenverzeichnis)
+                                     : SicherVerbindenOhneGrossKlein(Datenverzeichnis, BasisPfad.Dateiname);
+  if (start) *start = OhneTrenner(*start);
+  if (!start || start->isEmpty() || QFileInfo(*start).canonicalFilePath() == u'/' ||
+      !LiegtIn(*start, Datenverzeichnis)) {
+    if (UpdInfo) UpdInfo->Eintrag(QStringLiteral("name refused ") + BasisPfad.Dateiname, TZeilenFarbe::Fehler);
+    return;
+  }
+  const int fd = ::open(QFile::encodeName(*start).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;  // nothing there to examine
+  const std::optional<std::uint64_t> mount = MountKennung(fd);
+  ::close(fd);
+  if (!mount) return;
+  lauf.Mount = *mount;
+  VerzeichnisAnpassen(lauf, *start);
+}
+
+void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner) {
+  // Opened without following a link, and left alone on another mount (a bind mount included).
+  const int fd = ::open(QFile::encodeName(Ordner).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  const std::optional<std::uint64_t> mount = MountKennung(fd);
+  if (!mount || *mount != Lauf.Mount) {
+    ::close(fd);
+    return;
+  }
+  DIR* verzeichnis = ::fdopendir(fd);
+  if (!verzeichnis) {
+    ::close(fd);
+    return;
+  }
+  while (const dirent* e = ::readdir(verzeichnis)) {
+    const char* n = e->d_name;
+    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+    unsigned char typ = e->d_type;
+    if (typ == DT_UNKNOWN) {
+      struct stat st{};
+      if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      typ = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
+    }
+    const QString pfad = Ordner + u'/' + QFile::decodeName(n);
+    // Links are neither followed nor rewritten; devices and pipes are no data files.
+    if (typ == DT_DIR)
+      VerzeichnisAnpassen(Lauf, pfad);
+    else if (typ == DT_REG)
+      DateiAnpassen(Lauf, pfad);
+    if (AbbruchVerlangt()) break;
+  }
+  ::closedir(verzeichnis);
+}
+
+bool TScriptVerlinkungBasis::DateitypPasst(const QString& Pfad) const {
+  const QString name = QFileInfo(Pfad).fileName();
+  const qsizetype punkt = name.lastIndexOf(u'.');
+  const QString endung = GrossAZ(punkt >= 0 ? name.mid(punkt) : QString());
+  for (const QString& f : FilterDateitypen)
+    if (GrossAZ(f) == endung) return true;
+  return false;
+}
+
+void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
+  if (!BekannterDateityp(Pfad, true)) return;
+  if (AbbruchVerlangt()) return;
+  if (!FilterDateitypen.isEmpty() && !DateitypPasst(Pfad)) return;
+  if (Lauf.StBar) Lauf.StBar->SimpleTextSetzen(Pfad);
+  EreignisseVerarbeiten();
+
+  // Loaded and saved by the same absolute path. A link is not rewritten: the save would put a
+  // file in its place, and the file it names may lie anywhere.
+  const QString absolut = QFileInfo(Pfad).absoluteFilePath();
+  struct stat st{};
+  if (::lstat(QFile::encodeName(absolut).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+
+  const QString offiziell = QFileInfo(DatenverzeichnisOffiziell.isEmpty() ? QStringLiteral(".")
+                                                                           : DatenverzeichnisOffiziell)
+                                .absoluteFilePath();
+  QString ordner = QDir(offiziell).relativeFilePath(QFileInfo(absolut).path());
+  ordner = ordner == u'.' ? QString() : ordner.replace(u'/', u'\\') + u'\\';
+  Lauf.DateiOrdner = ordner;
+  Lauf.Anzahl = 0;
+
+  TKiroXMLDatei baum;
+  baum.LadenDatei(QString(), absolut);
+  VerweiseErsetzen(Lauf, *baum.Basisknoten());
+  // The tree refuses to write what it did not read whole and without loss; then the file keeps
+  // its bytes and the tree's line says so.
+  if (Lauf.Anzahl > 0 && baum.SpeichernDatei(QString(), absolut) && Lauf.UpdInfo)
+    Lauf.UpdInfo->Eintrag(Formatieren(QStringLiteral("%dx: %s"), {Lauf.Anzahl, Pfad}));
+}
+
+void TScriptVerlinkungBasis::VerweiseErsetzen(TLauf& Lauf, TKiroXMLKnoten& Knoten) {
+  for (TParse& a : Knoten.Attribute) {
+    if (a.Kennung != u"Dateiname") continue;
+    const QString& v = a.Wert;
+    bool trifft;
+    if (v.contains(u'\\'))
+      trifft = GrossAZ(v) == Lauf.AltGross;
+    else  // a bare name: beside the examined file, or beside the old file
+      trifft = GrossAZ(Lauf.DateiOrdner + v) == Lauf.AltGross || GrossAZ(Lauf.AltOrdner + v) == Lauf.AltGross;
+    if (!trifft) continue;
+    a.Wert = NeueDatei.Dateiname;
+    ++Lauf.Anzahl;
+  }
+  for (const auto& kind : Knoten.Unterknoten) VerweiseErsetzen(Lauf, *kind);
+}
+
+// --- TScriptVerschieben, TScriptNeuerLink ---
+
+void TScriptVerschieben::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste,
+                                    bool SVNModus, bool, bool) {
+  // References are rewritten only to a file that is there: a failed move has said so already.
+  if (DateiVerschieben(UpdInfo, StBar, Indexliste, SVNModus)) VerlinkungenAktualisieren(UpdInfo, StBar, Indexliste);
+}
+
+void TScriptNeuerLink::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool,
+                                  bool, bool) {
+  VerlinkungenAktualisieren(UpdInfo, StBar, Indexliste);
+}
+
+}  // namespace kiro

@@ -1,0 +1,364 @@
+#include "datafiles/Script.h"
+#include "support/Testdatei.h"
+
+#include "datafiles/Abbruch.h"
+#include "foundation/Ordner.h"
+#include "testsupport/Protokollfaenger.h"
+#include "testsupport/TempOrdner.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <memory>
+
+// Readable failures: texts as text, not as 2-byte objects.
+inline void PrintTo(const QString& Text, std::ostream* Aus) { *Aus << '"' << Text.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& Text, std::ostream* Aus) { *Aus << '"' << Text.toStdString() << '"'; }
+
+using namespace kiro;
+using kiro::test::Lesen;
+using kiro::test::TOrdnerUmgebung;
+using kiro::test::TProtokollFaenger;
+
+namespace {
+
+// Records each line as "<colour letter>:<text>" (S plain, G grey, P teal, F error, ? current style).
+struct TFarbAnsicht : IProtokollAnsicht {
+  QStringList Zeilen;
+  void Grundzustand() override {}
+  void Fehler() override { Zeilen << QStringLiteral("<Fehler>"); }
+  void NeuesThema() override {}
+  void Eintrag(const QString& Text) override { Zeilen << QStringLiteral("?:") + Text; }
+  void Eintrag(const QString& Text, TZeilenFarbe Farbe) override {
+    static const char* const buchstabe[] = {"S", "G", "P", "F"};
+    Zeilen << QString::fromLatin1(buchstabe[int(Farbe)]) + u':' + Text;
+  }
+};
+
+struct TStatus : IStatusAnzeige {
+  QStringList Texte;
+  std::function<void()> BeiText;
+  void SimpleTextSetzen(const QString& Text) override {
+    Texte << Text;
+    if (BeiText) BeiText();
+  }
+};
+
+// A data file whose header names the first file and whose content names the rest.
+QByteArray Verweise(std::initializer_list<const char*> Namen) {
+  QByteArray info = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n<Info Version=\"A.2\">\r\n";
+  QByteArray inhalt = "<Landschaft>\r\n";
+  bool erster = true;
+  for (const char* n : Namen) {
+    (erster ? info : inhalt) += QByteArray(erster ? "<Datei Dateiname=\"" : "<Teil Dateiname=\"") + n + "\"/>\r\n";
+    erster = false;
+  }
+  return info + "</Info>\r\n" + inhalt + "</Landschaft>\r\n</Kiro>\r\n";
+}
+
+// The own and the official data folder are one folder (the index walks the official one, the
+// walk the own one), with files that name "Strecken\A\x.ls3" in every way.
+class ScriptVerlinkung : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Datenverzeichnis = DatenverzeichnisOffiziell = U.Ordner / QStringLiteral("daten/");
+    QDir().mkpath(Datenverzeichnis);
+    D("Strecken/A/x.ls3", Verweise({"Strecken\\A\\anderes.ls3"}));
+    // Bare in the header, by path in the content: two values, one save.
+    D("Strecken/A/nachbar.ls3", Verweise({"x.ls3", "Strecken\\A\\x.ls3", "Strecken\\A\\y.ls3"}));
+    // Bare in a folder of its own: the second reading finds it all the same.
+    D("Strecken/B/fern.fpn", Verweise({"x.ls3"}));
+    D("Strecken/C/gross.xml", Verweise({"STRECKEN\\a\\X.LS3"}));
+    // Other attribute names, other files and other folders are left alone.
+    D("Strecken/C/klein.ls3",
+      "<Kiro>\r\n<Info>\r\n<Datei dateiname=\"Strecken\\A\\x.ls3\" Datei=\"Strecken\\A\\x.ls3\"/>\r\n"
+      "<Datei Dateiname=\"Strecken\\A\\x.ls33\"/>\r\n</Info>\r\n</Kiro>\r\n");
+    D("Strecken/C/notiz.txt", Verweise({"Strecken\\A\\x.ls3"}));
+    D("Strecken/C/\xC3\xA4/umlaut.ls3", Verweise({"Strecken\\C\\\xC3\xA4\\u.ls3"}));
+    // Every file gets an old date, so that "not written" shows.
+    QDirIterator it(Datenverzeichnis, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) Alt(it.next());
+  }
+  void TearDown() override { AbbruchObjekt = nullptr; }
+  // The tree afresh, with nothing an earlier case moved or wrote.
+  void Neu() {
+    QDir(Datenverzeichnis).removeRecursively();
+    SetUp();
+  }
+
+  QString D(const char* Name, const QByteArray& Inhalt) { return U.Ordner.Schreiben("daten/" + QString::fromUtf8(Name), Inhalt); }
+  QString P(const char* Name) const { return Datenverzeichnis + QString::fromUtf8(Name); }
+  static void Alt(const QString& Pfad) {
+    const utimbuf zeit{1000000000, 1000000000};
+    ::utime(QFile::encodeName(Pfad).constData(), &zeit);
+  }
+  static qint64 Zeit(const QString& Pfad) { return QFileInfo(Pfad).lastModified().toSecsSinceEpoch(); }
+
+  // Every file below the data folder with its bytes, by its relative name.
+  std::map<QString, QByteArray> Baum() const {
+    std::map<QString, QByteArray> b;
+    QDirIterator it(Datenverzeichnis, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString p = it.next();
+      b[p.mid(Datenverzeichnis.size())] = Lesen(p);
+    }
+    return b;
+  }
+
+  // Runs one update and returns its lines, the grey start line first and the rest sorted (a
+  // walk takes the entries in the order the file system lists them).
+  QStringList Aktualisieren(TScriptVerlinkungBasis& E, bool MitIndex = false) {
+    TIndexListe index;
+    if (MitIndex) index.Aufbauen(nullptr);
+    TFarbAnsicht ansicht;
+    E.Abarbeiten(&ansicht, &Status, index, false, false, false);
+    QStringList z = ansicht.Zeilen;
+    if (z.size() > 1) std::sort(z.begin() + 1, z.end());
+    return z;
+  }
+
+  template <class T = TScriptNeuerLink>
+  static std::unique_ptr<T> Eintrag(const char* Alt, const char* Neu, const char* Basis = "", const char* Filter = "") {
+    auto e = std::make_unique<T>();
+    e->AlteDatei.Dateiname = QString::fromUtf8(Alt);
+    e->NeueDatei.Dateiname = QString::fromUtf8(Neu);
+    e->BasisPfad.Dateiname = QString::fromUtf8(Basis);
+    if (*Filter) e->FilterDateitypen = QString::fromUtf8(Filter).split(u';');
+    return e;
+  }
+
+  TOrdnerUmgebung U;
+  TStatus Status;
+  TProtokollFaenger Log;
+};
+
+TEST_F(ScriptVerlinkung, Randfaelle) {
+  const struct {
+    const char* Fall;
+    const char* Alt;
+    const char* Filter;
+    QStringList Geaendert;  // "%dx: %s" lines without the data folder
+  } faelle[] = {
+      {"no filter: every text-XML file, bare names wherever they lie, a-z in any case", "Strecken\\A\\x.ls3", "",
+       {"1x: Strecken/B/fern.fpn", "1x: Strecken/C/gross.xml", "2x: Strecken/A/nachbar.ls3"}},
+      {"filter by last extension, in any case", "Strecken\\A\\x.ls3", ".ls3;.FPN",
+       {"1x: Strecken/B/fern.fpn", "2x: Strecken/A/nachbar.ls3"}},
+      {"an entry without its point matches nothing", "Strecken\\A\\x.ls3", "ls3", {}},
+      {"the old name in another case", "strecken\\a\\X.LS3", "",
+       {"1x: Strecken/B/fern.fpn", "1x: Strecken/C/gross.xml", "2x: Strecken/A/nachbar.ls3"}},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Fall);
+    Neu();
+    const auto vorher = Baum();
+    auto e = Eintrag(f.Alt, "Strecken\\N\\y.ls3", "", f.Filter);
+    QStringList erwartet{QStringLiteral("G:") + QString::fromUtf8(f.Alt) + QStringLiteral(" -> Strecken\\N\\y.ls3   ()")};
+    for (const QString& z : f.Geaendert) erwartet << QStringLiteral("?:") + z.left(4) + Datenverzeichnis + z.mid(4);
+    EXPECT_EQ(Aktualisieren(*e), erwartet);
+    const auto nachher = Baum();
+    for (const auto& [name, inhalt] : nachher) {
+      const bool geaendert = inhalt != vorher.at(name);
+      bool soll = false;
+      for (const QString& z : f.Geaendert) soll = soll || z.endsWith(name);
+      EXPECT_EQ(geaendert, soll) << name.toStdString();
+      // What is not written keeps its bytes and its date.
+      if (!soll) {
+        EXPECT_EQ(Zeit(Datenverzeichnis + name), 1000000000) << name.toStdString();
+      }
+    }
+  }
+  // The header's needed files are rewritten like the content; the new name is written as the
+  // script has it, also where the value was bare; the file comes out in the tree writer's layout.
+  EXPECT_EQ(Lesen(P("Strecken/A/nachbar.ls3")),
+            QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n<Info Version=\"A.2\">\r\n"
+                       "<Datei Dateiname=\"Strecken\\N\\y.ls3\"/>\r\n</Info>\r\n<Landschaft>\r\n"
+                       "<Teil Dateiname=\"Strecken\\N\\y.ls3\"/>\r\n<Teil Dateiname=\"Strecken\\A\\y.ls3\"/>\r\n"
+                       "</Landschaft>\r\n</Kiro>\r\n"));
+  // The status bar shows each examined file; the last one stays.
+  EXPECT_FALSE(Status.Texte.isEmpty());
+
+  // Case folding is a to z only: ä and Ä are different letters.
+  Neu();
+  auto umlaut = Eintrag("Strecken\\C\\\xC3\x84\\u.ls3", "neu.ls3");
+  EXPECT_EQ(Aktualisieren(*umlaut).size(), 1);
+  auto gleich = Eintrag("STRECKEN\\c\\\xC3\xA4\\U.LS3", "neu.ls3");
+  EXPECT_EQ(Aktualisieren(*gleich).size(), 2);
+  EXPECT_TRUE(Lesen(P("Strecken/C/\xC3\xA4/umlaut.ls3")).contains("<Datei Dateiname=\"neu.ls3\"/>"));
+}
+
+TEST_F(ScriptVerlinkung, NeuerLinkOhneVerweisendeDateienSchreibtNurDieGraueZeile) {
+  for (bool mitIndex : {false, true}) {
+    const auto vorher = Baum();
+    auto e = Eintrag("Strecken\\Z\\niemand.ls3", "Strecken\\Z\\neu.ls3", "Strecken\\");
+    EXPECT_EQ(Aktualisieren(*e, mitIndex),
+              QStringList{QStringLiteral("G:Strecken\\Z\\niemand.ls3 -> Strecken\\Z\\neu.ls3   (Strecken\\)")});
+    EXPECT_EQ(Baum(), vorher);
+  }
+}
+
+TEST_F(ScriptVerlinkung, VerschiebenSchreibtErstNachGelungenemZugUm) {
+  auto e = Eintrag<TScriptVerschieben>("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken");
+  const QStringList z = Aktualisieren(*e);
+  ASSERT_EQ(z.size(), 5);
+  // The move's line, then the update's (the "%dx" lines sort before it here).
+  EXPECT_EQ(z.first(), QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3"));
+  EXPECT_EQ(z.last(), QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   (Strecken)"));
+  EXPECT_FALSE(QFileInfo::exists(P("Strecken/A/x.ls3")));
+  EXPECT_TRUE(Lesen(P("Strecken/N/y.ls3")).contains("Strecken\\A\\anderes.ls3"));
+
+  // The source is gone now: the move fails, says so, and no reference is rewritten.
+  const auto vorher = Baum();
+  auto nochmal = Eintrag<TScriptVerschieben>("Strecken\\A\\x.ls3", "Strecken\\N\\z.ls3");
+  EXPECT_EQ(Aktualisieren(*nochmal),
+            (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\z.ls3"),
+                         QStringLiteral("F:copy failed Strecken\\A\\x.ls3 -> Strecken\\N\\z.ls3")}));
+  EXPECT_EQ(Baum(), vorher);
+}
+
+// The same script gives the same tree with and without the index, also when a second move in
+// the same run moves the file the first one moved, and when entries name other folders.
+TEST_F(ScriptVerlinkung, MitUndOhneIndexGleicheBaeume) {
+  const QByteArray eintraege =
+      "<Verschieben><AlterName Dateiname=\"Strecken\\A\\x.ls3\"/><NeuerName Dateiname=\"Strecken\\N\\y.ls3\"/>"
+      "<BasisPfad/></Verschieben>\r\n"
+      "<Verschieben DateiTypen=\".ls3;.xml\"><AlterName Dateiname=\"Strecken\\N\\y.ls3\"/>"
+      "<NeuerName Dateiname=\"Strecken\\M\\z.ls3\"/><BasisPfad Dateiname=\"Strecken\"/></Verschieben>\r\n"
+      "<NeuerLink><AlterName Dateiname=\"Strecken\\A\\anderes.ls3\"/><NeuerName Dateiname=\"Strecken\\O\\a.ls3\"/>"
+      "<BasisPfad Dateiname=\"Strecken\\M\\\"/></NeuerLink>\r\n"
+      "<Verschieben><AlterName Dateiname=\"Strecken\\C\\gross.xml\"/><NeuerName Dateiname=\"g.xml\"/>"
+      "<BasisPfad Dateiname=\"Strecken\\C\"/></Verschieben>\r\n";
+  std::map<QString, QByteArray> baeume[2];
+  QStringList zeilen[2];
+  for (int mitIndex : {0, 1}) {
+    Neu();
+    D("Strecken/C/zeigt.ls3", Verweise({"gross.xml", "Strecken\\C\\gross.xml"}));
+    const QString skript = U.Ordner.Schreiben(
+        QStringLiteral("s.script.xml"),
+        kiro::test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
+                             (mitIndex ? QByteArray("<VerwaltungsScript IndexNoetig=\"1\">\r\n")
+                                       : QByteArray("<VerwaltungsScript>\r\n")) +
+                                 eintraege + "</VerwaltungsScript>"));
+    TScript s;
+    ASSERT_EQ(s.LadenDatei(QString(), skript, nullptr), S_OK);
+    ASSERT_EQ(s.Kommandos.size(), 4u);
+    TFarbAnsicht ansicht;
+    s.Abarbeiten(&ansicht, nullptr, false, false, false);
+    baeume[mitIndex] = Baum();
+    for (const QString& z : ansicht.Zeilen)
+      if (QRegularExpression(QStringLiteral("^\\?:\\d+x: ")).match(z).hasMatch()) zeilen[mitIndex] << z;
+    zeilen[mitIndex].sort();
+  }
+  EXPECT_EQ(baeume[0], baeume[1]);
+  // Two moves in a row: the first file's references follow the file to its last place.
+  EXPECT_TRUE(baeume[1].at("Strecken/A/nachbar.ls3").contains("\"Strecken\\M\\z.ls3\""));
+  EXPECT_FALSE(baeume[1].at("Strecken/A/nachbar.ls3").contains("\"Strecken\\N\\y.ls3\""));
+  EXPECT_TRUE(baeume[1].at("Strecken/M/z.ls3").contains("\"Strecken\\O\\a.ls3\""));
+  EXPECT_TRUE(baeume[1].at("Strecken/C/zeigt.ls3").contains("<Datei Dateiname=\"g.xml\"/>"));
+  EXPECT_EQ(baeume[1].count("g.xml"), 1u);
+  // The same files were rewritten (the index lists a file twice when it names the old file both
+  // ways; the second pass finds nothing more to do).
+  zeilen[0].removeDuplicates();
+  zeilen[1].removeDuplicates();
+  EXPECT_EQ(zeilen[0], zeilen[1]);
+}
+
+TEST_F(ScriptVerlinkung, AbbruchMittenImLauf) {
+  TAbbruchObjekt abbruch;
+  AbbruchObjekt = &abbruch;
+  // The host's cancel comes while the first file is shown.
+  Status.BeiText = [&] { abbruch.Abbrechen = true; };
+  const auto vorher = Baum();
+  auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3");
+  const QStringList z = Aktualisieren(*e);
+  EXPECT_EQ(Status.Texte.size(), 1);
+  EXPECT_LE(z.size(), 2);
+  int geaendert = 0;
+  for (const auto& [name, inhalt] : Baum()) geaendert += inhalt != vorher.at(name);
+  EXPECT_EQ(geaendert, z.size() - 1);
+}
+
+TEST_F(ScriptVerlinkung, FeindlicheBasispfadeWerdenAbgewiesen) {
+  const QString aussen = U.Ordner.Schreiben(QStringLiteral("aussen/d.ls3"), Verweise({"Strecken\\A\\x.ls3"}));
+  ASSERT_TRUE(QFile::link(U.Ordner / QStringLiteral("aussen"), P("Strecken/raus")));
+  const auto vorher = Baum();
+  for (const char* basis : {"..", "..\\..", "Strecken\\..\\..", "/", "\\", "/etc", "C:\\Windows", "Strecken\\raus",
+                            "Strecken\\raus\\", "Strecken\\\\A"}) {
+    SCOPED_TRACE(basis);
+    auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", basis);
+    EXPECT_EQ(Aktualisieren(*e),
+              (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   (") + QString::fromUtf8(basis) + u')',
+                           QStringLiteral("F:name refused ") + QString::fromUtf8(basis)}));
+    EXPECT_EQ(Baum(), vorher);
+    EXPECT_EQ(Lesen(aussen), Verweise({"Strecken\\A\\x.ls3"}));
+  }
+  // An empty data folder is the current folder: not walked from there.
+  Datenverzeichnis.clear();
+  auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3");
+  EXPECT_EQ(Aktualisieren(*e).size(), 2);
+}
+
+TEST_F(ScriptVerlinkung, LinksUndFremdeMountsWerdenNichtBetreten) {
+  const QByteArray verweis = Verweise({"Strecken\\A\\x.ls3"});
+  const QString aussen = U.Ordner.Schreiben(QStringLiteral("aussen/d.ls3"), verweis);
+  const QString einzeln = U.Ordner.Schreiben(QStringLiteral("einzeln.ls3"), verweis);
+  ASSERT_TRUE(QFile::link(U.Ordner / QStringLiteral("aussen"), P("Strecken/ordnerlink")));
+  ASSERT_TRUE(QFile::link(einzeln, P("Strecken/dateilink.ls3")));
+  QDir().mkpath(P("Strecken/gebunden"));
+  const bool gebunden = ::mount(QFile::encodeName(U.Ordner / QStringLiteral("aussen")).constData(),
+                                QFile::encodeName(P("Strecken/gebunden")).constData(), nullptr, MS_BIND, nullptr) == 0;
+  if (!gebunden) std::fprintf(stderr, "bind mount not possible here (%s); that case is left out\n", std::strerror(errno));
+
+  auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3");
+  const QStringList z = Aktualisieren(*e);
+  if (gebunden) ::umount2(QFile::encodeName(P("Strecken/gebunden")).constData(), MNT_DETACH);
+  EXPECT_EQ(z.size(), 4) << z.join(u'\n').toStdString();
+  EXPECT_EQ(Lesen(aussen), verweis);
+  EXPECT_EQ(Lesen(einzeln), verweis);
+  EXPECT_TRUE(QFileInfo(P("Strecken/dateilink.ls3")).isSymLink());
+}
+
+TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
+  const struct {
+    const char* Fall;
+    QByteArray Inhalt;
+  } faelle[] = {
+      {"ANSI without byte-order mark",
+       "<Kiro>\r\n<Info Gr\xF6\xDF" "e=\"1\">\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n"},
+      {"cut off", "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n<Datei Dateiname=\"abc"},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Fall);
+    const QString pfad = D("Strecken/V/verlust.ls3", f.Inhalt);
+    Log.Zeilen();
+    auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\V\\");
+    EXPECT_EQ(Aktualisieren(*e).size(), 1);
+    EXPECT_EQ(Lesen(pfad), f.Inhalt);
+    EXPECT_FALSE(QFileInfo::exists(pfad + u'~'));
+    EXPECT_TRUE(Log.Zeilen().join(u'\n').contains(pfad));
+  }
+  // A file with comments keeps them where they stood.
+  const QString pfad = D("Strecken/V/verlust.ls3",
+                         "<?xml version=\"1.0\"?>\r\n<!-- oben -->\r\n<Kiro>\r\n<Info>\r\n<!-- vor der Datei -->\r\n"
+                         "<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n<!-- am Ende -->\r\n</Kiro>\r\n");
+  auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\V\\");
+  EXPECT_EQ(Aktualisieren(*e).size(), 2);
+  EXPECT_EQ(Lesen(pfad), QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- oben -->\r\n<Kiro>\r\n"
+                                    "<Info>\r\n<!-- vor der Datei -->\r\n<Datei Dateiname=\"Strecken\\N\\y.ls3\"/>\r\n"
+                                    "</Info>\r\n<!-- am Ende -->\r\n</Kiro>\r\n"));
+}
+
+}  // namespace
