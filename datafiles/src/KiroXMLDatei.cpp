@@ -12,7 +12,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kiro {
@@ -33,7 +37,13 @@ TKiroXMLKnoten* TKiroXMLDatei::LadenDatei(const QString& Pfad, const QString& Da
   pBasisKnoten->Name.clear();
   pBasisKnoten->Attribute.clear();
   pBasisKnoten->Unterknoten.clear();
+  pBasisKnoten->Kommentare.clear();
+  FVerlustbehaftet = false;
   XMLDatei = std::make_unique<TKiroXML>();
+  XMLDatei->KommentarProc = [](const QString& Text, void* pDaten) {
+    auto* knoten = static_cast<TKiroXMLKnoten*>(pDaten);
+    knoten->Kommentare.emplace_back(knoten->Unterknoten.size(), Text);
+  };
   struct TFreigabe {
     std::unique_ptr<TKiroXML>& x;
     ~TFreigabe() { x.reset(); }
@@ -42,6 +52,7 @@ TKiroXMLKnoten* TKiroXMLDatei::LadenDatei(const QString& Pfad, const QString& Da
   XMLDatei->LadenDatei(Pfad, DateiName, kopf, [this](TParse& p, void* d) { return BaumLesen(p, d); },
                        pBasisKnoten.get());
   FAbgeschnitten = XMLDatei->Abgeschnitten();
+  FVerlustbehaftet = XMLDatei->Kodierfehler();
   return pKiroBasisKnoten;
 }
 
@@ -78,13 +89,30 @@ TParseErg TKiroXMLDatei::XmlDeklarationLesen(TParse& Parse, void* pDaten) {
   return ParseOK;
 }
 
+namespace {
+
+// The comments that stood before child number Bis, from number Ab of the node's list on.
+std::size_t KommentareAusgeben(const TKiroXMLKnoten& Knoten, std::size_t Ab, std::size_t Bis, QByteArray& Ziel) {
+  for (; Ab < Knoten.Kommentare.size() && Knoten.Kommentare[Ab].first <= Bis; ++Ab)
+    Ziel += (QStringLiteral("<!--") + Knoten.Kommentare[Ab].second + QStringLiteral("-->\r\n")).toUtf8();
+  return Ab;
+}
+
+}  // namespace
+
 void TKiroXMLDatei::KnotenAusgeben(const TKiroXMLKnoten& Knoten, QByteArray& Ziel) {
   QString zeile = u'<' + Knoten.Name;
   for (const TParse& a : Knoten.Attribute) zeile += u' ' + a.Kennung + QStringLiteral("=\"") + TKiroXML::Maskieren(a.Wert) + u'"';
-  zeile += Knoten.Unterknoten.empty() ? QStringLiteral("/>\r\n") : QStringLiteral(">\r\n");
+  const bool leer = Knoten.Unterknoten.empty() && Knoten.Kommentare.empty();
+  zeile += leer ? QStringLiteral("/>\r\n") : QStringLiteral(">\r\n");
   Ziel += zeile.toUtf8();
-  if (Knoten.Unterknoten.empty()) return;
-  for (const auto& kind : Knoten.Unterknoten) KnotenAusgeben(*kind, Ziel);
+  if (leer) return;
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < Knoten.Unterknoten.size(); ++i) {
+    k = KommentareAusgeben(Knoten, k, i, Ziel);
+    KnotenAusgeben(*Knoten.Unterknoten[i], Ziel);
+  }
+  KommentareAusgeben(Knoten, k, Knoten.Unterknoten.size(), Ziel);
   Ziel += (QStringLiteral("</") + Knoten.Name + QStringLiteral(">\r\n")).toUtf8();
 }
 
@@ -113,28 +141,48 @@ bool TKiroXMLDatei::SpeichernDatei(const QString& Pfad, const QString& DateiName
     Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.NichtKiro")), {pfad}), 2);
     return fehlschlag();
   }
-  if (FAbgeschnitten) return fehlschlag();
+  // A file read with undecodable bytes would be written back with U+FFFD in their place.
+  if (FAbgeschnitten || FVerlustbehaftet) return fehlschlag();
 
   const QString ordnerTeil = QFileInfo(pfad).path();
   if (!QFileInfo::exists(ordnerTeil)) VerzeichnisAnlegen(ordnerTeil);
 
-  const QString temp = pfad + u'~';
   try {
     QByteArray inhalt("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
+    const std::size_t k = KommentareAusgeben(*pBasisKnoten, 0, 0, inhalt);
     KnotenAusgeben(*oben.front(), inhalt);
-    QFile datei(temp);
-    if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return fehlschlag();
-    bool ok = datei.write(inhalt) == inhalt.size();
-    if (::fsync(datei.handle()) != 0) ok = false;
-    datei.close();
-    if (datei.error() != QFileDevice::NoError) ok = false;
-    if (!ok) return fehlschlag();
-    // One step from "name~" to the name: the old file stays until the new one is complete.
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(pfad).constData()) != 0) return fehlschlag();
+    KommentareAusgeben(*pBasisKnoten, k, 1, inhalt);
+    if (!DateiErsetzen(pfad, inhalt)) return fehlschlag();
   } catch (...) {
     return fehlschlag();
   }
   return true;
+}
+
+bool TKiroXMLDatei::DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt) {
+  const QByteArray ziel = QFile::encodeName(Pfad);
+  const QByteArray temp = ziel + '~';
+  // A leftover "name~" goes first (a link is removed, not followed), and the new one is made
+  // afresh: writing through a planted link would change a file outside the data folder.
+  ::unlink(temp.constData());
+  const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  // The rewritten file keeps the old one's permissions.
+  struct stat st{};
+  if (::stat(ziel.constData(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
+  bool ok = true;
+  for (qsizetype geschrieben = 0; ok && geschrieben < Inhalt.size();) {
+    const ssize_t n = ::write(fd, Inhalt.constData() + geschrieben, std::size_t(Inhalt.size() - geschrieben));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else geschrieben += n;
+  }
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  // One step from "name~" to the name: the old file stays until the new one is complete.
+  if (ok && std::rename(temp.constData(), ziel.constData()) != 0) ok = false;
+  if (!ok) ::unlink(temp.constData());
+  return ok;
 }
 
 void TKiroXMLDatei::Schreibe(TKiroXMLKnoten& Knoten, const QString& Kennung, const QString& Wert) {

@@ -361,17 +361,27 @@ void TKiroXML::BisSchliessendeKlammer() {
   }
 }
 
-// A comment ends at the first "-->" after its "<!--"; its text is no item of the level.
-void TKiroXML::KommentarUeberspringen(const QString& Name) {
+// A comment ends at the first "-->" after its "<!--"; its text is no item of the level. With
+// Text, what follows the name read so far is appended to it, and the line breaks that the
+// character source swallows are put back as CR LF.
+void TKiroXML::KommentarUeberspringen(const QString& Name, QString* Text) {
   int striche = 0;
   for (qsizetype i = 3; i < Name.size(); ++i) striche = Name.at(i) == u'-' ? striche + 1 : 0;
   while (!AktEnde) {
     if (Aktc == u'>' && striche >= 2) {
+      if (Text) Text->chop(2);
       Weiter();
       return;
     }
     striche = Aktc == u'-' ? striche + 1 : 0;
+    if (!Text) {
+      Weiter();
+      continue;
+    }
+    Text->append(QChar(Aktc));
+    const std::uint32_t zeile = AktZeilenZaehler;
     Weiter();
+    for (std::uint32_t z = zeile; z < AktZeilenZaehler && !AktEnde; ++z) Text->append(QStringLiteral("\r\n"));
   }
   FUnvollstaendig = true;
 }
@@ -421,6 +431,7 @@ bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& 
   }
   FKiroGefunden = false;
   FUnvollstaendig = false;
+  FKodierfehler = false;
   FTiefe = 0;
   if (!AusKomponenteLaden) {
     const QFileInfo info(pfad);
@@ -444,6 +455,7 @@ bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& 
     ~TFreigabe() { r.reset(); }
   } freigabe{StreamReader};
   LadenXML(ParserProc, pDaten, false, DateiName);
+  FKodierfehler = StreamReader->Kodierfehler;
   if (StreamReader->Kodierfehler)
     Protokollieren(QString(),
                    Formatieren(QStringLiteral("Datei \"%s\": ungültige Zeichen durch U+FFFD ersetzt"), {DateiName}), 2);
@@ -480,10 +492,18 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
     if (Aktc == u'<') {
       knoten.Kennung.resize(0);
       knoten.Wert = KNOTEN;
+      const std::uint32_t zeile = AktZeilenZaehler;
       Weiter();
       NameLesen(knoten.Kennung);
       if (knoten.Kennung.startsWith(u"!--")) {
-        KommentarUeberspringen(knoten.Kennung);
+        if (mitProc && KommentarProc) {
+          QString text = knoten.Kennung.mid(3);
+          for (std::uint32_t z = zeile; z < AktZeilenZaehler && !AktEnde; ++z) text += QStringLiteral("\r\n");
+          KommentarUeberspringen(knoten.Kennung, &text);
+          KommentarProc(text, pDatenPtr);
+        } else {
+          KommentarUeberspringen(knoten.Kennung, nullptr);
+        }
         continue;
       }
       if (FTiefe == 1 && knoten.Kennung == u"Kiro") FKiroGefunden = true;

@@ -12,6 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using namespace kiro;
 using kiro::test::Golden;
 using kiro::test::Lesen;
@@ -37,7 +41,7 @@ QString Bild(const TKiroXMLKnoten& k) {
 }
 
 // A data file in a loose hand-written layout: indentation, LF line ends, single quotes,
-// attributes over two lines, a comment, entities and an empty value.
+// attributes over two lines, comments (kept by a rewrite), entities and an empty value.
 const char* const LOSE =
     "<?xml version='1.0' encoding='UTF-8'?>\n"
     "<!-- von Hand -->\n"
@@ -48,6 +52,9 @@ const char* const LOSE =
     "    <Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\n"
     "  </Info>\n"
     "  <Landschaft>\n"
+    "    <!--\n"
+    "      mehrzeilig\n"
+    "    -->\n"
     "    <SubSet Farbe='FF00FF00'>\n"
     "      <Vertex/>\n"
     "    </SubSet>\n"
@@ -135,6 +142,8 @@ TEST(KiroXMLDatei, NurEinVollstaendigesKiroDokumentWirdGeschrieben) {
       {"fremde Wurzel", "<Fremd a=\"1\"/>", "{Fremd[a=1]}"},
       {"Dokumenttyp vor Kiro", "<!DOCTYPE Kiro>\n<Kiro/>", "{!DOCTYPE{Kiro}}"},
       {"abgeschnitten", "<Kiro>\n<Info a=\"1\">\n<Datei Dateiname=\"x", "{Kiro{Info[a=1]{Datei[Dateiname=x]}}}"},
+      // Windows-1252 without a byte-order mark: written back, "ö" and "ß" would become U+FFFD.
+      {"ANSI", "<Kiro><Info Gr\xF6\xDF" "e=\"1\"/></Kiro>", "{Kiro{Info[Gr\xEF\xBF\xBD\xEF\xBF\xBD" "e=1]}}"},
       {"leer", "", ""},
   };
   TempOrdner ordner;
@@ -187,14 +196,34 @@ TEST(KiroXMLDatei, MisslungenesSpeichernLaesstDieAlteDatei) {
     EXPECT_EQ(Lesen(ziel), QByteArray("<Kiro><Info a=\"alt\"/></Kiro>"));
     QDir(ordner.Pfad()).rmdir(QStringLiteral("alt.xml~"));
   }
-  if (QFileInfo::exists(QStringLiteral("/dev/full"))) {
-    // The disk is full.
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), ziel + u'~'));
+  {
+    // The write fails half-way (a file-size limit stands in for a full disk).
+    const auto altesSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit alt{};
+    ::getrlimit(RLIMIT_FSIZE, &alt);
+    rlimit klein = alt;
+    klein.rlim_cur = 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &klein), 0);
     TLog log;
-    EXPECT_FALSE(d.SpeichernDatei(QString(), ziel));
+    const bool ok = d.SpeichernDatei(QString(), ziel);
+    ::setrlimit(RLIMIT_FSIZE, &alt);
+    std::signal(SIGXFSZ, altesSignal);
+    EXPECT_FALSE(ok);
     EXPECT_EQ(log.Zeilen(), QStringList{meldung});
     EXPECT_EQ(Lesen(ziel), QByteArray("<Kiro><Info a=\"alt\"/></Kiro>"));
-    QFile::remove(ziel + u'~');
+    EXPECT_FALSE(QFileInfo::exists(ziel + u'~'));
+  }
+  {
+    // A link planted at "name~" is not written through: the file it names stays, and the data
+    // file is a file, not a link.
+    const QString fremd = ordner.Schreiben(QStringLiteral("fremd/datei"), "fremd");
+    ASSERT_TRUE(QFile::link(fremd, ziel + u'~'));
+    EXPECT_TRUE(d.SpeichernDatei(QString(), ziel));
+    EXPECT_EQ(Lesen(fremd), QByteArray("fremd"));
+    EXPECT_FALSE(QFileInfo(ziel).isSymLink());
+    EXPECT_TRUE(Lesen(ziel).contains("<Info a=\"neu\"/>"));
+    EXPECT_FALSE(QFileInfo::exists(ziel + u'~'));
+    ordner.Schreiben(QStringLiteral("alt.xml"), "<Kiro><Info a=\"alt\"/></Kiro>");
   }
   {
     // The target is a folder that holds something: the rename fails.

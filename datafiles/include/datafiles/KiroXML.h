@@ -65,6 +65,14 @@ class TKiroXML {
   bool Vollstaendig() const { return FKiroGefunden && !FUnvollstaendig; }
   bool KiroGefunden() const { return FKiroGefunden; }
   bool Abgeschnitten() const { return FUnvollstaendig; }
+  // Whether the last load met bytes that did not decode (shown as U+FFFD): the text read is
+  // then not the file's text, and writing it back would lose the original characters.
+  bool Kodierfehler() const { return FKodierfehler; }
+
+  // Told the text of each comment of a level read with a callback (what stands between "<!--"
+  // and "-->", its line breaks as CR LF) and the level's data pointer; empty: comments are
+  // skipped unseen. The whole-file tree keeps comments this way.
+  std::function<void(const QString& Text, void* pDaten)> KommentarProc;
   // The counters the reader's messages report, for a callback's own messages: lines read so
   // far (0 for embedded text) and characters delivered since the start, line breaks excluded.
   std::uint32_t AktuelleZeile() const { return AktZeilenZaehler; }
@@ -109,7 +117,7 @@ class TKiroXML {
   void NameLesen(QString& Ziel);
   void WertLesen(QString& Ziel, char16_t Anfuehrung);
   void BisSchliessendeKlammer();
-  void KommentarUeberspringen(const QString& Name);
+  void KommentarUeberspringen(const QString& Name, QString* Text);
   void Abbrechen();
   void UnbekanntMelden(const char* Schluessel, const QString& Kennung, const QString& Dateiname);
 
@@ -129,6 +137,7 @@ class TKiroXML {
   int FTiefe = 0;
   bool FKiroGefunden = false;
   bool FUnvollstaendig = false;
+  bool FKodierfehler = false;
 };
 
 }  // namespace kiro

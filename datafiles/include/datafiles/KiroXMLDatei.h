@@ -28,9 +28,10 @@ class TKiroXMLDatei {
   TKiroXMLKnoten* LadenDatei(const QString& Pfad, const QString& DateiName);
 
   // Writes the tree to Pfad + DateiName (DateiName alone when absolute) through "name~",
-  // renamed over the old file in one step. Only a document whose one top-level element is
-  // "Kiro", read without being cut off, is written: anything else would lose content. False,
-  // with a log line, when nothing was written; the old file is then untouched.
+  // renamed over the old file in one step; comments go back where they stood. Only a document
+  // whose one top-level element is "Kiro", read whole and with every byte decoded, is written:
+  // anything else would lose content. False, with a log line, when nothing was written; the
+  // old file is then untouched.
   virtual bool SpeichernDatei(const QString& Pfad, const QString& DateiName);
 
   // The unnamed node whose children are the document's top-level elements; the same node for
@@ -54,6 +55,12 @@ class TKiroXMLDatei {
   // Whether the last load stopped before its input was complete (read error, levels left
   // open at the end, nesting too deep).
   bool Abgeschnitten() const { return FAbgeschnitten; }
+  // Whether the last load met bytes that did not decode; such a tree is not written back.
+  bool Verlustbehaftet() const { return FVerlustbehaftet; }
+
+  // Writes Inhalt to a new "Pfad~" (created without following any link), syncs it and renames
+  // it over Pfad. False when anything failed; Pfad is then as it was and no "~" file is left.
+  static bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt);
 
  protected:
   // Reader callback that builds the tree; pDaten is the node being filled.
@@ -72,6 +79,7 @@ class TKiroXMLDatei {
   std::unique_ptr<TKiroXMLKnoten> pBasisKnoten;
   TKiroXMLKnoten* pKiroBasisKnoten = nullptr;  // points into the tree
   bool FAbgeschnitten = false;
+  bool FVerlustbehaftet = false;
 };
 
 }  // namespace kiro

@@ -6,7 +6,9 @@
 #include <QList>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace kiro {
@@ -24,6 +26,9 @@ class TKiroXMLKnoten {
   QString Name;             // "" for the base node of a document
   QList<TParse> Attribute;  // Kennung = name, Wert = plain value; names need not be unique
   std::vector<std::unique_ptr<TKiroXMLKnoten>> Unterknoten;
+  // The comments inside the element, each with the number of child elements that stood before
+  // it, so that a rewrite puts them back where they were. No child: they are not elements.
+  std::vector<std::pair<std::size_t, QString>> Kommentare;
 };
 
 }  // namespace kiro
