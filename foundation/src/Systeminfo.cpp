@@ -165,7 +165,8 @@ class TPeLeser {
     for (std::uint16_t i = 0; i < anzahl; ++i) {
       std::uint8_t s[40];
       if (!FLesen(tabelle + 40ull * i, sizeof s, s)) return std::nullopt;
-      FAbschnitte[i] = {W32(s + 8), W32(s + 12), W32(s + 20), W32(s + 16)};
+      // Name, virtual size, virtual address, raw size, raw offset.
+      FAbschnitte[i] = {W32(s + 12), W32(s + 8), W32(s + 20), W32(s + 16)};
     }
     FAnzahl = anzahl;
 
