@@ -13,6 +13,7 @@ packages=(
   curl
   p7zip-full dosfstools dbus-daemon xvfb xauth
   locales
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64  # windres and ld make the test PE files
 )
 
 missing=()
