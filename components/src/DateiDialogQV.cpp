@@ -208,10 +208,9 @@ bool TKiroDateiDialog::PfadundNameSetzen(const QString& Datei) {
 TOpenDialogQV::TOpenDialogQV(QWidget* parent) : TKiroDateiDialog(parent, false) {}
 
 bool TOpenDialogQV::PfadundNameSetzen(const QString& Datei) {
+  if (!TKiroDateiDialog::PfadundNameSetzen(Datei)) return false;
   try {
-    DefaultFolder = OrdnerTeil(Datei);
     Startpfad = RelativerPfad(DefaultFolder);
-    FileName = Datei;
     return true;
   } catch (...) {
     return false;

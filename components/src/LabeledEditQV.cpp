@@ -162,8 +162,10 @@ bool TLabeledEditQV::event(QEvent* event) {
 
 void TLabeledEditQV::BeschriftungPlatzieren() {
   if (!FEditLabel) return;
-  FEditLabel->adjustSize();
-  FEditLabel->move(x(), y() - FEditLabel->height() - kBeschriftungAbstand);
+  // As wide as the edit at least, so a caption translated later into a longer text still shows.
+  const QSize groesse = FEditLabel->sizeHint();
+  FEditLabel->setGeometry(x(), y() - groesse.height() - kBeschriftungAbstand, std::max(groesse.width(), width()),
+                          groesse.height());
 }
 
 }  // namespace kiro

@@ -97,7 +97,7 @@ QString Feld(QString Text) {
 }  // namespace
 
 TStringGridQV::TStringGridQV(QWidget* parent) : QTableWidget(parent) {
-  setColumnCount(5);
+  ColCountSetzen(5);
   RowCountSetzen(5);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -122,6 +122,9 @@ void TStringGridQV::RowCountSetzen(int Anzahl) {
 void TStringGridQV::ColCountSetzen(int Anzahl) {
   setColumnCount(std::max(Anzahl, 0));
   FFixedCols = std::min(FFixedCols, columnCount());
+  // An empty header cell shows nothing, not the column number Qt puts there without an item.
+  for (int c = 0; c < columnCount(); ++c)
+    if (!horizontalHeaderItem(c)) setHorizontalHeaderItem(c, new QTableWidgetItem());
 }
 
 void TStringGridQV::FixedColsSetzen(int Anzahl) {
@@ -161,7 +164,6 @@ QString TStringGridQV::Cells(int Spalte, int Zeile) const {
 void TStringGridQV::CellsSetzen(int Spalte, int Zeile, const QString& Text) {
   if (Spalte < 0 || Spalte >= columnCount() || Zeile < 0 || Zeile >= RowCount()) return;
   if (Zeile == 0) {
-    // An empty header shows nothing, not the column number Qt puts there without an item.
     if (QTableWidgetItem* z = horizontalHeaderItem(Spalte))
       z->setText(Text);
     else

@@ -141,6 +141,7 @@ TEST(LabeledEditQV, CaptionIsTheEditLabelAndFollowsTheEdit) {
   EXPECT_EQ(e->EditLabel()->parentWidget(), &fenster);
   EXPECT_TRUE(e->EditLabel()->isVisible());
   EXPECT_EQ(e->EditLabel()->x(), 20);
+  EXPECT_GE(e->EditLabel()->width(), e->width());
   EXPECT_EQ(e->EditLabel()->geometry().bottom() + 1 + 3, 50);
 
   e->hide();

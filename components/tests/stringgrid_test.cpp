@@ -155,6 +155,9 @@ TEST(StringGridQV, TabExportJoinsEveryColumn) {
   g->TabelleTab(ss);
   EXPECT_EQ(ss, QStringList({"vorher", "\tName\t", "fix1\t1\t1.b", "fix2\t2\t2.b"}));
   EXPECT_EQ(g->ZeileTab(3), "");
+  // The header row shows its own texts, never Qt's column numbers.
+  EXPECT_EQ(g->model()->headerData(0, Qt::Horizontal).toString(), "");
+  EXPECT_EQ(g->model()->headerData(1, Qt::Horizontal).toString(), "Name");
 }
 
 TEST(StringGridQV, FilesRoundTripByteForByte) {
