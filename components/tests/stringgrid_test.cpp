@@ -211,6 +211,16 @@ TEST(StringGridQV, FilesRoundTripByteForByte) {
     EXPECT_EQ(h.Cells(1, 1), QStringLiteral("\u0141\u00f3d\u017a"));
   }
   {
+    // With the fixed part, the first line is the header and the first cells the fixed column.
+    ordner.Schreiben("fest.txt", "K1\tK2\r\nf\ta\r\n");
+    TStringGridQV g;
+    g.ColCountSetzen(1);
+    ASSERT_TRUE(g.LoadFromFileMitFixed(ordner / "fest.txt"));
+    EXPECT_EQ(g.ZeileTab(0), "K1\tK2");
+    EXPECT_EQ(g.ZeileTab(1), "f\ta");
+    EXPECT_EQ(g.RowCount(), 2);
+  }
+  {
     TStringGridQV g;
     ordner.Schreiben("leer.txt", "");
     g.CellsSetzen(1, 0, "Kopf");
