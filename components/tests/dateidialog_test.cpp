@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,11 @@ using namespace kiro;
 
 namespace {
 
+// Qt's file dialog keeps its history in the user's configuration; this run keeps it in a folder
+// of its own. Set before main, ahead of the first settings access that fixes the path.
+const QTemporaryDir Konfiguration;
+const bool KonfigurationUmgeleitet = qputenv("XDG_CONFIG_HOME", QFile::encodeName(Konfiguration.path()));
+
 TDateiTypEintrag Eintrag(int Zeile) {
   const TDateiTypensDef& z = DateiTypenTabelle[std::size_t(Zeile)];
   return {z.Klartext, z.Dialogtext};
@@ -27,6 +33,7 @@ TDateiTypEintrag Eintrag(int Zeile) {
 const TDateiTypEintrag AlleDateien{"Alle Dateien", "*.*"};
 
 TEST(DateiDialogQV, FilterListFollowsTheMaskOverTheTable) {
+  ASSERT_TRUE(KonfigurationUmgeleitet);
   {
     TOpenDialogQV d;
     d.KiroFilter = 0x3000000000;
