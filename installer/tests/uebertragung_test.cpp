@@ -11,6 +11,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -497,7 +498,13 @@ TEST_F(Uebertragung, FensterAntwortetWaehrendEinerGestautenUebertragung) {
   EXPECT_LE(dauer, 5500);
   std::lock_guard l(sperre);
   ASSERT_GE(verzoegerungMs.size(), 5u);
-  for (qint64 ms : verzoegerungMs) EXPECT_LT(ms, 100) << "a click waited for the transfer";
+  // Waiting on the transfer would hold a click for up to a second (libcurl's idle callback);
+  // a loaded machine may delay a single one by its scheduling, so the typical click is held to
+  // 100 ms and none may wait half a second.
+  std::vector<qint64> sortiert = verzoegerungMs;
+  std::sort(sortiert.begin(), sortiert.end());
+  EXPECT_LT(sortiert[sortiert.size() / 2], 100) << "the typical click waited for the transfer";
+  EXPECT_LT(sortiert.back(), 500) << "a click waited for the transfer";
   EXPECT_EQ(f->Sprache, "English");
 }
 
