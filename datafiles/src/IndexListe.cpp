@@ -144,32 +144,29 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
   const QString altDateiVergleich = altDatei ? Gross(Absolut(*altDatei)) : QString();
   const std::optional<QString> neueDateiPfad = SicherVerbindenOhneGrossKlein(Datenverzeichnis, NeueDatei);
 
+  const QDir bereichsOrdner(bereich ? *bereich : QString());
   const qsizetype anzahl = Dateien.size();
   for (qsizetype i = 0; i < anzahl; ++i) {
     TDateilisteEintrag& e = Dateien[i];
-    const QString absolut = Absolut(e.DateinameAbsolut);
-    // Out of scope is what lies outside the folder; a name that merely holds ".." is inside. A
-    // refused base has no scope, but the moved file's own entry still follows the move.
-    const bool imBereich =
-        bereich && !QDir(*bereich).relativeFilePath(absolut).split(u'/').contains(QStringLiteral(".."));
-    if (imBereich) {
-      // The update writes the new name as the script has it, also where the old one was bare
-      // (and it replaces a bare name wherever the file lies): the index records what is
-      // written, so a later move of the same file finds it.
-      qsizetype stelle = e.Verknuepfte.Suchen(altPfad);
-      if (stelle >= 0) {
-        e.Verknuepfte.Loeschen(stelle);
-        e.Verknuepfte.Hinzufuegen(neuPfad);
-        Ergebnis << e.DateinameAbsolut;
-      }
-      stelle = altName == altPfad ? -1 : e.Verknuepfte.Suchen(altName);
-      if (stelle >= 0) {
-        e.Verknuepfte.Loeschen(stelle);
-        e.Verknuepfte.Hinzufuegen(neuPfad);
-        Ergebnis << e.DateinameAbsolut;
-      }
+    // The moved file's own entry follows the move first: a file that names itself is listed by
+    // the name it has now, so that its own reference is rewritten too.
+    if (altDatei && neueDateiPfad && Gross(Namensteil(e.DateinameAbsolut)) == altName &&
+        Gross(Absolut(e.DateinameAbsolut)) == altDateiVergleich)
+      e.DateinameAbsolut = *neueDateiPfad;
+    if (!bereich) continue;  // a refused base has no scope
+    if (e.Verknuepfte.Suchen(altPfad) < 0 && (altName == altPfad || e.Verknuepfte.Suchen(altName) < 0)) continue;
+    // Out of scope is what lies outside the folder; a name that merely holds ".." is inside.
+    if (bereichsOrdner.relativeFilePath(Absolut(e.DateinameAbsolut)).split(u'/').contains(QStringLiteral(".."))) continue;
+    // The update writes the new name as the script has it, also where the old one was bare (and
+    // it replaces a bare name wherever the file lies): the index records what is written, so a
+    // later move of the same file finds it.
+    for (const QString& gesucht : {altPfad, altName}) {
+      const qsizetype stelle = e.Verknuepfte.Suchen(gesucht);
+      if (stelle < 0) continue;
+      e.Verknuepfte.Loeschen(stelle);
+      e.Verknuepfte.Hinzufuegen(neuPfad);
+      Ergebnis << e.DateinameAbsolut;
     }
-    if (altDatei && neueDateiPfad && Gross(absolut) == altDateiVergleich) e.DateinameAbsolut = *neueDateiPfad;
   }
 }
 

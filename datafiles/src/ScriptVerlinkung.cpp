@@ -19,7 +19,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -64,6 +66,54 @@ bool LiegtIn(const QString& Pfad, const QString& Ordner) {
   return p == o || p.startsWith(o == u'/' ? o : o + u'/');
 }
 
+// The old file's bare name as the raw bytes of a UTF-8 data file show it, a to z in lower
+// case; empty when the quick look could miss a match: when the name holds one of the
+// characters an entity may stand for, or the decoder's replacement character.
+QByteArray Suchmuster(const QString& Name) {
+  const QString bar = Name.mid(std::max(Name.lastIndexOf(u'\\'), Name.lastIndexOf(u'/')) + 1);
+  for (QChar c : bar)
+    if (c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c == QChar(0xFFFD)) return {};
+  QByteArray b = bar.toUtf8();
+  for (char& c : b)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return b;
+}
+
+// Whether the file's bytes could hold a value that names the old file. Every match ends with
+// the old bare name; the reader drops line breaks, so they are dropped here too, and a to z
+// compare in either case. A UTF-16 file, or one that cannot be read here, is always loaded.
+bool KannVerweisen(const QString& Pfad, const QByteArray& Muster) {
+  const int fd = ::open(QFile::encodeName(Pfad).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return true;
+  QByteArray roh;
+  struct stat st{};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    roh.resize(qsizetype(st.st_size) + 1);  // one more byte: a file that grew is read whole too
+    qsizetype n = 0;
+    for (;;) {
+      if (n == roh.size()) roh.resize(roh.size() * 2);
+      const ssize_t r = ::read(fd, roh.data() + n, std::size_t(roh.size() - n));
+      if (r < 0 && errno == EINTR) continue;
+      if (r < 0) {
+        ::close(fd);
+        return true;
+      }
+      if (r == 0) break;
+      n += r;
+    }
+    roh.resize(n);
+  }
+  ::close(fd);
+  if (roh.startsWith("\xFF\xFE") || roh.startsWith("\xFE\xFF")) return true;
+  char* aus = roh.data();
+  for (const char c : std::as_const(roh)) {
+    if (c == '\r' || c == '\n') continue;
+    *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+  }
+  const std::size_t laenge = std::size_t(aus - roh.constData());
+  return ::memmem(roh.constData(), laenge, Muster.constData(), std::size_t(Muster.size())) != nullptr;
+}
+
 }  // namespace
 
 // What one update carries from file to file.
@@ -75,6 +125,7 @@ struct TScriptVerlinkungBasis::TLauf {
   QString DateiOrdner;     // folder of the examined file relative to the official data folder, "\" form
   int Anzahl = 0;          // values replaced in the examined file
   std::uint64_t Mount = 0;  // the start folder's mount
+  QByteArray Muster;       // for the quick look at a file's bytes before it is parsed; empty: none
 };
 
 void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar,
@@ -88,6 +139,8 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
   lauf.StBar = StBar;
   lauf.AltGross = GrossAZ(AlteDatei.Dateiname);
   lauf.AltOrdner = Ordnerteil(AlteDatei.Dateiname);
+  // Files of a host's embedded store are not read from the disk: no quick look there.
+  if (!EingebundeneDateien) lauf.Muster = Suchmuster(AlteDatei.Dateiname);
 
   if (Indexliste.Erstellt) {
     QStringList dateien;
@@ -171,6 +224,8 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
   const QString absolut = QFileInfo(Pfad).absoluteFilePath();
   struct stat st{};
   if (::lstat(QFile::encodeName(absolut).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  // Most files of a walk name other files: a look at the bytes spares parsing them.
+  if (!Lauf.Muster.isEmpty() && !KannVerweisen(absolut, Lauf.Muster)) return;
 
   const QString offiziell = QFileInfo(DatenverzeichnisOffiziell.isEmpty() ? QStringLiteral(".")
                                                                            : DatenverzeichnisOffiziell)

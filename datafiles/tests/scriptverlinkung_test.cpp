@@ -246,6 +246,8 @@ TEST_F(ScriptVerlinkung, MitUndOhneIndexGleicheBaeume) {
   for (int mitIndex : {0, 1}) {
     Neu();
     D("Strecken/C/zeigt.ls3", Verweise({"gross.xml", "Strecken\\C\\gross.xml"}));
+    // The moved file names itself: its own reference follows it too.
+    D("Strecken/A/x.ls3", Verweise({"Strecken\\A\\anderes.ls3", "x.ls3"}));
     const QString skript = U.Ordner.Schreiben(
         QStringLiteral("s.script.xml"),
         kiro::test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
@@ -267,6 +269,7 @@ TEST_F(ScriptVerlinkung, MitUndOhneIndexGleicheBaeume) {
   EXPECT_TRUE(baeume[1].at("Strecken/A/nachbar.ls3").contains("\"Strecken\\M\\z.ls3\""));
   EXPECT_FALSE(baeume[1].at("Strecken/A/nachbar.ls3").contains("\"Strecken\\N\\y.ls3\""));
   EXPECT_TRUE(baeume[1].at("Strecken/M/z.ls3").contains("\"Strecken\\O\\a.ls3\""));
+  EXPECT_TRUE(baeume[1].at("Strecken/M/z.ls3").contains("<Teil Dateiname=\"Strecken\\M\\z.ls3\"/>"));
   EXPECT_TRUE(baeume[1].at("Strecken/C/zeigt.ls3").contains("<Datei Dateiname=\"g.xml\"/>"));
   EXPECT_EQ(baeume[1].count("g.xml"), 1u);
   // The same files were rewritten (the index lists a file twice when it names the old file both
