@@ -80,10 +80,10 @@ std::vector<TSvgBild> IconSvg() {
 <defs><linearGradient id="g" x1="0" y1="0" x2="0" y2="32" gradientUnits="userSpaceOnUse">
 <stop offset="0" stop-color="#7DA7CC"/><stop offset="1" stop-color="#3F6D96"/></linearGradient></defs>
 <rect x="1.5" y="1.5" width="29" height="29" rx="6" fill="url(#g)" stroke="#2C4F70"/>
-<path d="M4 9.5h24" stroke="#fff" stroke-opacity=".55"/>
-<path d="M12.3 12.5h7.4M10.8 17.5h10.4M8.8 23.5h14.4" stroke="#D7E3EE" stroke-width="1.8"/>
-<path d="M14 9.5L6.5 28.5M18 9.5l7.5 19" stroke="#fff" stroke-width="2.2" stroke-linecap="round"/>
-<circle cx="16" cy="6" r="2" fill="#FFD45C"/>)svg")},
+<circle cx="24" cy="6" r="2.5" fill="#FFD45C"/>
+<path d="M3 9.5h26" stroke="#fff" stroke-opacity=".55"/>
+<path d="M10.5 12.5h11M8.3 17.5h15.4M5.8 23.5h20.4" stroke="#D7E3EE" stroke-width="1.8"/>
+<path d="M12.5 9.5L5 28.5M19.5 9.5l7.5 19" stroke="#fff" stroke-width="2.2" stroke-linecap="round"/>)svg")},
   };
 }
 
