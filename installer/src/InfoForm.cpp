@@ -88,7 +88,6 @@ TFormInfo::TFormInfo(QWidget* Eltern, std::shared_ptr<platform::TShell> Shell)
   // Tag 1: the strip keeps its text whatever language is chosen.
   LabelQVLinkWebseite->setProperty("Tag", 1);
   LabelQVLinkWebseite->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  LabelQVLinkWebseite->setAttribute(Qt::WA_TranslucentBackground);
   LabelQVLinkWebseite->SchriftfarbeSetzen(Qt::red);
   LabelQVLinkWebseite->setText(QUrl(kKiroWebseite).host());
   LabelQVLinkWebseite->installEventFilter(this);
