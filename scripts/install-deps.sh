@@ -13,6 +13,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
   curl
   p7zip-full dosfstools dbus-daemon xvfb xauth
+  subversion e2fsprogs
   locales
 )
 

@@ -41,6 +41,24 @@ void TRichEditQV::Eintrag(const QString& Text) {
   Grundzustand();
 }
 
+void TRichEditQV::Eintrag(const QString& Text, TZeilenFarbe Farbe) {
+  Grundzustand();
+  switch (Farbe) {
+    case TZeilenFarbe::Standard:
+      break;
+    case TZeilenFarbe::Grau:
+      FFormat.setForeground(QColor(0x80, 0x80, 0x80));
+      break;
+    case TZeilenFarbe::Petrol:
+      FFormat.setForeground(QColor(0x00, 0x80, 0x80));
+      break;
+    case TZeilenFarbe::Fehler:
+      Fehler();
+      break;
+  }
+  Eintrag(Text);
+}
+
 void TRichEditQV::Zeile(const QString& Text) {
   QTextCursor c(document());
   c.movePosition(QTextCursor::End);

@@ -61,6 +61,31 @@ TEST(RichEditQV, EachOperationSetsTheFormatOfTheNextLine) {
   EXPECT_TRUE(r.isReadOnly());
 }
 
+TEST(RichEditQV, EachColouredLineHasItsOwnColourWhateverWasPending) {
+  TRichEditQV r;
+  const QColor text = r.palette().color(QPalette::Text);
+  IProtokollAnsicht& ansicht = r;
+  r.Fehler();  // pending error style: a coloured line ignores it
+  ansicht.Eintrag("a -> b", TZeilenFarbe::Grau);
+  ansicht.Eintrag("move \"a\" \"b\"", TZeilenFarbe::Petrol);
+  ansicht.Eintrag("copy failed a -> b", TZeilenFarbe::Fehler);
+  ansicht.Eintrag(" X> a", TZeilenFarbe::Standard);
+  r.Eintrag("danach");
+
+  const QList<Zeile> z = Zeilen(r);
+  ASSERT_EQ(z.size(), 5);
+  const struct {
+    bool fett;
+    QColor farbe;
+  } erwartet[] = {{false, QColor(0x80, 0x80, 0x80)}, {false, QColor(0x00, 0x80, 0x80)}, {true, Qt::red},
+                  {false, text},                      {false, text}};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(z[i].text.toStdString());
+    EXPECT_EQ(z[i].fett, erwartet[i].fett);
+    EXPECT_EQ(z[i].farbe, erwartet[i].farbe);
+  }
+}
+
 TEST(StatusBarQV, HoldsChildrenAndASimpleText) {
   TStatusBarQV s;
   auto* balken = new QProgressBar;

@@ -120,10 +120,6 @@ bool TScriptNurVerschieben::InhaltSchreiben(void* pDaten) {
   return true;
 }
 
-void TScriptNurVerschieben::Abarbeiten(IProtokollAnsicht*, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
-  // The move itself is not part of this library yet.
-}
-
 QString TScriptNurVerschieben::HtmlInfoErzeugen() {
   return Formatieren(QStringLiteral("Nur verschieben %s -> %s"), {AlteDatei.Dateiname, NeueDatei.Dateiname});
 }
@@ -185,10 +181,6 @@ bool TScriptEineDatei::InhaltSchreiben(void* pDaten) {
 
 // --- TScriptLoeschen ---
 
-void TScriptLoeschen::Abarbeiten(IProtokollAnsicht*, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
-  // The deletion is not part of this library yet.
-}
-
 QString TScriptLoeschen::HtmlInfoErzeugen() { return Formatieren(QStringLiteral("Löschen %s"), {Datei.Dateiname}); }
 
 // --- TScriptAusfuehren ---
@@ -204,10 +196,6 @@ TParseErg TScriptAusfuehren::InhaltLesen(TParse& PaInfo, void* pDaten) {
 bool TScriptAusfuehren::InhaltSchreiben(void* pDaten) {
   Schreibe(QStringLiteral("exeParameter"), Fparam);
   return TScriptEineDatei::InhaltSchreiben(pDaten);
-}
-
-void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht*, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
-  // Opening the file is not part of this library yet.
 }
 
 QString TScriptAusfuehren::HtmlInfoErzeugen() {

@@ -86,6 +86,7 @@ struct TAnsicht : IProtokollAnsicht {
   void Fehler() override { Zeilen << QStringLiteral("<Fehler>"); }
   void NeuesThema() override {}
   void Eintrag(const QString& Text) override { Zeilen << Text; }
+  void Eintrag(const QString& Text, TZeilenFarbe) override { Zeilen << Text; }
 };
 
 struct TAbbruchSetzen {

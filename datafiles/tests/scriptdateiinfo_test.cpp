@@ -202,6 +202,7 @@ TEST(ScriptDateiInfo, AbarbeitenTutNichts) {
     void Fehler() override { ++Aufrufe; }
     void NeuesThema() override { ++Aufrufe; }
     void Eintrag(const QString&) override { ++Aufrufe; }
+    void Eintrag(const QString&, TZeilenFarbe) override { ++Aufrufe; }
   } ansicht;
   TScriptDateiInfo d;
   d.Datei.Dateiname = QStringLiteral("a.txt");

@@ -17,6 +17,7 @@ class TRichEditQV : public QTextEdit, public IProtokollAnsicht {
   void Fehler() override;
   void NeuesThema() override;
   void Eintrag(const QString& Text) override;
+  void Eintrag(const QString& Text, TZeilenFarbe Farbe) override;
 
   // The attributes the next added line gets.
   const QTextCharFormat& Einfuegeformat() const { return FFormat; }

@@ -11,10 +11,19 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kiro {
+
+// Hands a file that is no program of its own (a document, a Windows ".exe") to the desktop's
+// opener, which takes no arguments. False when the opener could not be started. Tests install
+// a recorder; the default starts "xdg-open".
+using TDesktopOeffner = std::function<bool(const QString& Pfad)>;
+// Installs the opener; returns the previous one. An empty one restores the default.
+TDesktopOeffner DesktopOeffnerSetzen(TDesktopOeffner Oeffner);
 
 // Base of every script entry. An entry never stands as a file of its own: it reads its element
 // from the script's running load and writes it into the script's running save.
@@ -30,7 +39,17 @@ class TScriptBasis : public TKiroXMLObjekt {
   // The byte count as GroesseAlsText writes it.
   static QString ByteAngabe(std::uint32_t Bytes);
 
+  // Deletes the file at Pfad: through "svn delete" with SVNModus, else to the recycle bin with
+  // Papierkorb, else for good. No file there: nothing happens. False when the file could not be
+  // deleted (the line or box that says so is already shown).
+  static bool DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo, bool SVNModus, bool Papierkorb);
+
  protected:
+  // The full path of a script's file reference, through the checked join below its base folder.
+  // A name that could leave that folder, or that names the folder itself, gives one error line
+  // and nullopt.
+  static std::optional<QString> PfadPruefen(const TDatei& Datei, IProtokollAnsicht* UpdInfo);
+
   // Every entry passes the names it does not know on to here: an "ExterneDatei" of a script
   // that must not read further files is logged and skipped, everything else goes to the base.
   TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;
@@ -45,6 +64,12 @@ class TScriptNurVerschieben : public TScriptBasis {
   void Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus,
                   bool KeinPapierkorb, bool VerzDirekt) override;
   QString HtmlInfoErzeugen() override;
+
+  // Moves AlteDatei to NeueDatei (through "svn add --parents" and "svn move" with SVNModus),
+  // creating the target's folders. True when the file now is at its new place: also for a move
+  // onto itself; false when the source is missing, a name is refused, the copy or the client
+  // failed. Only UpdInfo and SVNModus are used.
+  bool DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste, bool SVNModus);
 
  protected:
   TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;

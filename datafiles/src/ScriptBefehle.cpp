@@ -1,0 +1,277 @@
+// The install-script entries that act on files: move ("NurVerschieben"), delete ("Loeschen") and
+// open ("Ausfuehren"). Every name passes the checked join below its base folder first; in the
+// versioned mode single files go through the "svn" client so that the working copy records it.
+#include "datafiles/Script.h"
+
+#include "datafiles/Abbruch.h"
+
+#include "foundation/Dateifunktionen.h"
+#include "foundation/Ereignisse.h"
+#include "foundation/Formatieren.h"
+#include "foundation/Meldung.h"
+#include "foundation/Ordner.h"
+#include "foundation/Pfade.h"
+#include "foundation/Programmlauf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kiro {
+
+namespace {
+
+TDesktopOeffner& Oeffner() {
+  static TDesktopOeffner oeffner;
+  return oeffner;
+}
+
+void Zeile(IProtokollAnsicht* UpdInfo, const QString& Text, TZeilenFarbe Farbe) {
+  if (UpdInfo) UpdInfo->Eintrag(Text, Farbe);
+}
+
+QString Zitiert(const QString& Pfad) { return u'"' + Pfad + u'"'; }
+
+// The path without a trailing separator, as the client and the log lines take it.
+QString OhneTrenner(QString Pfad) {
+  while (Pfad.size() > 1 && Pfad.endsWith(u'/')) Pfad.chop(1);
+  return Pfad;
+}
+
+QByteArray Nativ(const QString& Pfad) { return QFile::encodeName(Pfad); }
+
+std::optional<struct stat> Status(const QString& Pfad) {
+  struct stat st{};
+  if (::lstat(Nativ(Pfad).constData(), &st) != 0) return std::nullopt;
+  return st;
+}
+
+// The client's path arguments are absolute: its working folder then plays no part.
+QString Absolut(const QString& Pfad) { return OhneTrenner(QFileInfo(Pfad).absoluteFilePath()); }
+
+// One client run; the caller's abort flag ends it, and the engine's window stays alive meanwhile.
+TProgrammErgebnis Svn(const QString& Verzeichnis, const QStringList& Parameter, bool FehlschlagMelden = true) {
+  TProgrammOptionen o;
+  o.FehlschlagMelden = FehlschlagMelden;
+  o.Abbrechen = [] {
+    EreignisseVerarbeiten();
+    return AbbruchVerlangt();
+  };
+  QStringList p{Parameter.first(), QStringLiteral("--non-interactive")};
+  p += Parameter.mid(1);
+  return ProgrammAusfuehren(Verzeichnis, QStringLiteral("svn"), p, o);
+}
+
+// The client failed: the runner has logged its words; the user is told once per failure.
+void SvnFehlerZeigen() { MeldungZeigen(QStringLiteral("SVN-Fehler"), TMsgDlgType::mtWarning, mbOK, 0); }
+
+// Copies Quelle to a fresh name beside Ziel, syncs it and renames it over Ziel: a failure leaves
+// Ziel as it was, and nothing is written through a link planted at either name.
+bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
+  const int ein = ::open(Nativ(Quelle).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (ein < 0) return false;
+  struct stat st{};
+  if (::fstat(ein, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(ein);
+    return false;
+  }
+  QByteArray temp;
+  int aus = -1;
+  // A name that is taken belongs to someone: try the next rather than remove it.
+  for (int i = 0; i < 100 && aus < 0; ++i) {
+    temp = Nativ(Ziel + u'~' + (i ? QString::number(i) : QString()));
+    aus = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 07777);
+    if (aus < 0 && errno != EEXIST) break;
+  }
+  if (aus < 0) {
+    ::close(ein);
+    return false;
+  }
+  bool ok = true;
+  char puffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(ein, puffer, sizeof puffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    for (ssize_t geschrieben = 0; geschrieben < n;) {
+      const ssize_t w = ::write(aus, puffer + geschrieben, size_t(n - geschrieben));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        ok = false;
+        break;
+      }
+      geschrieben += w;
+    }
+    if (!ok) break;
+  }
+  ::close(ein);
+  if (::fsync(aus) != 0) ok = false;
+  if (::close(aus) != 0) ok = false;
+  if (ok && std::rename(temp.constData(), Nativ(Ziel).constData()) != 0) ok = false;
+  if (!ok) ::unlink(temp.constData());
+  return ok;
+}
+
+bool StandardOeffnen(const QString& Pfad) {
+  return QProcess::startDetached(QStringLiteral("xdg-open"), {Pfad}, QFileInfo(Pfad).absolutePath());
+}
+
+}  // namespace
+
+TDesktopOeffner DesktopOeffnerSetzen(TDesktopOeffner Neu) {
+  TDesktopOeffner alt = std::move(Oeffner());
+  Oeffner() = std::move(Neu);
+  return alt;
+}
+
+// --- TScriptBasis ---
+
+std::optional<QString> TScriptBasis::PfadPruefen(const TDatei& Datei, IProtokollAnsicht* UpdInfo) {
+  // The folder itself (a bare "\" for instance) is refused too: deleting it would empty it.
+  std::optional<QString> pfad = SicherVerbindenOhneGrossKlein(BasisVerzeichnis(Datei), Datei.Dateiname);
+  if (pfad && OhneTrenner(*pfad) == OhneTrenner(BasisVerzeichnis(Datei))) pfad.reset();
+  if (!pfad) Zeile(UpdInfo, QStringLiteral("name refused ") + Datei.Dateiname, TZeilenFarbe::Fehler);
+  return pfad;
+}
+
+bool TScriptBasis::DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo, bool SVNModus, bool Papierkorb) {
+  const auto st = Status(Pfad);
+  if (!st || S_ISDIR(st->st_mode)) return true;
+  // A link to a folder is no file to delete here; a dangling link names no file either.
+  if (S_ISLNK(st->st_mode) && !QFileInfo(Pfad).isFile()) return true;
+
+  if (SVNModus) {
+    const QString pfad = Absolut(Pfad);
+    Zeile(UpdInfo, QStringLiteral("delete ") + Zitiert(pfad), TZeilenFarbe::Petrol);
+    if (Svn(QFileInfo(pfad).path(), {QStringLiteral("delete"), pfad}).Erfolg) return true;
+    SvnFehlerZeigen();
+    return false;
+  }
+  bool ok;
+  // A link goes for good: the trash works by path and holds nothing of value for a link.
+  if (Papierkorb && !S_ISLNK(st->st_mode))
+    ok = QFile::moveToTrash(Pfad);
+  else
+    ok = ::unlink(Nativ(Pfad).constData()) == 0;
+  if (!ok) Zeile(UpdInfo, QStringLiteral("delete failed ") + Pfad, TZeilenFarbe::Fehler);
+  return ok;
+}
+
+// --- TScriptNurVerschieben ---
+
+void TScriptNurVerschieben::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar, TIndexListe& Indexliste,
+                                       bool SVNModus, bool, bool) {
+  DateiVerschieben(UpdInfo, StBar, Indexliste, SVNModus);
+}
+
+bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, TIndexListe&,
+                                             bool SVNModus) {
+  Zeile(UpdInfo, AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname, TZeilenFarbe::Grau);
+  const std::optional<QString> alt = PfadPruefen(AlteDatei, UpdInfo);
+  const std::optional<QString> neu = PfadPruefen(NeueDatei, UpdInfo);
+  if (!alt || !neu) return false;
+
+  const QString ordner = QFileInfo(*neu).path();
+  VerzeichnisAnlegen(ordner);
+
+  // Onto itself (the checked join finds the existing file in any letter case): nothing to do,
+  // and a copy would empty the file it reads.
+  const auto stAlt = Status(*alt);
+  const auto stNeu = Status(*neu);
+  if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) return true;
+
+  if (SVNModus) {
+    const QString ordnerAbs = Absolut(ordner);
+    const QString verzeichnis = Datenverzeichnis;
+    bool ok = true;
+    Zeile(UpdInfo, QStringLiteral("add --parents ") + Zitiert(ordnerAbs), TZeilenFarbe::Petrol);
+    // A folder that is versioned already needs no add; "--force" would also add whatever
+    // unversioned files lie in it.
+    if (!Svn(verzeichnis, {QStringLiteral("info"), ordnerAbs}, false).Erfolg &&
+        !Svn(verzeichnis, {QStringLiteral("add"), QStringLiteral("--parents"), ordnerAbs}).Erfolg) {
+      SvnFehlerZeigen();
+      ok = false;
+    }
+    const QString altAbs = Absolut(*alt), neuAbs = Absolut(*neu);
+    Zeile(UpdInfo, QStringLiteral("move ") + Zitiert(altAbs) + u' ' + Zitiert(neuAbs), TZeilenFarbe::Petrol);
+    EreignisseVerarbeiten();
+    if (!Svn(verzeichnis, {QStringLiteral("move"), altAbs, neuAbs}).Erfolg) {
+      SvnFehlerZeigen();
+      ok = false;
+    }
+    return ok;
+  }
+
+  auto kopieFehlgeschlagen = [&] {
+    Zeile(UpdInfo, QStringLiteral("copy failed ") + AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname,
+          TZeilenFarbe::Fehler);
+    return false;
+  };
+  if (!stAlt || S_ISDIR(stAlt->st_mode)) return kopieFehlgeschlagen();
+  // One file system: one rename, which replaces the target in one step.
+  if (std::rename(Nativ(*alt).constData(), Nativ(*neu).constData()) == 0) return true;
+  if (errno != EXDEV || !KopierenUndErsetzen(*alt, *neu)) return kopieFehlgeschlagen();
+  // The file is at its new place; a source that cannot be removed is said by its own line.
+  DateiLoeschen(*alt, UpdInfo, false, false);
+  return true;
+}
+
+// --- TScriptLoeschen ---
+
+void TScriptLoeschen::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, TIndexListe&, bool SVNModus,
+                                 bool KeinPapierkorb, bool VerzDirekt) {
+  if (Datei.Dateiname.isEmpty()) return;
+  Zeile(UpdInfo, QStringLiteral(" X> ") + Datei.Dateiname, TZeilenFarbe::Standard);
+  const std::optional<QString> pfad = PfadPruefen(Datei, UpdInfo);
+  if (!pfad) return;
+  const auto st = Status(*pfad);
+  if (!st) return;
+  if (S_ISDIR(st->st_mode)) {
+    if (!VerzDirekt &&
+        MeldungZeigen(Formatieren(QStringLiteral("Verzeichnis %s löschen?"), {Datei.Dateiname}),
+                      TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) != mrYes)
+      return;
+    if (!VerzeichnisLoeschen(*pfad, !KeinPapierkorb))
+      Zeile(UpdInfo, QStringLiteral("delete failed ") + *pfad, TZeilenFarbe::Fehler);
+    return;
+  }
+  DateiLoeschen(*pfad, UpdInfo, SVNModus, !KeinPapierkorb);
+}
+
+// --- TScriptAusfuehren ---
+
+void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
+  if (Datei.Dateiname.isEmpty() || Datei.Dateiname.contains(QStringLiteral(".."))) return;
+  Zeile(UpdInfo, QStringLiteral(" X> ") + Datei.Dateiname, TZeilenFarbe::Standard);
+  const std::optional<QString> pfad = PfadPruefen(Datei, UpdInfo);
+  if (!pfad) return;
+  const QFileInfo info(*pfad);
+  bool ok;
+  if (info.isFile() && info.isExecutable()) {
+    QProcess prozess;
+    prozess.setProgram(info.absoluteFilePath());
+    prozess.setArguments(QProcess::splitCommand(Fparam));
+    prozess.setWorkingDirectory(info.absolutePath());
+    prozess.setStandardInputFile(QProcess::nullDevice());
+    ok = prozess.startDetached();
+  } else {
+    ok = info.exists() && (Oeffner() ? Oeffner() : StandardOeffnen)(info.absoluteFilePath());
+    if (!Fparam.isEmpty())
+      Zeile(UpdInfo, QStringLiteral("parameters not passed ") + Fparam, TZeilenFarbe::Fehler);
+  }
+  if (!ok) Zeile(UpdInfo, QStringLiteral("start failed ") + *pfad, TZeilenFarbe::Fehler);
+}
+
+}  // namespace kiro
