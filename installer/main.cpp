@@ -1,8 +1,10 @@
 // Paketlader: the graphical installer. No command-line options; the edition and the update
 // server are build options, the server can be pointed elsewhere by the environment.
 #include "foundation/MeldungsBox.h"
+#include "foundation/Protokoll.h"
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
+#include "platform/TempOrdner.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     app.installTranslator(&qtTexte);
   kiro::MeldungsBoxInstallieren();
+  // The data folder is usually the current folder, which seldom has a "temp" folder; the
+  // user's temp folder always exists.
+  kiro::ProtokollOrdnerSetzen(kiro::platform::TempVerzeichnis());
 
   // The machine's drives, the mount-table and udev watcher for their changes, and the
   // formatter that fits the system (UDisks2 where it runs, else mkfs.fat).

@@ -15,6 +15,7 @@ packages=(
   p7zip-full dosfstools dbus-daemon xvfb xauth
   subversion e2fsprogs
   locales
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64  # windres and ld make the test PE files
 )
 
 missing=()

@@ -10,6 +10,10 @@ TRichEditQV::TRichEditQV(QWidget* parent) : QTextEdit(parent) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   Grundzustand();
+  // The host may empty the view (clear, setPlainText); the next line is then the first again.
+  connect(this, &QTextEdit::textChanged, this, [this] {
+    if (!FSchreibtSelbst && document()->isEmpty()) FHatZeilen = false;
+  });
 }
 
 void TRichEditQV::Grundzustand() {
@@ -60,6 +64,7 @@ void TRichEditQV::Eintrag(const QString& Text, TZeilenFarbe Farbe) {
 }
 
 void TRichEditQV::Zeile(const QString& Text) {
+  FSchreibtSelbst = true;
   QTextCursor c(document());
   c.movePosition(QTextCursor::End);
   // The document starts with one empty block: the first line goes into it.
@@ -67,6 +72,7 @@ void TRichEditQV::Zeile(const QString& Text) {
   c.setBlockCharFormat(FFormat);
   c.insertText(Text, FFormat);
   FHatZeilen = true;
+  FSchreibtSelbst = false;
   ensureCursorVisible();
 }
 

@@ -4,10 +4,13 @@
 
 #include <QCoreApplication>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace kiro;
 
@@ -84,6 +87,41 @@ TEST(RichEditQV, EachColouredLineHasItsOwnColourWhateverWasPending) {
     EXPECT_EQ(z[i].fett, erwartet[i].fett);
     EXPECT_EQ(z[i].farbe, erwartet[i].farbe);
   }
+}
+
+TEST(RichEditQV, AfterTheHostClearsItTheNextLineIsTheFirst) {
+  const std::function<void(TRichEditQV&)> leeren[] = {[](TRichEditQV& r) { r.clear(); },
+                                                       [](TRichEditQV& r) { r.setPlainText(QString()); },
+                                                       [](TRichEditQV& r) { r.document()->clear(); }};
+  for (const auto& leer : leeren) {
+    TRichEditQV r;
+    r.Eintrag("alt");
+    r.Eintrag("auch alt");
+    leer(r);
+    r.Eintrag("neu");
+    r.Eintrag("zweite");
+    EXPECT_EQ(r.toPlainText(), "neu\nzweite");
+  }
+  // An empty first line is a line all the same.
+  TRichEditQV r;
+  r.Eintrag("");
+  r.Eintrag("danach");
+  EXPECT_EQ(r.toPlainText(), "\ndanach");
+}
+
+TEST(StatusBarQV, SimpleTextLeavesTheChildrenVisible) {
+  TStatusBarQV s;
+  auto* balken = new QProgressBar;
+  s.addWidget(balken);
+  s.show();
+  ASSERT_TRUE(balken->isVisible());
+  s.SimpleTextSetzen("data/route/a.st3");
+  EXPECT_TRUE(balken->isVisible()) << "the progress bar stays while the current file shows";
+  EXPECT_EQ(s.SimpleText(), "data/route/a.st3");
+  EXPECT_TRUE(s.findChild<QLabel*>() && s.findChild<QLabel*>()->isVisible());
+  s.SimpleTextSetzen("");
+  EXPECT_EQ(s.SimpleText(), "");
+  EXPECT_TRUE(balken->isVisible());
 }
 
 TEST(StatusBarQV, HoldsChildrenAndASimpleText) {

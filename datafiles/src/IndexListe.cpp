@@ -4,6 +4,7 @@
 #include "datafiles/Abbruch.h"
 #include "datafiles/KiroXMLDatei.h"
 
+#include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Konvertierung.h"
@@ -76,8 +77,11 @@ void TIndexListe::Aufbauen(IStatusAnzeige* StBar) {
   // Without a folder the walk would start at the current folder or the root of everything.
   if (ordner.isEmpty() || ordner == u'/' || QFileInfo(ordner).canonicalFilePath() == u'/')
     Protokollieren(QString(), Formatieren(QStringLiteral("Ordner \"%s\" wird nicht indiziert"), {ordner}), 2);
-  else
-    VerzeichnisIndizieren(ordner, StBar);
+  else {
+    FWurzel = QFileInfo(ordner).canonicalFilePath();
+    FMount = MountKennung(ordner);
+    if (!FWurzel.isEmpty() && FMount) VerzeichnisIndizieren(ordner, StBar);
+  }
   Erstellt = true;
 }
 
@@ -89,11 +93,20 @@ void TIndexListe::VerzeichnisIndizieren(const QString& Ordner, IStatusAnzeige* S
     const QString pfad = Ordner + u'/' + info.fileName();
     if (info.isDir()) {
       // A link to a folder may lead out of the data tree or round in a circle.
-      if (!info.isSymLink()) VerzeichnisIndizieren(pfad, StBar);
-    } else if (info.isFile()) {  // devices and pipes are no data files
+      if (!info.isSymLink() && Enthalten(pfad, false)) VerzeichnisIndizieren(pfad, StBar);
+    } else if (info.isFile() && Enthalten(pfad, info.isSymLink())) {  // devices and pipes are no data files
       DateiIndizieren(pfad, StBar);
     }
   }
+}
+
+// Whether the entry belongs to the data tree: on the start folder's mount (a bind mount keeps
+// the device number, so the mount id decides), and a link only when its target lies below the
+// start folder.
+bool TIndexListe::Enthalten(const QString& Pfad, bool IstLink) const {
+  if (!IstLink) return MountKennung(Pfad) == FMount;
+  const QString echt = QFileInfo(Pfad).canonicalFilePath();
+  return echt.startsWith(FWurzel == u'/' ? FWurzel : FWurzel + u'/') && MountKennung(echt) == FMount;
 }
 
 void TIndexListe::DateiIndizieren(const QString& Datei, IStatusAnzeige* StBar) {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -423,16 +424,24 @@ bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& 
   FUnvollstaendig = false;
   FTiefe = 0;
   if (!AusKomponenteLaden) {
-    const QFileInfo info(pfad);
-    if (!info.exists()) {
+    // Only a regular file is a data file: a FIFO would block the load, a device or folder is
+    // nothing to read. Opening without blocking and checking the opened file leaves no gap.
+    const QByteArray nativ = QFile::encodeName(pfad);
+    struct stat st {};
+    if (::stat(nativ.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
       Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.DateiLaden")), {pfad}), 2);
       return false;
     }
-    leser->fd = ::open(QFile::encodeName(pfad).constData(), O_RDONLY | O_CLOEXEC);
+    leser->fd = ::open(nativ.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (leser->fd < 0) {
       ProtokollierenFehler(errno, pfad, 2);
       return false;
     }
+    if (::fstat(leser->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.DateiLaden")), {pfad}), 2);
+      return false;
+    }
+    ::fcntl(leser->fd, F_SETFL, ::fcntl(leser->fd, F_GETFL) & ~O_NONBLOCK);
   }
   AktZaehler = 0;
   AktZeilenZaehler = 0;

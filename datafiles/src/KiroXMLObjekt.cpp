@@ -29,6 +29,37 @@ QString Seitendateipfad(const QString& Seitenname) {
   return name.startsWith(u'/') ? name : Datenverzeichnis + name;
 }
 
+// The data folder as an absolute folder, so that the side file is read where it was written
+// even when the data folder is "" (the reader would otherwise take the official data folder).
+QString AbsoluterDatenordner() {
+  return QDir(Datenverzeichnis.isEmpty() ? QStringLiteral(".") : Datenverzeichnis).absolutePath() + u'/';
+}
+
+// Several authors may share an ID. The k-th last side-file entry of an ID belongs to the k-th
+// last author of that ID: the save writes them in the same order, and an author added after
+// the side file was written (the later one) takes what an older single entry carried.
+void AufwandUebernehmen(TInfo& Ziel, const TInfo& Seite, bool NurLeere) {
+  auto nehmen = [NurLeere](float& ziel, float wert) {
+    if (wert != 0.0f && (!NurLeere || ziel == 0.0f)) ziel = wert;
+  };
+  nehmen(Ziel.AufwandAlgo, Seite.AufwandAlgo);
+  const TAutoren& seite = Seite.Autoren;
+  for (qsizetype i = 0; i < seite.size(); ++i) {
+    const TAutor& s = seite[i];
+    if (s.AufwandAlt == 0.0f && s.AufwandPunkte == 0.0f) continue;
+    qsizetype spaeter = 0;
+    for (qsizetype j = i + 1; j < seite.size(); ++j)
+      if (seite[j].AutorID == s.AutorID) ++spaeter;
+    for (qsizetype j = Ziel.Autoren.size() - 1; j >= 0; --j) {
+      TAutor& a = Ziel.Autoren[j];
+      if (a.AutorID != s.AutorID || spaeter-- > 0) continue;
+      nehmen(a.AufwandAlt, s.AufwandAlt);
+      nehmen(a.AufwandPunkte, s.AufwandPunkte);
+      break;
+    }
+  }
+}
+
 }  // namespace intern
 
 namespace {
@@ -58,10 +89,11 @@ struct TLaufenderLadevorgang {
   TLaufenderLadevorgang& operator=(const TLaufenderLadevorgang&) = delete;
 };
 
-// The data folder as an absolute folder, so that the side file is read where it was written
-// even when the data folder is "" (the reader would otherwise take the official data folder).
-QString AbsoluterDatenordner() {
-  return QDir(Datenverzeichnis.isEmpty() ? QStringLiteral(".") : Datenverzeichnis).absolutePath() + u'/';
+// True when the real path Echt lies below the folder Ordner (itself resolved through links).
+bool ImOrdner(const QString& Echt, const QString& Ordner) {
+  const QString wurzel = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
+  if (Echt.isEmpty() || wurzel.isEmpty()) return false;
+  return Echt.startsWith(wurzel == u'/' ? wurzel : wurzel + u'/');
 }
 
 void VersionMelden(const char* Schluessel, const QString& Dateiname, const QString& Version, const QString& Soll,
@@ -79,7 +111,7 @@ TKiroXMLObjekt::TKiroXMLObjekt() {
   }
 }
 
-TKiroXMLObjekt::~TKiroXMLObjekt() = default;
+TKiroXMLObjekt::~TKiroXMLObjekt() { *FLebenszelle = nullptr; }
 
 QString TKiroXMLObjekt::DateiVersion() const { return DateiTypenTabelle[FDateiTyp].DateiVersion; }
 QString TKiroXMLObjekt::MinDateiVersion() const { return DateiTypenTabelle[FDateiTyp].MinDateiVersion; }
@@ -125,9 +157,22 @@ HRESULT TKiroXMLObjekt::LadenDatei(const QString& Pfad, const QString& DateiName
     ~TFreigabe() { Leser.reset(); }
   } freigabe{XMLDatei};
   const TLaufenderLadevorgang laufend(Ladeschluessel(Pfad, DateiName));
+  // An "ExterneDatei" loads into this object too; the side file is the outermost file's.
+  const bool aeussererLadevorgang = FLadetiefe++ == 0;
+  struct TTiefe {
+    int& t;
+    ~TTiefe() { --t; }
+  } tiefe{FLadetiefe};
+  if (aeussererLadevorgang) {
+    FSeitendateiGelesen = false;
+    FUngeleseneSeitendatei.clear();
+  }
 
   const bool gefunden =
       XMLDatei->LadenDatei(Pfad, DateiName, FDateiInfo, Leser(&TKiroXMLObjekt::WurzelLesen), pDaten);
+  // Values that stayed in an unread side file are still the user's: the next save keeps them.
+  if (aeussererLadevorgang && gefunden && !FSeitendateiGelesen && !IstAufwandsdatei())
+    FUngeleseneSeitendatei = intern::Seitendateiname(DateiName);
   FLadenVollstaendig = gefunden && XMLDatei->Vollstaendig() && !FExternUnvollstaendig;
   FGeaendert = false;
   return gefunden ? S_OK : E_FAIL;
@@ -297,6 +342,9 @@ TParseErg TKiroXMLObjekt::ExterneDateiLesen(const QString& Wert, void* pDaten) {
     const QFileInfo info(*pfad);
     if ((info.exists() || info.isSymLink()) && !info.isFile())
       return ablehnen(QStringLiteral("ExterneDatei \"%s\" in Datei \"%s\" ist keine reguläre Datei"));
+    // A link may lead out of the data folder; what is read must really lie below it.
+    if (info.exists() && !ImOrdner(info.canonicalFilePath(), basis))
+      return ablehnen(QStringLiteral("ExterneDatei \"%s\" in Datei \"%s\" liegt außerhalb des Datenverzeichnisses"));
     // The name in the letter case found on disk, in the form the file wrote it when that matches.
     const QString gefunden = pfad->mid(basis.size());
     if (gefunden != QString(Wert).replace(u'\\', u'/')) name = gefunden;
@@ -349,23 +397,14 @@ bool TKiroXMLObjekt::VersionPruefen() {
 }
 
 // Takes the effort values that only the side file carries: each author's AufwandAlt and
-// AufwandPunkte (to the last author of the same ID) and the header's AufwandAlgo.
+// AufwandPunkte and the header's AufwandAlgo.
 void TKiroXMLObjekt::AufwandZusammenfuehren() {
+  FSeitendateiGelesen = true;
   const QString name = intern::Seitendateiname(FDateiInfo.Dateiname);
   if (!QFileInfo::exists(intern::Seitendateipfad(name))) return;
   TExpensedatei seite;
-  seite.LadenDatei(AbsoluterDatenordner(), name, nullptr);
-  if (seite.FDateiInfo.AufwandAlgo != 0.0f) FDateiInfo.AufwandAlgo = seite.FDateiInfo.AufwandAlgo;
-  for (const TAutor& s : seite.FDateiInfo.Autoren) {
-    if (s.AufwandAlt == 0.0f && s.AufwandPunkte == 0.0f) continue;
-    for (qsizetype j = FDateiInfo.Autoren.size() - 1; j >= 0; --j) {
-      TAutor& a = FDateiInfo.Autoren[j];
-      if (a.AutorID != s.AutorID) continue;
-      if (s.AufwandAlt != 0.0f) a.AufwandAlt = s.AufwandAlt;
-      if (s.AufwandPunkte != 0.0f) a.AufwandPunkte = s.AufwandPunkte;
-      break;
-    }
-  }
+  seite.LadenDatei(intern::AbsoluterDatenordner(), name, nullptr);
+  intern::AufwandUebernehmen(FDateiInfo, seite.FDateiInfo, false);
 }
 
 // --- authors ---

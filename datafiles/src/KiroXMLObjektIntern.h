@@ -1,5 +1,7 @@
 #pragma once
 // Where a data file's effort side file lies; shared by the load and the save of TKiroXMLObjekt.
+#include "foundation/KiroTypen.h"
+
 #include <QString>
 
 namespace kiro::intern {
@@ -8,5 +10,13 @@ namespace kiro::intern {
 QString Seitendateiname(const QString& Dateiname);
 // The side file itself: below the data folder, or the name as it is when absolute.
 QString Seitendateipfad(const QString& Seitenname);
+
+// The data folder as an absolute folder with "/", where the side file is read.
+QString AbsoluterDatenordner();
+
+// Takes the effort values of the side file's header Seite into Ziel: AufwandAlgo and each
+// author's AufwandAlt and AufwandPunkte (values of 0 carry nothing). With NurLeere only values
+// that are 0 in Ziel are filled.
+void AufwandUebernehmen(TInfo& Ziel, const TInfo& Seite, bool NurLeere);
 
 }  // namespace kiro::intern

@@ -8,7 +8,11 @@
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace kiro {
 
@@ -55,7 +59,8 @@ HRESULT TKiroXMLObjekt::SpeichernDatei(const QString& Pfad, const QString& Datei
   // is no save of the data.
   if (gesichert) {
     FGeaendert = false;
-    for (TKiroXMLObjekt* teil : FGeschriebeneTeile) teil->FGeaendert = false;
+    for (const auto& zelle : FGeschriebeneTeile)
+      if (TKiroXMLObjekt* teil = *zelle) teil->FGeaendert = false;
   }
   return geschrieben ? S_OK : E_FAIL;
 }
@@ -67,7 +72,7 @@ HRESULT TKiroXMLObjekt::SpeichernOffeneDatei(const QString& Knotenname, TKiroXML
   const bool erreichbar = wurzel->XMLDatei != nullptr;
   KnotenSchreiben(Knotenname, pDatenPointer, Schreiber(&TKiroXMLObjekt::InhaltSchreiben));
   // The flag is cleared with the outer document's, when its file has been written.
-  if (erreichbar && wurzel != this) wurzel->FGeschriebeneTeile.push_back(this);
+  if (erreichbar && wurzel != this) wurzel->FGeschriebeneTeile.push_back(FLebenszelle);
   return erreichbar ? S_OK : E_FAIL;
 }
 
@@ -148,13 +153,30 @@ bool TKiroXMLObjekt::InfoSchreiben(void* pDaten) {
 // when the side file could not be written.
 bool TKiroXMLObjekt::SeitendateiPflegen() {
   const QString name = intern::Seitendateiname(FDateiInfo.Dateiname);
-  if (FAufwandVorhanden) {
-    TExpensedatei seite;
-    seite.FDateiInfo = FDateiInfo;
-    return seite.SpeichernDatei(Datenverzeichnis, name, nullptr) == S_OK;
+  TInfo kopf = FDateiInfo;
+  bool aufwand = FAufwandVorhanden;
+  if (!FUngeleseneSeitendatei.isEmpty()) {
+    // The load left the side file unread; its values fill what this object does not carry,
+    // so the save does not throw away what the user once entered.
+    TExpensedatei alt;
+    if (QFileInfo::exists(intern::Seitendateipfad(FUngeleseneSeitendatei)) &&
+        alt.LadenDatei(intern::AbsoluterDatenordner(), FUngeleseneSeitendatei, nullptr) == S_OK) {
+      intern::AufwandUebernehmen(kopf, alt.FDateiInfo, true);
+      aufwand = aufwand || kopf.AufwandAlgo != 0.0f ||
+                std::any_of(kopf.Autoren.cbegin(), kopf.Autoren.cend(),
+                            [](const TAutor& a) { return a.AufwandAlt != 0.0f || a.AufwandPunkte != 0.0f; });
+    }
   }
-  QFile::remove(intern::Seitendateipfad(name));  // missing is fine; a failure changes nothing
-  return true;
+  bool ok = true;
+  if (aufwand) {
+    TExpensedatei seite;
+    seite.FDateiInfo = kopf;
+    ok = seite.SpeichernDatei(Datenverzeichnis, name, nullptr) == S_OK;
+  } else {
+    QFile::remove(intern::Seitendateipfad(name));  // missing is fine; a failure changes nothing
+  }
+  if (ok) FUngeleseneSeitendatei.clear();
+  return ok;
 }
 
 bool TKiroXMLObjekt::AutorEintragSchreiben(void* pDaten) {

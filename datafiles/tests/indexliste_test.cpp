@@ -13,6 +13,10 @@
 
 #include <algorithm>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace kiro;
 using TLog = kiro::test::TProtokollFaenger;
 using kiro::test::TempOrdner;
@@ -215,6 +219,37 @@ TEST_F(TDatenbaum, LeererOderWurzelordnerWirdNichtDurchsucht) {
   index.Aufbauen(nullptr);
   EXPECT_TRUE(index.Erstellt);
   EXPECT_TRUE(index.Dateien.isEmpty());
+}
+
+TEST_F(TDatenbaum, NurWasWirklichImDatenordnerLiegtWirdIndiziert) {
+  // A link to a file outside would let the script rewrite a file that is not in its care; a link
+  // to a file inside is only another name of a data file.
+  TempOrdner draussen;
+  draussen.Schreiben(QStringLiteral("fremd.ls3"), Verweise({"A\\x.ls3"}));
+  ASSERT_TRUE(QFile::link(draussen / QStringLiteral("fremd.ls3"), Ordner / QStringLiteral("C/nach_draussen.ls3")));
+  ASSERT_TRUE(QFile::link(Ordner / QStringLiteral("A/x.ls3"), Ordner / QStringLiteral("C/innen.ls3")));
+  TIndexListe index;
+  index.Aufbauen(nullptr);
+  QStringList erwartet = ALLE;
+  erwartet << QStringLiteral("C/innen.ls3");
+  erwartet.sort();
+  EXPECT_EQ(Pfade(index), erwartet);
+}
+
+TEST_F(TDatenbaum, EinBindMountImDatenordnerWirdNichtBetreten) {
+  // Mounting needs root; a private mount namespace keeps the mount to this process.
+  if (::geteuid() != 0 || ::unshare(CLONE_NEWNS) != 0 ||
+      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    GTEST_SKIP() << "cannot mount here";
+  TempOrdner draussen;
+  draussen.Schreiben(QStringLiteral("fremd.ls3"), Verweise({"A\\x.ls3"}));
+  ASSERT_TRUE(QDir().mkpath(Ordner / QStringLiteral("E")));
+  const QByteArray ziel = QFile::encodeName(Ordner / QStringLiteral("E"));
+  ASSERT_EQ(::mount(QFile::encodeName(draussen.Pfad()).constData(), ziel.constData(), nullptr, MS_BIND, nullptr), 0);
+  TIndexListe index;
+  index.Aufbauen(nullptr);
+  ::umount2(ziel.constData(), MNT_DETACH);
+  EXPECT_EQ(Pfade(index), ALLE);
 }
 
 TEST_F(TDatenbaum, EreignisseLaufenUndAbbruchUebergehtDenRest) {

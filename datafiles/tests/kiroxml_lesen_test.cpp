@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -202,18 +203,36 @@ TEST(KiroXMLLesen, FehlendeDateiGibtFalschUndMeldung) {
 }
 
 TEST(KiroXMLLesen, LesefehlerBeendetDasLadenMitMeldung) {
-  kiro::test::TempOrdner ordner;
-  QDir(ordner.Pfad()).mkdir(QStringLiteral("ordner.xml"));  // opens, but every read fails
+  // A regular file whose first read fails: the memory of this process at address 0.
   TLog log;
   TKiroXML x;
   TSpur spur;
   spur.Leser = &x;
   TInfo info;
-  EXPECT_TRUE(x.LadenDatei(ordner.Pfad(), QStringLiteral("ordner.xml"), info, spur.Proc(), nullptr));
+  EXPECT_TRUE(x.LadenDatei(QString(), QStringLiteral("/proc/self/mem"), info, spur.Proc(), nullptr));
   EXPECT_FALSE(x.Vollstaendig());
   EXPECT_TRUE(spur.Zeilen.isEmpty());
-  EXPECT_EQ(log.Zeilen(), QStringList{QStringLiteral("2 ordner.xml (") + QString::fromLocal8Bit(std::strerror(EISDIR)) +
+  EXPECT_EQ(log.Zeilen(), QStringList{QStringLiteral("2 /proc/self/mem (") + QString::fromLocal8Bit(std::strerror(EIO)) +
                                       u')'});
+}
+
+TEST(KiroXMLLesen, NurRegulaereDateienGeltenAlsGefunden) {
+  // A FIFO would block the load for good; a folder or a device is no data file.
+  kiro::test::TempOrdner ordner;
+  QDir(ordner.Pfad()).mkdir(QStringLiteral("ordner.xml"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(ordner / QStringLiteral("fifo.xml")).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(ordner / QStringLiteral("fifo.xml"), ordner / QStringLiteral("link_zum_fifo.xml")));
+  for (const QString& name : {ordner / QStringLiteral("ordner.xml"), ordner / QStringLiteral("fifo.xml"),
+                              ordner / QStringLiteral("link_zum_fifo.xml"), QStringLiteral("/dev/zero")}) {
+    SCOPED_TRACE(name.toStdString());
+    TLog log;
+    TKiroXML x;
+    TInfo info;
+    bool gerufen = false;
+    EXPECT_FALSE(x.LadenDatei(QString(), name, info, [&](TParse&, void*) { gerufen = true; return ParseOK; }, nullptr));
+    EXPECT_FALSE(gerufen);
+    EXPECT_EQ(log.Zeilen(), QStringList{QStringLiteral("2 Datei \"") + name + QStringLiteral("\" nicht gefunden")});
+  }
 }
 
 TEST(KiroXMLLesen, OhnePfadGiltDerOffizielleDatenordner) {

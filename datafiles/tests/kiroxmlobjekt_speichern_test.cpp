@@ -133,6 +133,88 @@ TEST(KiroXMLObjektSpeichern, LadenSpeichernLadenBehaeltAlles) {
   EXPECT_EQ(kiro::test::Lesen(Datenverzeichnis + QStringLiteral("r.script.xml.expense.xml")), seite);
 }
 
+// --- authors sharing an ID: side-file entries pair with authors from the end ---
+
+struct TPaarungsfall {
+  const char* Name;
+  std::vector<std::int32_t> Autoren;                  // the data file's authors, by ID
+  std::vector<std::pair<std::int32_t, float>> Seite;  // the side file's entries: ID, AufwandAlt
+  std::vector<float> Erwartet;                        // AufwandAlt of each author after the load
+};
+
+class Paarung : public ::testing::TestWithParam<TPaarungsfall> {};
+
+TEST_P(Paarung, KterLetzterEintragGehtAnDenKtenLetztenAutor) {
+  const TPaarungsfall& f = GetParam();
+  TOrdnerUmgebung u;
+  QByteArray autoren, seite;
+  for (std::int32_t id : f.Autoren) autoren += "<AutorEintrag AutorID=\"" + QByteArray::number(id) + "\"/>";
+  for (const auto& [id, wert] : f.Seite)
+    seite += "<AutorEintrag AutorID=\"" + QByteArray::number(id) + "\" AutorAufwand=\"" + QByteArray::number(wert) + "\"/>";
+  u.Ordner.Schreiben(QStringLiteral("p.script.xml"), kiro::test::Dokument("<Info Version=\"A.2\">" + autoren + "</Info>"));
+  u.Daten(QStringLiteral("p.script.xml.expense.xml"),
+          "<Kiro><Info DateiTyp=\"expense\" Version=\"A.1\" MinVersion=\"A.0\">" + seite + "</Info><expense/></Kiro>");
+  TTestdatei d;
+  ASSERT_EQ(d.LadenDatei(u.Ordner.Pfad(), QStringLiteral("p.script.xml"), nullptr), S_OK);
+  std::vector<float> werte;
+  for (const TAutor& a : d.DateiInfo().Autoren) werte.push_back(a.AufwandAlt);
+  EXPECT_EQ(werte, f.Erwartet);
+}
+
+const TPaarungsfall PAARUNGSFAELLE[] = {
+    {"EinEintragGehtAnDenSpaeterenAutor", {7, 7}, {{7, 3.5f}}, {0.0f, 3.5f}},
+    {"JederAutorSeinEintrag", {7, 7}, {{7, 1.0f}, {7, 2.0f}}, {1.0f, 2.0f}},
+    {"AndereIdsDazwischen", {7, 8, 7, 7}, {{8, 5.0f}, {7, 1.0f}, {7, 2.0f}}, {0.0f, 5.0f, 1.0f, 2.0f}},
+    {"MehrEintraegeAlsAutoren", {7}, {{7, 1.0f}, {7, 2.0f}}, {2.0f}},
+    {"EintragOhneWertZaehltMit", {7, 7}, {{7, 1.0f}, {7, 0.0f}}, {1.0f, 0.0f}},
+};
+
+INSTANTIATE_TEST_SUITE_P(KiroXMLObjekt, Paarung, ::testing::ValuesIn(PAARUNGSFAELLE),
+                         [](const ::testing::TestParamInfo<TPaarungsfall>& i) { return std::string(i.param.Name); });
+
+TEST(KiroXMLObjektSpeichern, AutorenMitGleicherIdBehaltenIhreWerte) {
+  TOrdnerUmgebung u;
+  TTestdatei d;
+  d.Kopf().Autoren = {Autor(7, "a", 1.0f, 3.0f), Autor(7, "b", 2.0f, 4.0f)};
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("g.script.xml"), nullptr), S_OK);
+  TTestdatei zurueck;
+  ASSERT_EQ(zurueck.LadenDatei(u.Ordner.Pfad(), QStringLiteral("g.script.xml"), nullptr), S_OK);
+  const TAutoren& a = zurueck.DateiInfo().Autoren;
+  ASSERT_EQ(a.size(), 2);
+  EXPECT_EQ(a[0].AufwandAlt, 1.0f);
+  EXPECT_EQ(a[0].AufwandPunkte, 3.0f);
+  EXPECT_EQ(a[1].AufwandAlt, 2.0f);
+  EXPECT_EQ(a[1].AufwandPunkte, 4.0f);
+}
+
+// A data file whose version check fails is read without its side file; saving it must not
+// throw the side file's values away.
+TEST(KiroXMLObjektSpeichern, UngeleseneSeitendateiUeberlebtDasSpeichern) {
+  for (bool neuerWert : {false, true}) {
+    SCOPED_TRACE(neuerWert ? "with a value entered after the load" : "saved as loaded");
+    TOrdnerUmgebung u;
+    u.Ordner.Schreiben(QStringLiteral("v.script.xml"),
+                       kiro::test::Dokument("<Info><AutorEintrag AutorID=\"7\"/><AutorEintrag AutorID=\"8\"/></Info>"));
+    u.Daten(QStringLiteral("v.script.xml.expense.xml"),
+            "<Kiro><Info DateiTyp=\"expense\" Version=\"A.1\" MinVersion=\"A.0\" Aufwand=\"9.5\">"
+            "<AutorEintrag AutorID=\"7\" AutorAufwand=\"3.5\"/><AutorEintrag AutorID=\"8\" AutorAufwand=\"1.5\"/>"
+            "</Info><expense/></Kiro>");
+    TTestdatei d;
+    ASSERT_EQ(d.LadenDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+    ASSERT_EQ(d.DateiInfo().Autoren.value(0).AufwandAlt, 0.0f) << "no merge after a version error";
+    if (neuerWert) d.Kopf().Autoren[1].AufwandAlt = 6.0f;
+    ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+
+    TTestdatei zurueck;
+    ASSERT_EQ(zurueck.LadenDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+    const TAutoren& a = zurueck.DateiInfo().Autoren;
+    ASSERT_EQ(a.size(), 2);
+    EXPECT_EQ(a[0].AufwandAlt, 3.5f);
+    EXPECT_EQ(a[1].AufwandAlt, neuerWert ? 6.0f : 1.5f) << "what the user entered wins";
+    EXPECT_EQ(zurueck.DateiInfo().AufwandAlgo, 9.5f);
+  }
+}
+
 TEST(KiroXMLObjektSpeichern, FehlschlagBehaeltAlteDateienUndDasGeaendertKennzeichen) {
   TOrdnerUmgebung u;
   const QString ziel = u.Ordner.Schreiben(QStringLiteral("alt.script.xml"), "ALT");
@@ -195,6 +277,37 @@ TEST(KiroXMLObjektSpeichern, InfoSchliesstSichSelbstOhneKinder) {
             QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n"
                        "<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\">\r\n</Info>\r\n"
                        "<VerwaltungsScript/>\r\n</Kiro>\r\n"));
+}
+
+// A subclass may write a nested object that lives only while its element is written; the save
+// must not touch it once it is gone (the address sanitizer sees such a write), while a nested
+// object that outlives the save loses its modified flag with the outer document's.
+class TMitZwischenteil : public TTestdatei {
+ public:
+  kiro::test::TTeil Bleibend;
+
+ protected:
+  bool InhaltSchreiben(void* pDaten) override {
+    {
+      kiro::test::TTeil zwischen;
+      zwischen.Name = QStringLiteral("kurz");
+      zwischen.SpeichernOffeneDatei(QStringLiteral("Teil"), this, pDaten);
+    }
+    Bleibend.Name = QStringLiteral("lang");
+    Bleibend.SpeichernOffeneDatei(QStringLiteral("Teil"), this, pDaten);
+    return true;
+  }
+};
+
+TEST(KiroXMLObjektSpeichern, KurzlebigerTeilWirdNachDemSpeichernNichtMehrAngefasst) {
+  TOrdnerUmgebung u;
+  TMitZwischenteil d;
+  d.Bleibend.SetGeaendert(true);
+  ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("z.script.xml"), nullptr), S_OK);
+  const QByteArray datei = kiro::test::Lesen(u.Ordner / QStringLiteral("z.script.xml"));
+  EXPECT_TRUE(datei.contains("<Teil Name=\"kurz\"")) << datei.constData();
+  EXPECT_TRUE(datei.contains("<Teil Name=\"lang\"")) << datei.constData();
+  EXPECT_FALSE(d.Bleibend.Geaendert());
 }
 
 TEST(KiroXMLObjektSpeichern, SeitendateiKommtUndGehtMitDenAufwandswerten) {

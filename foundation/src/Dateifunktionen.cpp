@@ -31,12 +31,8 @@ class TOrdnerLoescher {
   explicit TOrdnerLoescher(bool Papierkorb) : FPapierkorb(Papierkorb) {}
   bool Fehler = false;
 
-  void InhaltLoeschen(int ordnerFd, const QString& ordner) {
-    struct stat selbst {};
-    if (::fstat(ordnerFd, &selbst) != 0) {
-      Fehler = true;
-      return;
-    }
+  // Mount is the mount of the folder the delete started at.
+  void InhaltLoeschen(int ordnerFd, const QString& ordner, std::uint64_t mount) {
     for (const std::string& name : Eintraege(ordnerFd)) {
       struct stat st {};
       if (::fstatat(ordnerFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -47,7 +43,7 @@ class TOrdnerLoescher {
       if (S_ISDIR(st.st_mode)) {
         // A file system mounted here (a stick, a bind mount) is not part of this folder, and its
         // mount point could not be removed anyway.
-        if (st.st_dev != selbst.st_dev) {
+        if (MountKennung(ordnerFd, name.c_str()) != mount) {
           Fehler = true;
           continue;
         }
@@ -56,7 +52,7 @@ class TOrdnerLoescher {
           Fehler = true;
           continue;
         }
-        InhaltLoeschen(unterFd, pfad + u'/');
+        InhaltLoeschen(unterFd, pfad + u'/', mount);
         ::close(unterFd);
         if (::unlinkat(ordnerFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) Fehler = true;
       } else {
@@ -128,6 +124,17 @@ QString Trimmen(const QString& Text, bool AuchTabs) {
   return Text.mid(anfang, ende - anfang);
 }
 
+std::optional<std::uint64_t> MountKennung(int OrdnerFd, const char* Name) {
+  struct statx sx {};
+  const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (*Name ? 0 : AT_EMPTY_PATH);
+  if (::statx(OrdnerFd, Name, flags, STATX_MNT_ID, &sx) != 0 || !(sx.stx_mask & STATX_MNT_ID)) return std::nullopt;
+  return sx.stx_mnt_id;
+}
+
+std::optional<std::uint64_t> MountKennung(const QString& Pfad) {
+  return MountKennung(AT_FDCWD, QFile::encodeName(Pfad).constData());
+}
+
 QStringList WechsellaufwerkeListe() {
   QStringList namen;
   try {
@@ -160,8 +167,13 @@ bool VerzeichnisLoeschen(const QString& Pfad, bool Papierkorb) {
 
   const int fd = ::open(nativ.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
+  const std::optional<std::uint64_t> mount = MountKennung(fd, "");
+  if (!mount) {
+    ::close(fd);
+    return false;
+  }
   TOrdnerLoescher loescher(Papierkorb);
-  loescher.InhaltLoeschen(fd, pfad + u'/');
+  loescher.InhaltLoeschen(fd, pfad + u'/', *mount);
   ::close(fd);
   if (::rmdir(nativ.constData()) != 0 && errno != ENOENT) loescher.Fehler = true;
   return !loescher.Fehler;

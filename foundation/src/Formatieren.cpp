@@ -1,7 +1,7 @@
 #include "foundation/Formatieren.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace kiro {
 
@@ -27,9 +27,11 @@ double AlsZahl(const QVariant& v) {
 
 QString Fest(double d, int stellen) {
   if (!std::isfinite(d)) return std::isnan(d) ? QStringLiteral("NAN") : (d > 0 ? QStringLiteral("INF") : QStringLiteral("-INF"));
-  char puffer[400];
-  std::snprintf(puffer, sizeof puffer, "%.*f", stellen, d);
-  return QString::fromLatin1(puffer);
+  // to_chars always writes "." (printf follows the process locale); texts for people format
+  // with QLocale at their own place.
+  char puffer[1400];  // 309 integer digits of the largest double, a point, at most 1000 decimals
+  const auto [ende, fehler] = std::to_chars(puffer, puffer + sizeof puffer, d, std::chars_format::fixed, stellen);
+  return fehler == std::errc() ? QString::fromLatin1(puffer, ende - puffer) : QString();
 }
 
 }  // namespace
@@ -113,8 +115,8 @@ QString Formatieren(const QString& Vorlage, const QVariantList& Werte) {
       }
       case u'x':
       case u'X':
-        teil = QString::number(quint64(AlsGanzzahl(w)), 16);
-        if (typ == u'X') teil = teil.toUpper();
+        // A 32-bit value in upper-case digits, as colours and codes are written everywhere else.
+        teil = QString::number(quint32(AlsGanzzahl(w)), 16).toUpper();
         if (genau > 0) teil = teil.rightJustified(genau, u'0');
         break;
       case u'f':

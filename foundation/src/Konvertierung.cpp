@@ -187,8 +187,8 @@ double StrToFloatPunkt(const QString& Text) {
       if (const auto w = Gleitkomma(s)) return *w;
     }
   }
-  // The last system error of this thread goes along, whatever call it came from.
-  Melden(errno, "Single", Text);
+  // No system call took part, so no system error text belongs to this line.
+  Melden(0, "Single", Text);
   return 0;
 }
 
@@ -196,7 +196,7 @@ TDateTime TextZuZeitDatum(const QString& Text, bool Millisekunden) {
   (void)Millisekunden;  // picks the long time format only; both read milliseconds
   const QString t = Trimmen(Text, true);
   if (const auto w = DatumZeitLesen(t)) return TDateTime(*w);
-  Melden(errno, "DateTime", t);
+  Melden(0, "DateTime", t);
   return TDateTime(0.0);
 }
 

@@ -30,11 +30,20 @@ QList<TMeldung> TMeldungsListe::Entnehmen() {
 }
 
 namespace {
-QMutex gDateiMutex;  // guards the log file and the box state
+QMutex gDateiMutex;  // guards the log file, its folder, the box state and the kept lines
 std::function<QTime()> gUhr;
-// After a failed write has shown its box, further failures stay quiet until a write succeeds,
+QString gOrdner;  // folder of the log file; "" for Datenverzeichnis + "temp/"
+// After a failed write has shown its box, further failures show no box until a write succeeds,
 // so a missing log folder does not bury the user under one box per line.
+bool gStraehne = false;
 bool gBoxOffen = false;
+// Lines of a failure streak: those logged while the box is open are shown when it is answered;
+// the others go to the file, before the next line, as soon as it can be written.
+QStringList gWartend;
+QStringList gNachDerBox;
+// Beyond this many kept lines only their number is kept, so a streak cannot eat the memory.
+constexpr qsizetype kMaxWartend = 10000;
+qsizetype gVerworfen = 0;
 
 QTime Jetzt() {
   QMutexLocker lock(&gDateiMutex);
@@ -42,14 +51,31 @@ QTime Jetzt() {
 }
 
 bool InDateiSchreiben(const QString& Zeile) {
-  QFile f(Datenverzeichnis + QStringLiteral("temp/exportlog.txt"));
+  QFile f((gOrdner.isEmpty() ? Datenverzeichnis + QStringLiteral("temp/") : gOrdner) + QStringLiteral("exportlog.txt"));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-  const QByteArray bytes = NachAnsi(Zeile) + "\r\n";
+  QByteArray bytes;
+  for (const QString& z : std::as_const(gWartend)) bytes += NachAnsi(z) + "\r\n";
+  if (gVerworfen > 0)
+    bytes += NachAnsi(QStringLiteral("(%1 weitere Zeilen nicht geschrieben)").arg(gVerworfen)) + "\r\n";
+  bytes += NachAnsi(Zeile) + "\r\n";
   const bool ok = f.write(bytes) == bytes.size();
   f.close();
   return ok && f.error() == QFileDevice::NoError;
 }
+
+void Aufheben(QStringList& Liste, const QString& Zeile) {
+  if (gWartend.size() + gNachDerBox.size() < kMaxWartend)
+    Liste.append(Zeile);
+  else
+    ++gVerworfen;
+}
 }  // namespace
+
+void ProtokollOrdnerSetzen(const QString& Ordner) {
+  QMutexLocker lock(&gDateiMutex);
+  gOrdner = Ordner;
+  if (!gOrdner.isEmpty() && !gOrdner.endsWith(u'/')) gOrdner += u'/';
+}
 
 void ProtokollUhrSetzen(std::function<QTime()> Uhr) {
   QMutexLocker lock(&gDateiMutex);
@@ -68,20 +94,38 @@ void Protokollieren(const QString& Fehlertext, const QString& Meldung, quint8 Ty
   }
   if (Typ != 1 && Typ != 2) return;
 
-  bool zeigen = false;
   {
     QMutexLocker lock(&gDateiMutex);
     if (InDateiSchreiben(zeile)) {
+      gStraehne = false;
+      gWartend.clear();
+      gVerworfen = 0;
+      return;
+    }
+    // A desktop user rarely sees the error output; it gets the line all the same.
+    std::fprintf(stderr, "%s\n", zeile.toLocal8Bit().constData());
+    if (gStraehne) {
+      Aufheben(gBoxOffen ? gNachDerBox : gWartend, zeile);
+      return;
+    }
+    gStraehne = true;
+    gBoxOffen = true;
+    Aufheben(gWartend, zeile);
+  }
+  // The box waits for the user; lines logged meanwhile follow in one box when it is answered.
+  QString text = zeile;
+  for (;;) {
+    MeldungZeigen(text, TMsgDlgType::mtWarning, mbOK, 0);
+    QMutexLocker lock(&gDateiMutex);
+    if (gNachDerBox.isEmpty()) {
       gBoxOffen = false;
       return;
     }
-    zeigen = !gBoxOffen;
-    gBoxOffen = true;
+    text = gNachDerBox.join(u'\n');
+    // They were shown; they still go to the file once it can be written.
+    gWartend.append(gNachDerBox);
+    gNachDerBox.clear();
   }
-  if (zeigen)
-    MeldungZeigen(zeile, TMsgDlgType::mtWarning, mbOK, 0);
-  else
-    std::fprintf(stderr, "%s\n", zeile.toLocal8Bit().constData());
 }
 
 void ProtokollierenFehler(int Fehlercode, const QString& Meldung, quint8 Typ) {

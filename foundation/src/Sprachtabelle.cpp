@@ -1,11 +1,11 @@
 #include "foundation/Sprachtabelle.h"
 
-#include "foundation/Ansi.h"
 #include "foundation/Dateitypen.h"
 #include "foundation/Einstellungen.h"
 #include "foundation/Meldung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
+#include "foundation/Textdatei.h"
 #include "platform/TempOrdner.h"
 
 #include <QFile>
@@ -29,41 +29,6 @@ QString GrossAZ(const QString& s) {
 }
 
 qsizetype Prozentzeichen(const QString& s) { return s.count(u'%'); }
-
-QString Utf16(const QByteArray& b, qsizetype Start, bool BigEndian) {
-  QString s;
-  s.reserve((b.size() - Start) / 2);
-  for (qsizetype i = Start; i + 1 < b.size(); i += 2) {
-    const auto hi = static_cast<unsigned char>(b[BigEndian ? i : i + 1]);
-    const auto lo = static_cast<unsigned char>(b[BigEndian ? i + 1 : i]);
-    s.append(QChar(char16_t((hi << 8) | lo)));
-  }
-  return s;
-}
-
-// The language file's text: a byte-order mark selects UTF-8 or UTF-16, anything else is ANSI.
-QString Entschluesseln(const QByteArray& b) {
-  if (b.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(b.constData() + 3, b.size() - 3);
-  if (b.startsWith("\xFF\xFE")) return Utf16(b, 2, false);
-  if (b.startsWith("\xFE\xFF")) return Utf16(b, 2, true);
-  return AusAnsi(b);
-}
-
-// Lines end at CR LF, LF or CR.
-QStringList Zeilen(const QString& Text) {
-  QStringList zeilen;
-  qsizetype anfang = 0;
-  const qsizetype n = Text.size();
-  for (qsizetype i = 0; i < n; ++i) {
-    const QChar c = Text[i];
-    if (c != u'\r' && c != u'\n') continue;
-    zeilen.append(Text.mid(anfang, i - anfang));
-    if (c == u'\r' && i + 1 < n && Text[i + 1] == u'\n') ++i;
-    anfang = i + 1;
-  }
-  if (anfang < n) zeilen.append(Text.mid(anfang));
-  return zeilen;
-}
 
 // Where the placeholder report goes: the settings' temp folder, else the user's own temp folder.
 QString BerichtOrdner(QString* Fehler) {
@@ -145,7 +110,7 @@ void TSprachtabelle::Laden() {
         if (f.error() != QFileDevice::NoError)
           fehler = f.errorString();
         else
-          zeilen = Zeilen(Entschluesseln(inhalt));
+          zeilen = TextZeilen(TextEntschluesseln(inhalt));
       }
     } catch (const std::exception& e) {
       fehler = QString::fromLocal8Bit(e.what());

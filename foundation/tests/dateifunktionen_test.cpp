@@ -249,22 +249,37 @@ TEST(VerzeichnisLoeschen, ReportsWhatCannotBeDeleted) {
   QFile::setPermissions(t / "weg/gesperrt", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-TEST(VerzeichnisLoeschen, StopsAtAFileSystemMountedInside) {
-  // Mounting needs root; a private mount namespace keeps the mount to this process.
-  if (::geteuid() != 0 || ::unshare(CLONE_NEWNS) != 0 ||
-      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-    GTEST_SKIP() << "cannot mount here";
-  test::TempOrdner t;
-  t.Schreiben("weg/eigen.txt", "x");
-  ASSERT_TRUE(QDir().mkpath(t / "weg/stick"));
-  const QByteArray stick = QFile::encodeName(t / "weg/stick");
-  ASSERT_EQ(::mount("kirotest", stick.constData(), "tmpfs", 0, "size=1m"), 0);
-  t.Schreiben("weg/stick/fremd.txt", "bleibt");
+// Mounting needs root; a private mount namespace keeps the mounts to this process.
+bool EigeneMounts() {
+  return ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
 
-  EXPECT_FALSE(VerzeichnisLoeschen(t / "weg", false));
-  EXPECT_FALSE(QFileInfo::exists(t / "weg/eigen.txt"));
-  EXPECT_EQ(test::Lesen(t / "weg/stick/fremd.txt"), "bleibt");
-  ::umount2(stick.constData(), MNT_DETACH);
+TEST(VerzeichnisLoeschen, StopsAtAnotherMountInside) {
+  if (!EigeneMounts()) GTEST_SKIP() << "cannot mount here";
+  // A bind mount of the same file system keeps the device number; only the mount tells it apart.
+  for (bool bindMount : {false, true}) {
+    SCOPED_TRACE(bindMount ? "bind mount of a folder outside" : "a stick's own file system");
+    test::TempOrdner t;
+    t.Schreiben("weg/eigen.txt", "x");
+    ASSERT_TRUE(QDir().mkpath(t / "weg/stick"));
+    const QByteArray stick = QFile::encodeName(t / "weg/stick");
+    if (bindMount) {
+      t.Schreiben("draussen/fremd.txt", "bleibt");
+      ASSERT_EQ(::mount(QFile::encodeName(t / "draussen").constData(), stick.constData(), nullptr, MS_BIND, nullptr), 0);
+    } else {
+      ASSERT_EQ(::mount("kirotest", stick.constData(), "tmpfs", 0, "size=1m"), 0);
+      t.Schreiben("weg/stick/fremd.txt", "bleibt");
+    }
+
+    EXPECT_FALSE(VerzeichnisLoeschen(t / "weg", false));
+    EXPECT_FALSE(QFileInfo::exists(t / "weg/eigen.txt"));
+    EXPECT_EQ(test::Lesen(t / "weg/stick/fremd.txt"), "bleibt");
+    ::umount2(stick.constData(), MNT_DETACH);
+    if (bindMount) {
+      EXPECT_EQ(test::Lesen(t / "draussen/fremd.txt"), "bleibt");
+    }
+  }
 }
 
 TEST(VerzeichnisLoeschen, LetsTheWindowWorkBetweenFiles) {

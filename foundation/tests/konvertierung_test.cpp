@@ -1,4 +1,5 @@
 #include "foundation/Dateifunktionen.h"
+#include "foundation/Formatieren.h"
 #include "foundation/Konvertierung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
@@ -178,13 +179,21 @@ TEST_F(KonvertierungTest, StrToFloatPunktTable) {
   }
 }
 
-TEST_F(KonvertierungTest, FailedFloatAndDateCarryTheLastSystemError) {
+TEST_F(KonvertierungTest, FailedFloatAndDateCarryNoUnrelatedSystemError) {
+  // The conversions make no system call, so an earlier call's error has nothing to say here.
   errno = ENOENT;
   EXPECT_EQ(StrToFloatPunkt("x"), 0);
   errno = EACCES;
   EXPECT_EQ(TextZuZeitDatumSekunden("x").Wert, 0);
-  EXPECT_EQ(Zeilen(), (QStringList{Zeile("Gleitkommazahl", "x") + " (" + SystemFehlertext(ENOENT) + ")",
-                                   Zeile("ganze Datum/Zeit", "x") + " (" + SystemFehlertext(EACCES) + ")"}));
+  EXPECT_EQ(Zeilen(), (QStringList{Zeile("Gleitkommazahl", "x"), Zeile("ganze Datum/Zeit", "x")}));
+}
+
+// Formatieren writes numbers for files and logs: "." and upper-case hex digits, whatever the locale.
+TEST_F(KonvertierungTest, FormatierenIgnoresTheGermanLocale) {
+  EXPECT_EQ(Formatieren(QStringLiteral("%.1f MB/s"), {2.25}), QStringLiteral("2.2 MB/s"));
+  EXPECT_EQ(Formatieren(QStringLiteral("%f"), {-1234.5}), QStringLiteral("-1234.50"));
+  EXPECT_EQ(Formatieren(QStringLiteral("%x"), {0xFF102030u}), QStringLiteral("FF102030"));
+  EXPECT_EQ(Formatieren(QStringLiteral("%x"), {-1}), QStringLiteral("FFFFFFFF")) << "32 bits, not 64";
 }
 
 TEST_F(KonvertierungTest, WithoutMessageListTheFailureGoesToTheLogFile) {

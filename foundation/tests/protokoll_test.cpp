@@ -27,6 +27,11 @@ class ProtokollTest : public ::testing::Test {
   }
   void TearDown() override {
     MeldungsListBox = nullptr;
+    // A failure streak keeps its lines until a write succeeds; end it, so the next test starts clean.
+    test::TempOrdner leeren;
+    ProtokollOrdnerSetzen(leeren.Pfad());
+    Protokollieren("", "Ende", 2);
+    ProtokollOrdnerSetzen(QString());
     Datenverzeichnis.clear();
     ProtokollUhrSetzen({});
     MeldungZeigenHookSetzen({});
@@ -91,16 +96,41 @@ TEST_F(ProtokollTest, FileGrowsLineByLineInAnsiWithErrorTextInParentheses) {
                                    "vierte (No such file or directory)\r\n"));
 }
 
-TEST_F(ProtokollTest, MissingLogFolderShowsOneBoxPerFailureStreak) {
+TEST_F(ProtokollTest, MissingLogFolderShowsOneBoxPerFailureStreakAndLosesNoLine) {
   for (int i = 0; i < 5; ++i) Protokollieren("", QString("Fehler %1").arg(i), 2);
   EXPECT_EQ(Boxen, QStringList{"Fehler 0"});
   EXPECT_FALSE(QDir(Ordner / "temp").exists()) << "the log routine never creates its folder";
 
+  // The lines of the streak reach the file, in their order, as soon as it can be written.
   QDir().mkpath(Ordner / "temp");
   Protokollieren("", "geht wieder", 2);
+  EXPECT_EQ(Logdatei(), QByteArray("Fehler 0\r\nFehler 1\r\nFehler 2\r\nFehler 3\r\nFehler 4\r\ngeht wieder\r\n"));
   QDir(Ordner / "temp").removeRecursively();
   Protokollieren("", "wieder weg", 2);
   EXPECT_EQ(Boxen, (QStringList{"Fehler 0", "wieder weg"}));
+}
+
+TEST_F(ProtokollTest, LinesWhileTheBoxIsOpenAreShownWhenItIsAnswered) {
+  // Another thread, or an event handled while the box waits, logs meanwhile.
+  MeldungZeigenHookSetzen([this](const TMeldungsBox& b) {
+    Boxen.append(b.Text);
+    if (Boxen.size() == 1) {
+      Protokollieren("", "waehrenddessen 1", 2);
+      Protokollieren("", "waehrenddessen 2", 2);
+    }
+    return int(mrOk);
+  });
+  Protokollieren("", "zuerst", 2);
+  EXPECT_EQ(Boxen, (QStringList{"zuerst", "waehrenddessen 1\nwaehrenddessen 2"}));
+}
+
+TEST_F(ProtokollTest, LogFolderCanBeSetToOneThatExists) {
+  test::TempOrdner anderer;
+  ProtokollOrdnerSetzen(anderer.Pfad());
+  Protokollieren("", "im eigenen Ordner", 2);
+  ProtokollOrdnerSetzen(QString());
+  EXPECT_EQ(test::Lesen(anderer / "exportlog.txt"), QByteArray("im eigenen Ordner\r\n"));
+  EXPECT_TRUE(Boxen.isEmpty());
 }
 
 TEST_F(ProtokollTest, MessageListTakesLinesFromManyThreads) {

@@ -1,9 +1,11 @@
 #include "installer/InfoForm.h"
 
 #include "components/LabelQVLink.h"
+#include "foundation/Farben.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Ordner.h"
 #include "foundation/Sprachtabelle.h"
+#include "foundation/Systeminfo.h"
 #include "platform/Shell.h"
 
 #include <QEvent>
@@ -13,22 +15,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QSysInfo>
 #include <QUrl>
 
 #include <sys/utsname.h>
 
 #include <cmath>
+#include <cstdint>
 
 namespace kiro {
 
 namespace {
-
-// ---- stand-ins until the system facts are merged (removed then) ----
-QString WindowsVersionName() { return QSysInfo::prettyProductName(); }
-bool IstWindows64() { return QSysInfo::WordSize == 64; }
-const QColor kProduktfarbeVorlaeufig(83, 130, 172);
-// ---------------------------------------------------------------------
 
 // The page is laid out on 640 units across and 468 down.
 constexpr double kSeitenbreite = 640;
@@ -37,6 +33,13 @@ constexpr double kSeitenhoehe = 468;
 constexpr double kEntwurfsbreite = 800;
 
 const QColor kBandgrau(0xC3, 0xC3, 0xC3);
+
+// The product colour, RGB (83, 130, 172): the Direct3D colour $005382AC mixed with itself, which
+// comes back as a window colour (red in the low byte).
+QColor Produktfarbe() {
+  const std::uint32_t f = D3DColorMischen(0x005382AC, 0x005382AC, 0);
+  return QColor(int(f & 0xFF), int((f >> 8) & 0xFF), int((f >> 16) & 0xFF));
+}
 
 // Families as the page was designed, each followed by a free font of the same proportions
 // (Liberation Sans is metric-compatible with Arial; DejaVu Sans, from Bitstream Vera, has the
@@ -150,7 +153,7 @@ QStringList TFormInfo::Zeilen() const {
 }
 
 void TFormInfo::FormPaint() {
-  const QColor produktfarbe = kProduktfarbeVorlaeufig;
+  const QColor produktfarbe = Produktfarbe();
   QPainter p(this);
   p.fillRect(rect(), Qt::white);
 

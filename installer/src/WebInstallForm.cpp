@@ -202,10 +202,9 @@ void TFormWebInstall::KomponentenErzeugen() {
 
   LabelInfoStickLaufwerk = new QLabel(flaeche);
   benennen(LabelInfoStickLaufwerk, "LabelInfoStickLaufwerk");
-  ComboBoxQVUSBLaufwerk = new QComboBox(flaeche);
+  ComboBoxQVUSBLaufwerk = new TComboBoxQV(flaeche);
   benennen(ComboBoxQVUSBLaufwerk, "ComboBoxQVUSBLaufwerk");
   ComboBoxQVUSBLaufwerk->setEditable(false);
-  ComboBoxQVUSBLaufwerk->setMaxVisibleItems(20);
   // Only the user's choice counts as a change; selections made from code do not.
   connect(ComboBoxQVUSBLaufwerk, &QComboBox::activated, this, [this] { ComboBoxQVUSBLaufwerkChange(); });
 

@@ -1,5 +1,6 @@
 #include "support/Fensterumgebung.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -286,6 +287,20 @@ TEST_F(Hauptfenster, LaufwerkslisteBehaeltAuswahlSolangeDasLaufwerkDaIst) {
   EXPECT_EQ(f->ComboBoxQVUSBLaufwerk->currentIndex(), -1);
   EXPECT_EQ(f->ComboBoxQVUSBLaufwerk->currentText(), "");
   EXPECT_EQ(aenderungen, 0) << "selecting from code is no user change";
+}
+
+TEST_F(Hauptfenster, LaufwerkslisteZeigtZwanzigZeilenBevorSieRollt) {
+  Laufwerke.clear();
+  for (int i = 0; i < 40; ++i) Laufwerke.append(QStringLiteral("/media/anna/S%1/").arg(i, 2, 10, QChar(u'0')));
+  auto f = Fenster(TEdition{false, false, true, false});
+  f->show();
+  TComboBoxQV* c = f->ComboBoxQVUSBLaufwerk;
+  ASSERT_EQ(c->count(), 40);
+  c->showPopup();
+  QAbstractItemView* v = c->view();
+  EXPECT_EQ(v->indexAt(QPoint(2, 0)).row(), 0);
+  EXPECT_EQ(v->indexAt(QPoint(2, v->viewport()->height() - 1)).row(), 19);
+  c->hidePopup();
 }
 
 TEST_F(Hauptfenster, ModusklickUndLaufwerkswahlAktualisieren) {

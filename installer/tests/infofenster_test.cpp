@@ -2,6 +2,7 @@
 
 #include "components/LabelQVLink.h"
 #include "foundation/Ordner.h"
+#include "platform/Systemdaten.h"
 #include "support/AufzeichnendeShell.h"
 
 #include <QApplication>
@@ -142,6 +143,13 @@ TEST_F(Infofenster, TextKuerzenBehaeltAnfangUndEnde) {
 }
 
 TEST_F(Infofenster, OrdnerUndSystemzeilen) {
+  platform::TFesteSystemdaten system;
+  system.Name = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
+  platform::SystemdatenSetzen(&system);
+  struct Zurueck {
+    ~Zurueck() { platform::SystemdatenSetzen(nullptr); }
+  } zurueck;
+
   auto info = Zeigen();
   QStringList z = info->Zeilen();
   ASSERT_EQ(z.size(), 5);
@@ -149,8 +157,10 @@ TEST_F(Infofenster, OrdnerUndSystemzeilen) {
   EXPECT_EQ(z[0], "Programm: ");
   EXPECT_EQ(z[1], "Daten: ");
   EXPECT_EQ(z[2], "Offiziell: ");
-  EXPECT_FALSE(z[3].isEmpty());
-  EXPECT_EQ(z[4], WindowsVersionText() + (sizeof(void*) == 8 ? "  64 bit" : "  32 bit"));
+  EXPECT_EQ(z[3], "Debian GNU/Linux 12 (bookworm)");
+  EXPECT_EQ(z[4], WindowsVersionText() + "  64 bit");
+  system.Bit64 = false;
+  EXPECT_EQ(info->Zeilen()[4], WindowsVersionText() + "  32 bit");
 
   // A long folder keeps the label and five characters, then the end of the path.
   Programmverzeichnis = QStringLiteral("/home/anna/") + QString(120, u'x') + QStringLiteral("/Kiro3/");

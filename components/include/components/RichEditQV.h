@@ -26,6 +26,7 @@ class TRichEditQV : public QTextEdit, public IProtokollAnsicht {
   void Zeile(const QString& Text);
   QTextCharFormat FFormat;
   bool FHatZeilen = false;
+  bool FSchreibtSelbst = false;  // Zeile is writing; its own changes do not reset FHatZeilen
 };
 
 }  // namespace kiro

@@ -4,6 +4,8 @@
 
 #include <QStatusBar>
 
+class QLabel;
+
 namespace kiro {
 
 class TStatusBarQV : public QStatusBar, public IStatusAnzeige {
@@ -11,7 +13,10 @@ class TStatusBarQV : public QStatusBar, public IStatusAnzeige {
  public:
   explicit TStatusBarQV(QWidget* parent = nullptr);
   void SimpleTextSetzen(const QString& Text) override;
-  QString SimpleText() const { return currentMessage(); }
+  QString SimpleText() const;
+
+ private:
+  QLabel* FText;  // owned by the bar
 };
 
 }  // namespace kiro

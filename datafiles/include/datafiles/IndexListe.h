@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
+
 namespace kiro {
 
 class TKiroXMLKnoten;
@@ -55,6 +58,11 @@ class TIndexListe {
 
  private:
   void VerzeichnisIndizieren(const QString& Ordner, IStatusAnzeige* StBar);
+  bool Enthalten(const QString& Pfad, bool IstLink) const;
+
+  // The walk's start: its real path and its mount, which no indexed file may leave.
+  QString FWurzel;
+  std::optional<std::uint64_t> FMount;
   void DateiIndizieren(const QString& Datei, IStatusAnzeige* StBar);
   static void VerknuepfungenSammeln(const TKiroXMLKnoten& Knoten, TDateilisteEintrag& Eintrag);
 };

@@ -139,7 +139,13 @@ class TKiroXMLObjekt {
   bool FLadenVollstaendig = false;
   bool FExternUnvollstaendig = false;  // an "ExterneDatei" of the running load was not read whole
   bool FAufwandVorhanden = false;      // the running save met effort values that go to the side file
-  std::vector<TKiroXMLObjekt*> FGeschriebeneTeile;  // nested objects written by the running save
+  int FLadetiefe = 0;                  // LadenDatei calls running on this object ("ExterneDatei")
+  bool FSeitendateiGelesen = false;    // the running load merged the side file (or found none)
+  QString FUngeleseneSeitendatei;      // side file the last load did not merge (version error); "" for none
+  // A nested object written by a save may be gone before the save ends (a subclass may write a
+  // temporary one). The save keeps only each object's shared cell, which its destructor empties.
+  std::shared_ptr<TKiroXMLObjekt*> FLebenszelle = std::make_shared<TKiroXMLObjekt*>(this);
+  std::vector<std::shared_ptr<TKiroXMLObjekt*>> FGeschriebeneTeile;  // nested objects written by the running save
 };
 
 }  // namespace kiro

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 namespace kiro {
 
@@ -14,6 +15,12 @@ QString Trimmen(const QString& Text, bool AuchTabs);
 // The names of all removable drives (mount point with trailing "/", or the device node of an
 // unmounted one), ordered by name. Empty when there are none or the query fails.
 QStringList WechsellaufwerkeListe();
+
+// The id of the mount that Name (relative to the open folder OrdnerFd, or AT_FDCWD; "" for the
+// folder itself) lies on, without following a final link. Tree walks compare it, not the device
+// number, since a bind mount of the same file system keeps the device number. nullopt on failure.
+std::optional<std::uint64_t> MountKennung(int OrdnerFd, const char* Name);
+std::optional<std::uint64_t> MountKennung(const QString& Pfad);
 
 // Creates every missing folder of Pfad; failures are ignored.
 void VerzeichnisAnlegen(const QString& Pfad);

@@ -44,11 +44,18 @@ extern std::atomic<TMeldungsListe*> MeldungsListBox;
 
 // Logs one line: type 0 is not logged; a non-empty Fehlertext is appended as " (Fehlertext)".
 // With a message list every other type goes there behind the time "hh:nn:ss:zzz: "; without
-// one, types 1 and 2 are appended to Datenverzeichnis + "temp/exportlog.txt" and the rest is
-// dropped. Never throws.
+// one, types 1 and 2 are appended to Datenverzeichnis + "temp/exportlog.txt" (see
+// ProtokollOrdnerSetzen) and the rest is dropped. When the file cannot be written, the first line
+// of such a streak shows a warning box; the streak's other lines are kept and written before the
+// next line that reaches the file, and those logged while the box is open are shown when it is
+// answered. Never throws.
 void Protokollieren(const QString& Fehlertext, const QString& Meldung, quint8 Typ);
 // As Protokollieren, with the system's text for an error number (errno) as error text.
 void ProtokollierenFehler(int Fehlercode, const QString& Meldung, quint8 Typ);
+
+// The folder of the log file "exportlog.txt" when there is no message list; "" (the start) for
+// Datenverzeichnis + "temp/". A program whose data folder may lack "temp" sets a folder that exists.
+void ProtokollOrdnerSetzen(const QString& Ordner);
 
 // The clock of the time stamps; tests set a fixed one. An empty function restores the real one.
 void ProtokollUhrSetzen(std::function<QTime()> Uhr);

@@ -1,6 +1,7 @@
 #pragma once
 // Paketlader's main window: status lights, drive picker, install mode, target folder, the
 // actions, the language switch, the progress bar and the log.
+#include "components/ComboBoxQV.h"
 #include "installer/HttpClient.h"
 #include "platform/Wechsellaufwerke.h"
 
@@ -109,7 +110,7 @@ class TFormWebInstall : public QMainWindow {
   TVirtualImage* VirtualImageKiroErreichbar = nullptr;
   QLabel* LabelKiroErreichbar = nullptr;
   QLabel* LabelInfoStickLaufwerk = nullptr;
-  QComboBox* ComboBoxQVUSBLaufwerk = nullptr;
+  TComboBoxQV* ComboBoxQVUSBLaufwerk = nullptr;
   QPushButton* BitBtnFormatieren = nullptr;
   QGroupBox* RadioGroupInstallationsmodus = nullptr;
   QPushButton* BitBtnZielVerzeichniswahl = nullptr;

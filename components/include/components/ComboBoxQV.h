@@ -1,0 +1,20 @@
+#pragma once
+// A combo box whose drop-down list shows 20 rows before it scrolls, in every style and also
+// when it is not editable (some styles otherwise show every item in a menu-like popup), and
+// whose background shows whether it is enabled.
+#include <QComboBox>
+
+namespace kiro {
+
+class TComboBoxQV : public QComboBox {
+  Q_OBJECT
+ public:
+  static constexpr int DropDownCount = 20;
+
+  explicit TComboBoxQV(QWidget* parent = nullptr);
+
+ protected:
+  void changeEvent(QEvent* event) override;
+};
+
+}  // namespace kiro

@@ -1,0 +1,29 @@
+#pragma once
+// Reading and replacing the product's small text files (language files, grid files, category
+// trees, folder links). Older files are ANSI (Windows-1252); newer ones start with a byte-order
+// mark. A file is read whole and written through "name~" and a rename, so a failed write keeps
+// the old file and a failed read changes nothing.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace kiro {
+
+// A byte-order mark chooses UTF-8, UTF-16 LE or UTF-16 BE (the mark itself is dropped);
+// without one the bytes are Windows-1252.
+QString TextEntschluesseln(const QByteArray& Bytes);
+
+// Splits at CR LF, LF or CR; a line break at the very end opens no further line.
+QStringList TextZeilen(const QString& Text);
+
+// The whole content of a regular file (no FIFO, device or folder, so no read can hang).
+// False with *Fehler set when it cannot be read.
+bool DateiLesen(const QString& Pfad, QByteArray& Inhalt, QString* Fehler = nullptr);
+// DateiLesen, then TextEntschluesseln.
+bool TextdateiLesen(const QString& Pfad, QString& Text, QString* Fehler = nullptr);
+
+// Writes Inhalt to Pfad + "~" (made afresh, never through a link), syncs it and renames it over
+// Pfad in one step. False with *Fehler set when any step failed; the old file is then unchanged.
+bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler = nullptr);
+
+}  // namespace kiro

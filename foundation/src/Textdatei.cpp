@@ -1,0 +1,125 @@
+#include "foundation/Textdatei.h"
+
+#include "foundation/Ansi.h"
+#include "foundation/Dateifunktionen.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kiro {
+
+namespace {
+
+QString Utf16(const QByteArray& b, qsizetype Start, bool BigEndian) {
+  QString s;
+  s.reserve((b.size() - Start) / 2);
+  for (qsizetype i = Start; i + 1 < b.size(); i += 2) {
+    const auto hi = static_cast<unsigned char>(b[BigEndian ? i : i + 1]);
+    const auto lo = static_cast<unsigned char>(b[BigEndian ? i + 1 : i]);
+    s.append(QChar(char16_t((hi << 8) | lo)));
+  }
+  return s;
+}
+
+bool Fehlschlag(QString* Fehler, int Code) {
+  if (Fehler) *Fehler = SystemFehlertext(Code);
+  return false;
+}
+
+}  // namespace
+
+QString TextEntschluesseln(const QByteArray& b) {
+  if (b.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(b.constData() + 3, b.size() - 3);
+  if (b.startsWith("\xFF\xFE")) return Utf16(b, 2, false);
+  if (b.startsWith("\xFE\xFF")) return Utf16(b, 2, true);
+  return AusAnsi(b);
+}
+
+QStringList TextZeilen(const QString& Text) {
+  QStringList zeilen;
+  qsizetype anfang = 0;
+  const qsizetype n = Text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = Text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    zeilen.append(Text.mid(anfang, i - anfang));
+    if (c == u'\r' && i + 1 < n && Text[i + 1] == u'\n') ++i;
+    anfang = i + 1;
+  }
+  if (anfang < n) zeilen.append(Text.mid(anfang));
+  return zeilen;
+}
+
+bool DateiLesen(const QString& Pfad, QByteArray& Inhalt, QString* Fehler) {
+  // O_NONBLOCK only so that opening a FIFO cannot wait for a writer; it is refused just after.
+  const int fd = ::open(QFile::encodeName(Pfad).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Fehlschlag(Fehler, errno);
+  struct stat st {};
+  int code = 0;
+  if (::fstat(fd, &st) != 0)
+    code = errno;
+  else if (!S_ISREG(st.st_mode))
+    code = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (code != 0) {
+    ::close(fd);
+    return Fehlschlag(Fehler, code);
+  }
+  QByteArray daten;
+  char puffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, puffer, sizeof puffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      code = errno;
+      ::close(fd);
+      return Fehlschlag(Fehler, code);
+    }
+    daten.append(puffer, n);
+  }
+  ::close(fd);
+  Inhalt = std::move(daten);
+  return true;
+}
+
+bool TextdateiLesen(const QString& Pfad, QString& Text, QString* Fehler) {
+  QByteArray inhalt;
+  if (!DateiLesen(Pfad, inhalt, Fehler)) return false;
+  Text = TextEntschluesseln(inhalt);
+  return true;
+}
+
+bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler) {
+  const QByteArray ziel = QFile::encodeName(Pfad);
+  const QByteArray temp = ziel + '~';
+  // A leftover "name~" goes first; the new one is made afresh so a planted link is not followed.
+  ::unlink(temp.constData());
+  const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return Fehlschlag(Fehler, errno);
+  qsizetype geschrieben = 0;
+  int code = 0;
+  while (geschrieben < Inhalt.size()) {
+    const ssize_t n = ::write(fd, Inhalt.constData() + geschrieben, std::size_t(Inhalt.size() - geschrieben));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      code = errno;
+      break;
+    }
+    geschrieben += n;
+  }
+  if (code == 0 && ::fsync(fd) != 0) code = errno;
+  if (::close(fd) != 0 && code == 0) code = errno;
+  if (code == 0 && std::rename(temp.constData(), ziel.constData()) != 0) code = errno;
+  if (code != 0) {
+    ::unlink(temp.constData());
+    return Fehlschlag(Fehler, code);
+  }
+  return true;
+}
+
+}  // namespace kiro

@@ -1,0 +1,80 @@
+#include "foundation/RCx.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <bitset>
+
+#include <gtest/gtest.h>
+
+using namespace kiro;
+
+namespace {
+
+std::span<const std::uint8_t> Bytes(const char* s, std::size_t n) {
+  return {reinterpret_cast<const std::uint8_t*>(s), n};
+}
+
+QByteArray Hex(const TRCxZustand& z) {
+  return QByteArray(reinterpret_cast<const char*>(z.data()), qsizetype(z.size())).toHex().toUpper();
+}
+
+// Computed apart from this code, with a script that follows the key schedule step by step.
+constexpr const char* kStartGolden =
+    "57ED56D62C46CC62CD2768A06C4C15116631295C0BFAEFD10822396D7C4E479AD5BCC1263463C437A3B9C3B09CE6D2AC"
+    "A648E0553564DA6106C5523D1F7028B389F516EE024421738FEBB26F8DE160FDDB5FA1CF53C05B30874D368C7E2304AB"
+    "690EF2CEF6BDE580B52592992AE42BA900DF7B191E86517A0D40183C03B79781509DA894ADBAAE17CB96077D12DDB1C6"
+    "5D380C917490F9AA2E7841FF79BF67B43E4F721BF3D09E14C775C882FB0959D8EC54C95A108A6AD9E2F76BF0A4AF20FC"
+    "0F2FD3F87149889F2DF4138ED7DC9B8B5E84B83A1CDE424A1A3295E9D4E3BBA565BE334B8324A7F176C20501E78558EA"
+    "77433B7F93E8A2B66E1D3FCA0AFE45980000E5";
+
+}  // namespace
+
+TEST(RCx, StartzustandStimmtMitUnabhaengigBerechnetemUeberein) {
+  EXPECT_EQ(Hex(RCxGlobalerZustand()), QByteArray(kStartGolden));
+}
+
+TEST(RCx, SchluesselplanGoldenKurzerSchluessel) {
+  struct Fall {
+    QByteArray Schluessel;
+    const char* Golden;
+  } faelle[] = {
+      {QByteArray(1, '\0'),
+       "A701063E1907830E3C9CF28557058D5B6E337E9065AABFB6D67D71377CCA02A6C549881D0DABBD7A1FC060E54470B769"
+       "174F435A9BCF2E5E51F3C213B9C34116FE554880FD8178D84E2B6AB40A631CA946FBD99AC9EA2918C17628B34D5D1154"
+       "F725B5310FA39EDF6D93EFDBE9148E12FA9F8B3D08E400F9CCAE7F4A1E98226720108C6FE83061D1EE59C42AC85C3499"
+       "955FDE66FCCD21A172CEE10304F6D31B3F89DA09A2B1A5A8BAA09773D0914BBBF56896B075DD62E6871564D73A39E347"
+       "F0362D241AC74CBE84D26B52779DB26C35F8A4797B58ECE038DC564027EBAF822C8F26C6CBED0CFFB88645D53B2FADF4"
+       "5323E294BC32E7F192AC7442D4508A0B0000F7"},
+      {QByteArray("Kiro"),
+       "670103965B0A10331624A4513749571D631A7173C7C34DFEF18F91770E1197D2A1D43635824358D045667040CA553818"
+       "316E0659A8BD4A60C16C4B42E21E944422A9B9BFDEAF54B7B3ECF383721499CF081B76CC39136AE76D68E1DBFD92F06B"
+       "AE81C9FC8615CE20EF25A21F52348E509C8BC0BA5ADC5D7CEDAD89CD4FF95CD6878C61FFB87FDD32627448A36FE0B675"
+       "C4125E0CA5D1AB56B064E82DEAC2D8E429985326A7B4EEB13ECBF78517B20FA0D91C19DAFB9EC62F907EE94665EB2130"
+       "84A6FAC57D5F803C9502BBB59AAA79E5F23B0B8A7A3ABE2C287B2A4C9B9F472B888D41E30993D33DBC78F8F52307694E"
+       "E6F4ACF6DF053F270D002EC8D7D5049D0000CF"},
+  };
+  for (const Fall& f : faelle) {
+    TRCxZustand z{};
+    z.fill(0xAA);
+    ASSERT_TRUE(RCxSchluesseln(z, Bytes(f.Schluessel.constData(), std::size_t(f.Schluessel.size()))));
+    EXPECT_EQ(Hex(z), QByteArray(f.Golden)) << f.Schluessel.toHex().constData();
+    // The permutation holds every byte value once; a second keying gives the same bytes.
+    std::bitset<256> gesehen;
+    for (int n = 0; n < 256; ++n) gesehen.set(z[n]);
+    EXPECT_TRUE(gesehen.all());
+    TRCxZustand nochmal = z;
+    RCxSchluesseln(nochmal, Bytes(f.Schluessel.constData(), std::size_t(f.Schluessel.size())));
+    EXPECT_EQ(nochmal, z);
+  }
+}
+
+TEST(RCx, LeererSchluesselWirdAbgelehntUndLaesstDenZustand) {
+  TRCxZustand z{};
+  z.fill(0x5A);
+  const TRCxZustand vorher = z;
+  EXPECT_FALSE(RCxSchluesseln(z, {}));
+  EXPECT_EQ(z, vorher);
+  EXPECT_FALSE(RCxGlobalSchluesseln({}));
+  EXPECT_EQ(Hex(RCxGlobalerZustand()), QByteArray(kStartGolden));
+}
