@@ -9,9 +9,9 @@ packages=(
   qt6-base-dev libqt6gui6 libqt6widgets6 qt6-qpa-plugins libgl-dev qt6-svg-dev
   fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  libexpat1-dev libarchive-dev zlib1g-dev
-  libcurl4-openssl-dev libcpp-httplib-dev libudev-dev
-  curl
+  libexpat1-dev libarchive-dev zlib1g-dev libisal-dev
+  libcurl4-openssl-dev libcpp-httplib-dev libudev-dev libssl-dev
+  curl ca-certificates openssl
   p7zip-full dosfstools dbus-daemon xvfb xauth
   subversion e2fsprogs
   locales

@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace kiro {
@@ -51,6 +54,15 @@ constexpr TZeichenklassen KLASSEN;
 
 inline bool IstTerminator(char16_t c) { return c < 128 && (KLASSEN.k[c] & 1); }
 inline bool IstLeerraum(char16_t c) { return c < 128 && (KLASSEN.k[c] & 2); }
+
+// Empties a text that is about to be read anew. A text a callback still shares is let go instead
+// of copied, and the next read sizes the new one to fit.
+inline void Leeren(QString& s) {
+  if (s.isDetached())
+    s.resize(0);
+  else
+    s = QString();
+}
 
 // "&lt;" "&gt;" "&quot;" "&apos;" "&amp;", one pass from the left, nothing else.
 void EntitaetenDekodieren(QString& s) {
@@ -101,6 +113,11 @@ struct TKiroXML::TLeser {
   int LesefehlerNummer = 0;
   std::vector<char16_t> Text;  // decoded characters; delivery position Pos, valid up to Len
   std::size_t Pos = 0, Len = 0;
+  std::u16string Sammel;  // the name or value being read, before it becomes a QString
+  // Names and short values repeat from element to element; one shared QString per recent text
+  // saves an allocation for each.
+  static constexpr std::size_t MERKEN = 256, MERKEN_LAENGE = 32;
+  QString Gemerkt[MERKEN];
   unsigned char Rest[4] = {};  // bytes of an incomplete sequence at the end of the last read
   int RestLen = 0;
   bool Anfang = true;
@@ -132,6 +149,17 @@ struct TKiroXML::TLeser {
     std::size_t i = 0;
     char16_t* aus = Text.data() + Len;
     while (i < n) {
+      // Data files are nearly all ASCII: widen 16 bytes at a time while no byte has its high bit.
+      while (i + 16 <= n) {
+        std::uint64_t a, z;
+        std::memcpy(&a, b + i, 8);
+        std::memcpy(&z, b + i + 8, 8);
+        if ((a | z) & 0x8080808080808080ull) break;
+        for (int j = 0; j < 16; ++j) aus[j] = b[i + std::size_t(j)];
+        aus += 16;
+        i += 16;
+      }
+      if (i >= n) break;
       const unsigned char c = b[i];
       if (c < 0x80) {
         *aus++ = c;
@@ -255,6 +283,30 @@ struct TKiroXML::TLeser {
 
   bool Verfuegbar() { return Pos < Len || Nachfuellen(); }
 
+  // Hands the collected text to Ziel, which has been emptied (Leeren) or is empty.
+  void Uebergeben(QString& Ziel) {
+    static const QString leer = QStringLiteral("");
+    const std::size_t n = Sammel.size();
+    if (n == 0) {
+      if (Ziel.isNull()) Ziel = leer;
+      return;
+    }
+    if (!Ziel.isEmpty()) {
+      Ziel.append(reinterpret_cast<const QChar*>(Sammel.data()), qsizetype(n));
+      return;
+    }
+    if (n > MERKEN_LAENGE) {
+      Ziel = QString(reinterpret_cast<const QChar*>(Sammel.data()), qsizetype(n));
+      return;
+    }
+    std::uint32_t h = std::uint32_t(n);
+    for (char16_t c : Sammel) h = h * 31u + c;
+    QString& g = Gemerkt[(h ^ (h >> 8)) % MERKEN];
+    if (g.size() != qsizetype(n) || std::memcmp(g.utf16(), Sammel.data(), n * sizeof(char16_t)) != 0)
+      g = QString(reinterpret_cast<const QChar*>(Sammel.data()), qsizetype(n));
+    Ziel = g;
+  }
+
   // Count of characters from Pos on that a plain run may take in one step: not a line break of
   // file text, and for which Stop is false.
   template <class F>
@@ -325,31 +377,31 @@ void TKiroXML::LeerzeichenUeberspringen() {
 }
 
 void TKiroXML::NameLesen(QString& Ziel) {
+  TLeser& q = *StreamReader;
+  q.Sammel.clear();
   while (!IstTerminator(Aktc) && !AktEnde) {
-    Ziel.append(QChar(Aktc));
-    TLeser& q = *StreamReader;
     const std::size_t k = q.Lauf([](char16_t c) { return IstTerminator(c); });
-    if (k) {
-      Ziel.append(reinterpret_cast<const QChar*>(q.Text.data() + q.Pos), qsizetype(k));
-      q.Pos += k;
-      AktZaehler += std::uint32_t(k);
-    }
+    q.Sammel.push_back(Aktc);
+    q.Sammel.append(q.Text.data() + q.Pos, k);
+    q.Pos += k;
+    AktZaehler += std::uint32_t(k);
     Weiter();
   }
+  q.Uebergeben(Ziel);
 }
 
 void TKiroXML::WertLesen(QString& Ziel, char16_t Anfuehrung) {
+  TLeser& q = *StreamReader;
+  q.Sammel.clear();
   while (Aktc != Anfuehrung && !AktEnde) {
-    Ziel.append(QChar(Aktc));
-    TLeser& q = *StreamReader;
     const std::size_t k = q.Lauf([Anfuehrung](char16_t c) { return c == Anfuehrung; });
-    if (k) {
-      Ziel.append(reinterpret_cast<const QChar*>(q.Text.data() + q.Pos), qsizetype(k));
-      q.Pos += k;
-      AktZaehler += std::uint32_t(k);
-    }
+    q.Sammel.push_back(Aktc);
+    q.Sammel.append(q.Text.data() + q.Pos, k);
+    q.Pos += k;
+    AktZaehler += std::uint32_t(k);
     Weiter();
   }
+  q.Uebergeben(Ziel);
 }
 
 void TKiroXML::BisSchliessendeKlammer() {
@@ -487,7 +539,7 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
       LeerzeichenUeberspringen();
     }
     if (Aktc == u'<') {
-      knoten.Kennung.resize(0);
+      Leeren(knoten.Kennung);
       knoten.Wert = KNOTEN;
       Weiter();
       NameLesen(knoten.Kennung);
@@ -532,8 +584,8 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
       }
       Weiter();
     } else {
-      attribut.Kennung.resize(0);
-      attribut.Wert.resize(0);
+      Leeren(attribut.Kennung);
+      Leeren(attribut.Wert);
       NameLesen(attribut.Kennung);
       LeerzeichenUeberspringen();
       if (Aktc != u'=') continue;

@@ -3,10 +3,15 @@
 #include <QFile>
 #include <QIODevice>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include <fcntl.h>
+#include <isa-l/crc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -15,8 +20,12 @@ namespace kiro {
 
 namespace {
 
-// Large blocks keep the system-call and loop overhead far below the time zlib spends summing.
-constexpr std::size_t Blockgroesse = std::size_t{1} << 20;
+// Small enough that each block is still in the core's cache when it is summed, large enough that
+// the system-call overhead stays small.
+constexpr std::size_t Blockgroesse = std::size_t{256} << 10;
+// Large files are summed in pieces on several cores; the page-cache copy is the limit, not the sum.
+constexpr std::uint64_t MindestStueck = std::uint64_t{16} << 20;
+constexpr unsigned MaxStuecke = 4;
 
 std::unique_ptr<unsigned char[]> Puffer() { return std::make_unique_for_overwrite<unsigned char[]>(Blockgroesse); }
 
@@ -34,18 +43,98 @@ class Dateideskriptor {
   int FFd;
 };
 
+struct TStueck {
+  std::uint64_t Anfang = 0;
+  std::uint64_t Laenge = 0;
+  std::uint32_t Crc = 0;
+  std::uint64_t Gelesen = 0;  // less than Laenge when the file ended early
+  bool Fehler = false;
+};
+
+// Sums the piece with positioned reads; stops at the end of the file.
+void StueckSummieren(int Fd, TStueck& S) {
+  auto puffer = Puffer();
+  while (S.Gelesen < S.Laenge) {
+    const std::size_t wunsch = std::size_t(std::min<std::uint64_t>(Blockgroesse, S.Laenge - S.Gelesen));
+    const ssize_t n = ::pread(Fd, puffer.get(), wunsch, off_t(S.Anfang + S.Gelesen));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      S.Fehler = true;
+      return;
+    }
+    if (n == 0) return;
+    S.Crc = CRC32Weiter(S.Crc, puffer.get(), std::size_t(n));
+    S.Gelesen += std::uint64_t(n);
+  }
+}
+
+// Sums the file from Anfang to its end with plain reads, adding to Summe.
+bool BisZumEnde(int Fd, std::uint64_t Anfang, TDateiPruefsumme& Summe) {
+  if (::lseek(Fd, off_t(Anfang), SEEK_SET) < 0) return false;
+  auto puffer = Puffer();
+  for (;;) {
+    const ssize_t n = ::read(Fd, puffer.get(), Blockgroesse);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    Summe.Crc = CRC32Weiter(Summe.Crc, puffer.get(), std::size_t(n));
+    Summe.Groesse += std::uint64_t(n);
+  }
+}
+
+// The whole size as fstat saw it, in pieces on several threads, joined with a CRC combine. False
+// when the file got shorter meanwhile (the caller then reads it again from the start).
+bool InStuecken(int Fd, std::uint64_t Groesse, unsigned Anzahl, TDateiPruefsumme& Summe, bool& Fehler) {
+  std::vector<TStueck> stuecke(Anzahl);
+  // Pieces start at page boundaries; the last one takes the rest.
+  const std::uint64_t je = (Groesse / Anzahl + 4095) & ~std::uint64_t{4095};
+  for (unsigned i = 0; i < Anzahl; ++i) {
+    stuecke[i].Anfang = std::min<std::uint64_t>(Groesse, i * je);
+    stuecke[i].Laenge = i + 1 == Anzahl ? Groesse - stuecke[i].Anfang : std::min<std::uint64_t>(Groesse - stuecke[i].Anfang, je);
+  }
+  std::vector<std::thread> helfer;
+  for (unsigned i = 1; i < Anzahl; ++i) {
+    try {
+      helfer.emplace_back(StueckSummieren, Fd, std::ref(stuecke[i]));
+    } catch (const std::system_error&) {
+      StueckSummieren(Fd, stuecke[i]);  // no thread to be had: sum it here
+    }
+  }
+  StueckSummieren(Fd, stuecke[0]);
+  for (auto& h : helfer) h.join();
+  for (const auto& s : stuecke) {
+    if (s.Fehler) {
+      Fehler = true;
+      return false;
+    }
+    if (s.Gelesen != s.Laenge) return false;
+  }
+  uLong crc = stuecke[0].Crc;
+  for (unsigned i = 1; i < Anzahl; ++i) crc = crc32_combine64(crc, stuecke[i].Crc, z_off64_t(stuecke[i].Laenge));
+  Summe.Crc = std::uint32_t(crc);
+  Summe.Groesse = Groesse;
+  return true;
+}
+
 }  // namespace
+
+std::uint32_t CRC32Weiter(std::uint32_t Crc, const void* Daten, std::size_t Laenge) {
+  // ISA-L's routine takes a 64-bit length; one call per block in any case.
+  return crc32_gzip_refl(Crc, static_cast<const unsigned char*>(Daten), Laenge);
+}
 
 std::optional<std::uint32_t> StreamCRC32(QIODevice& Stream) {
   auto puffer = Puffer();
-  uLong crc = crc32_z(0, nullptr, 0);
+  std::uint32_t crc = 0;
   for (;;) {
     const qint64 n = Stream.read(reinterpret_cast<char*>(puffer.get()), static_cast<qint64>(Blockgroesse));
     if (n < 0) return std::nullopt;
     if (n == 0) break;
-    crc = crc32_z(crc, puffer.get(), static_cast<z_size_t>(n));
+    crc = CRC32Weiter(crc, puffer.get(), std::size_t(n));
   }
-  return static_cast<std::uint32_t>(crc);
+  return crc;
 }
 
 std::optional<TDateiPruefsumme> DateiCRC32Lesen(const QString& Pfad) {
@@ -59,20 +148,21 @@ std::optional<TDateiPruefsumme> DateiCRC32Lesen(const QString& Pfad) {
   if (::fstat(datei.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   ::posix_fadvise(datei.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-  auto puffer = Puffer();
   TDateiPruefsumme summe;
-  uLong crc = crc32_z(0, nullptr, 0);
-  for (;;) {
-    const ssize_t n = ::read(datei.fd(), puffer.get(), Blockgroesse);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
+  const std::uint64_t groesse = std::uint64_t(st.st_size);
+  const unsigned anzahl = unsigned(std::min<std::uint64_t>(
+      {std::uint64_t(MaxStuecke), std::uint64_t(std::max(1u, std::thread::hardware_concurrency())), groesse / MindestStueck}));
+  if (anzahl > 1) {
+    bool fehler = false;
+    if (InStuecken(datei.fd(), groesse, anzahl, summe, fehler)) {
+      // Whatever was appended since fstat is summed on, as a plain read would have.
+      if (!BisZumEnde(datei.fd(), groesse, summe)) return std::nullopt;
+      return summe;
     }
-    if (n == 0) break;
-    crc = crc32_z(crc, puffer.get(), static_cast<z_size_t>(n));
-    summe.Groesse += static_cast<std::uint64_t>(n);
+    if (fehler) return std::nullopt;
+    summe = {};  // it got shorter: read what is there now
   }
-  summe.Crc = static_cast<std::uint32_t>(crc);
+  if (!BisZumEnde(datei.fd(), 0, summe)) return std::nullopt;
   return summe;
 }
 

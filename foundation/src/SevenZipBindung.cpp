@@ -1,9 +1,11 @@
 #include "foundation/SevenZipBindung.h"
 
+#include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -225,8 +227,16 @@ T7zStream::T7zStream(int Deskriptor, bool Besitzt, QString Pfad, TFehlerAblage* 
     : FDeskriptor(Deskriptor), FBesitzt(Besitzt), FPfad(std::move(Pfad)), FAblage(Ablage) {}
 
 T7zStream::~T7zStream() {
-  if (FBesitzt && ::close(FDeskriptor) != 0 && FAblage)
-    FAblage->Melden(DateiFehlertext("Cannot write file \"%1\". %2", FPfad, errno));
+  if (!FBesitzt) return;
+  // The file's identity is taken before the close; the sum is kept only when the close, too,
+  // reports every byte written.
+  struct stat st {};
+  const bool merken = !FSchreibfehler && ::fstat(FDeskriptor, &st) == 0;
+  if (::close(FDeskriptor) != 0) {
+    if (FAblage) FAblage->Melden(DateiFehlertext("Cannot write file \"%1\". %2", FPfad, errno));
+  } else if (merken) {
+    CRC32Merken(st, FPfad, FCrc, FGeschrieben);
+  }
 }
 
 HRESULT T7zStream::QueryInterface(const GUID& iid, void** outObject) {
@@ -255,11 +265,14 @@ HRESULT T7zStream::Write(const void* data, std::uint32_t size, std::uint32_t* pr
     const ssize_t n = ::write(FDeskriptor, p + geschrieben, size - geschrieben);
     if (n < 0) {
       if (errno == EINTR) continue;
+      FSchreibfehler = true;
       const int fehler = errno;
       if (FAblage) FAblage->Melden(DateiFehlertext("Cannot write file \"%1\". %2", FPfad, fehler));
       if (processedSize) *processedSize = geschrieben;
       return HResultAusErrno(fehler);
     }
+    FCrc = CRC32Weiter(FCrc, p + geschrieben, std::size_t(n));
+    FGeschrieben += std::uint64_t(n);
     geschrieben += std::uint32_t(n);
   }
   if (processedSize) *processedSize = geschrieben;

@@ -169,3 +169,26 @@ TEST(CRC32, SparseFileBeyondFourGiB) {
   EXPECT_EQ(DateiCRC32(p, klein), erwartet);
   EXPECT_EQ(klein, 4096 + 9);  // the low 32 bits
 }
+
+TEST(CRC32, LargeFilesSummedInPiecesGiveTheSameSum) {
+  // Large files are summed on several threads and joined; the pieces end at 4 KiB steps, so
+  // sizes around those steps and around a multiple of the piece size are the edge cases.
+  test::TempOrdner t;
+  for (qsizetype n : {32 * MiB - 1, 32 * MiB, 32 * MiB + 1, 64 * MiB + 4097}) {
+    const QByteArray d = Muster(n);
+    const uLong erwartet = crc32_z(0, reinterpret_cast<const Bytef*>(d.constData()), z_size_t(d.size()));
+    const auto s = DateiCRC32Lesen(t.Schreiben("gross", d));
+    ASSERT_TRUE(s) << n;
+    EXPECT_EQ(s->Crc, erwartet) << n;
+    EXPECT_EQ(s->Groesse, std::uint64_t(n));
+  }
+}
+
+TEST(CRC32, ContinuedOverPiecesEqualsTheWhole) {
+  const QByteArray d = Muster(100000);
+  for (qsizetype schnitt : {qsizetype(0), qsizetype(1), qsizetype(63), qsizetype(4096), qsizetype(99999)}) {
+    const std::uint32_t vorne = CRC32Weiter(0, d.constData(), std::size_t(schnitt));
+    EXPECT_EQ(CRC32Weiter(vorne, d.constData() + schnitt, std::size_t(d.size() - schnitt)), CrcBitweise(d)) << schnitt;
+  }
+  EXPECT_EQ(CRC32Weiter(0, nullptr, 0), 0u);
+}

@@ -1,3 +1,4 @@
+#include "foundation/CRC32.h"
 #include "foundation/Meldung.h"
 #include "foundation/SevenZip.h"
 #include "testsupport/Archive.h"
@@ -16,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -134,6 +137,41 @@ TEST_F(SevenZipTest, UnpacksNestedFoldersWithAndWithoutTrailingSeparator) {
     EXPECT_TRUE(QFileInfo(ziel + "/leer.txt").isFile());
   }
   EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join('\n').toStdString();
+}
+
+TEST_F(SevenZipTest, KeepsTheCrcOfEachFileAsWrittenUntilTheFileChanges) {
+  GemerkteCRC32Vergessen();
+  const QString ziel = Ordner / "ziel/";
+  Ordner.Schreiben("ziel/oben.txt", QByteArray(5000, 'a'));  // overwritten: the sum is of the new bytes
+  ASSERT_TRUE(SevenZipEntpacken(Packen(kBaum), ziel, nullptr));
+  for (const char* name : {"a/b/c.txt", "a/d.txt", "oben.txt", "leer.txt"}) {
+    const auto gemerkt = GemerkteCRC32(ziel + name);
+    const auto gelesen = DateiCRC32Lesen(ziel + name);
+    ASSERT_TRUE(gemerkt) << name;
+    ASSERT_TRUE(gelesen);
+    EXPECT_EQ(gemerkt->Crc, gelesen->Crc) << name;
+    EXPECT_EQ(gemerkt->Groesse, gelesen->Groesse) << name;
+  }
+  // Renamed, it is the same file.
+  ASSERT_TRUE(QFile::rename(ziel + "a/d.txt", ziel + "a/e.txt"));
+  EXPECT_TRUE(GemerkteCRC32(ziel + "a/e.txt"));
+  EXPECT_FALSE(GemerkteCRC32(ziel + "a/d.txt"));
+  // Grown, or with another modification time: read again.
+  {
+    QFile f(ziel + "oben.txt");
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("!");
+  }
+  EXPECT_FALSE(GemerkteCRC32(ziel + "oben.txt"));
+  const auto gelesen = DateiCRC32GemerktOderLesen(ziel + "oben.txt");
+  ASSERT_TRUE(gelesen);
+  EXPECT_EQ(gelesen->Groesse, 5u);
+  const struct timespec zeiten[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(ziel + "a/b/c.txt").constData(), zeiten, 0), 0);
+  EXPECT_FALSE(GemerkteCRC32(ziel + "a/b/c.txt"));
+  EXPECT_FALSE(GemerkteCRC32(ziel + "fehlt.txt"));
+  GemerkteCRC32Vergessen();
+  EXPECT_FALSE(GemerkteCRC32(ziel + "leer.txt"));
 }
 
 TEST_F(SevenZipTest, OverwritesAnExistingLongerFile) {

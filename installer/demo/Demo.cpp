@@ -1,11 +1,22 @@
 // The demo: a local update server on 127.0.0.1 with generated content for every path of the
 // real one, and Paketstarter started against it. The server stops when the window has closed.
+// With "--ohne-anzeige <folder>" (no display) the demo drives the real window itself: it runs
+// the stick build, prints each log line as it appears, saves screenshots in both languages and
+// ends with the build's status.
+#include "installer/InfoForm.h"
+#include "installer/WebInstallForm.h"
+#include "platform/Shell.h"
 #include "testsupport/Aktualisierungsserver.h"
 #include "testsupport/HttpServer.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QTextDocument>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,7 +24,93 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+// Nothing is opened on a machine without a display; the build's end is recorded instead.
+class TDemoShell : public kiro::platform::TShell {
+ public:
+  bool Oeffnen(const QString& Ordner) override {
+    Geoeffnet = Ordner;
+    return true;
+  }
+  bool ProgrammStarten(const QString&) override { return false; }
+  QString Geoeffnet;
+};
+
+int OhneAnzeige(const QString& Ordner) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "demo";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  const QString basis = QDir(Ordner).absolutePath() + u'/';
+  const QString ziel = basis + QStringLiteral("Kiro3_0001/");
+  const QString bilder = basis + QStringLiteral("screenshots/");
+  QDir(ziel).removeRecursively();
+  QDir().mkpath(basis + QStringLiteral("tmp"));
+  QDir().mkpath(bilder);
+
+  kiro::test::HttpServer server;
+  kiro::test::TAktualisierungsserver inhalt(server);
+  QString fehler;
+  if (!inhalt.Alles(&fehler)) {
+    std::fprintf(stderr, "demo: cannot generate the update server's content: %s\n", qPrintable(fehler));
+    return 1;
+  }
+  std::printf("demo: update server on %s; the stick is built in %s\n", qPrintable(server.BasisUrl()), qPrintable(ziel));
+  std::fflush(stdout);
+
+  auto shell = std::make_shared<TDemoShell>();
+  kiro::TWebInstallUmgebung u;
+  u.Basisverzeichnis = basis;
+  u.TempVerzeichnis = basis + QStringLiteral("tmp/");
+  u.UpdateServer = server.BasisUrl();
+  u.Edition.HeimStick = true;
+  u.Shell = shell;
+  u.InternetVerbunden = [] { return true; };
+  kiro::TFormInfo info;
+  kiro::TFormWebInstall fenster(u);
+  fenster.FVerzRechnerInst = ziel;
+
+  // Each line as it appears, and again when the window rewrites it (a counter that moves on).
+  QStringList gedruckt;
+  QObject::connect(fenster.RichEditLog->document(), &QTextDocument::contentsChanged, &fenster, [&] {
+    const QStringList zeilen = fenster.LogZeilen();
+    for (qsizetype i = 0; i < zeilen.size(); ++i) {
+      if (i < gedruckt.size() && gedruckt[i] == zeilen[i]) continue;
+      std::printf("log: %s\n", qPrintable(zeilen[i]));
+      if (i < gedruckt.size()) gedruckt[i] = zeilen[i];
+      else gedruckt.append(zeilen[i]);
+    }
+    std::fflush(stdout);
+  });
+  auto foto = [&](const char* Name) {
+    const QString datei = bilder + QString::fromLatin1(Name);
+    if (fenster.grab().save(datei)) std::printf("demo: screenshot %s\n", qPrintable(datei));
+    std::fflush(stdout);
+  };
+
+  fenster.show();
+  foto("paketlader-Deutsch-vorher.png");
+  if (!fenster.ActionInstallieren->isEnabled()) {
+    std::fprintf(stderr, "demo: Install is not enabled (the local server did not answer)\n");
+    return 1;
+  }
+  fenster.ActionInstallieren->trigger();
+  QApplication::processEvents();
+  foto("paketlader-Deutsch.png");
+  fenster.ActionEnglish->trigger();
+  QApplication::processEvents();
+  foto("paketlader-English.png");
+  const bool ok = shell->Geoeffnet == ziel;
+  std::printf("demo: stick build %s\n", ok ? "complete" : "failed");
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 3 && QLatin1String(argv[1]) == QLatin1String("--ohne-anzeige")) return OhneAnzeige(QString::fromLocal8Bit(argv[2]));
   QCoreApplication app(argc, argv);
   const QString starter = QCoreApplication::applicationDirPath() + QStringLiteral("/Paketstarter");
   if (!QFileInfo(starter).isExecutable()) {

@@ -1,20 +1,20 @@
 #include "installer/HttpClient.h"
 
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QIODevice>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QUrl>
 
 #include <curl/curl.h>
 
+#include <map>
 #include <mutex>
 
 namespace kiro {
 
 namespace {
 std::once_flag gCurlInit;
-
-// The events are called from libcurl's callbacks; the host's processing interval keeps
-// repaints cheap on fast loopback transfers of many small chunks.
-constexpr int kZwischendurchMs = 25;
 }  // namespace
 
 struct THttpClient::Lauf {
@@ -28,7 +28,12 @@ struct THttpClient::Lauf {
   bool KeinErfolg = false;   // a non-2xx status was seen: its body is not kept
   bool Schreibfehler = false;
   long Status = 0;
-  QElapsedTimer Uhr;
+  // The local event loop the caller waits in, and the time since the last byte received.
+  QEventLoop* Schleife = nullptr;
+  QTimer* Stau = nullptr;
+  bool Fertig = false;
+  bool Zeitlimit = false;
+  CURLcode Ergebnis = CURLE_OK;
 
   void Beginnen() {
     if (Begonnen) return;
@@ -37,6 +42,95 @@ struct THttpClient::Lauf {
     curl_easy_getinfo(Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &laenge);
     if (Client->WorkBegin) Client->WorkBegin(laenge > 0 ? qint64(laenge) : 0);
   }
+  void DatenGesehen() {
+    if (Stau) Stau->start();
+  }
+  void Beenden() {
+    if (Schleife) Schleife->quit();
+  }
+};
+
+// libcurl tells which sockets to watch and when to call it back; Qt's notifiers and one timer
+// do the watching, so no thread and no polling are needed.
+struct THttpClient::Treiber {
+  CURLM* Multi = nullptr;
+  std::map<curl_socket_t, std::unique_ptr<QSocketNotifier>> Lesen, Schreiben;
+  QTimer Uhr;
+  Lauf* Aktuell = nullptr;
+  // libcurl must not be re-entered from its own callbacks (a handler there may spin events).
+  bool InAktion = false;
+
+  Treiber() {
+    Multi = curl_multi_init();
+    Uhr.setSingleShot(true);
+    QObject::connect(&Uhr, &QTimer::timeout, [this] { Aktion(CURL_SOCKET_TIMEOUT, 0); });
+    curl_multi_setopt(Multi, CURLMOPT_SOCKETFUNCTION, &Treiber::Socket);
+    curl_multi_setopt(Multi, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(Multi, CURLMOPT_TIMERFUNCTION, &Treiber::Zeitgeber);
+    curl_multi_setopt(Multi, CURLMOPT_TIMERDATA, this);
+  }
+  ~Treiber() {
+    Lesen.clear();
+    Schreiben.clear();
+    curl_multi_cleanup(Multi);
+    // Notifiers the cleanup may have made are never activated again.
+    Lesen.clear();
+    Schreiben.clear();
+  }
+
+  void Aktion(curl_socket_t s, int ereignis) {
+    if (InAktion) {
+      // Socket notifiers fire again while data waits; the timer is armed again.
+      if (s == CURL_SOCKET_TIMEOUT) Uhr.start(1);
+      return;
+    }
+    InAktion = true;
+    int laufend = 0;
+    curl_multi_socket_action(Multi, s, ereignis, &laufend);
+    int rest = 0;
+    while (CURLMsg* m = curl_multi_info_read(Multi, &rest)) {
+      if (m->msg != CURLMSG_DONE || !Aktuell) continue;
+      Aktuell->Fertig = true;
+      Aktuell->Ergebnis = m->data.result;
+      Aktuell->Beenden();
+    }
+    InAktion = false;
+  }
+
+  // Deleted later: libcurl may drop a socket from inside that socket's own notification.
+  static void Weg(std::map<curl_socket_t, std::unique_ptr<QSocketNotifier>>& Karte, curl_socket_t s) {
+    auto it = Karte.find(s);
+    if (it == Karte.end()) return;
+    it->second->setEnabled(false);
+    it->second.release()->deleteLater();
+    Karte.erase(it);
+  }
+
+  void Beobachten(std::map<curl_socket_t, std::unique_ptr<QSocketNotifier>>& Karte, curl_socket_t s,
+                  QSocketNotifier::Type Art, int Ereignis) {
+    if (Karte.count(s)) return;
+    auto n = std::make_unique<QSocketNotifier>(qintptr(s), Art);
+    QObject::connect(n.get(), &QSocketNotifier::activated, [this, s, Ereignis] { Aktion(s, Ereignis); });
+    Karte.emplace(s, std::move(n));
+  }
+
+  static int Socket(CURL*, curl_socket_t s, int was, void* nutzer, void*) {
+    auto* t = static_cast<Treiber*>(nutzer);
+    if (was == CURL_POLL_REMOVE || !(was & CURL_POLL_IN)) Weg(t->Lesen, s);
+    if (was == CURL_POLL_REMOVE || !(was & CURL_POLL_OUT)) Weg(t->Schreiben, s);
+    if ((was & CURL_POLL_IN) && was != CURL_POLL_REMOVE)
+      t->Beobachten(t->Lesen, s, QSocketNotifier::Read, CURL_CSELECT_IN);
+    if ((was & CURL_POLL_OUT) && was != CURL_POLL_REMOVE)
+      t->Beobachten(t->Schreiben, s, QSocketNotifier::Write, CURL_CSELECT_OUT);
+    return 0;
+  }
+
+  static int Zeitgeber(CURLM*, long ms, void* nutzer) {
+    auto* t = static_cast<Treiber*>(nutzer);
+    if (ms < 0) t->Uhr.stop();
+    else t->Uhr.start(int(qMin<long>(ms, 1 << 30)));
+    return 0;
+  }
 };
 
 namespace {
@@ -44,6 +138,7 @@ namespace {
 size_t Kopfzeile(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   auto* lauf = static_cast<THttpClient::Lauf*>(nutzer);
   const size_t n = groesse * anzahl;
+  lauf->DatenGesehen();
   // The blank line ends the headers: now the status and the length are known.
   if (n <= 2 && (n == 0 || daten[0] == '\r' || daten[0] == '\n')) {
     curl_easy_getinfo(lauf->Curl, CURLINFO_RESPONSE_CODE, &lauf->Status);
@@ -57,6 +152,7 @@ size_t Kopfzeile(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
 size_t Schreiben(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   auto* lauf = static_cast<THttpClient::Lauf*>(nutzer);
   const size_t n = groesse * anzahl;
+  lauf->DatenGesehen();
   if (lauf->KeinErfolg) return 0;  // ends the transfer: an error page is never stored
   lauf->Beginnen();
   if (lauf->Ziel) {
@@ -73,23 +169,16 @@ size_t Schreiben(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   return n;
 }
 
-int Fortschritt(void* nutzer, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  auto* lauf = static_cast<THttpClient::Lauf*>(nutzer);
-  if (lauf->Client->Zwischendurch && lauf->Uhr.elapsed() >= kZwischendurchMs) {
-    lauf->Client->Zwischendurch();
-    lauf->Uhr.restart();
-  }
-  return 0;
-}
-
 }  // namespace
 
 THttpClient::THttpClient() {
   std::call_once(gCurlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   FCurl = curl_easy_init();
+  FTreiber = std::make_unique<Treiber>();
 }
 
 THttpClient::~THttpClient() {
+  FTreiber.reset();
   if (FCurl) curl_easy_cleanup(static_cast<CURL*>(FCurl));
 }
 
@@ -116,21 +205,28 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
   };
   if (FLaeuft) return fehler(QStringLiteral("another transfer is running"));
   CURL* c = static_cast<CURL*>(FCurl);
-  if (!c) return fehler(QStringLiteral("no HTTP client"));
+  if (!c || !FTreiber || !FTreiber->Multi) return fehler(QStringLiteral("no HTTP client"));
+  // Only the scheme asked for is ever spoken; there are no redirects to switch it.
+  const QByteArray schema = QUrl(Url).scheme().toLower().toLatin1();
+  if (schema != "http" && schema != "https") return fehler(QStringLiteral("unsupported scheme"));
 
   lauf.Client = this;
   lauf.Curl = c;
-  lauf.Uhr.start();
 
   char fehlerpuffer[CURL_ERROR_SIZE] = {};
   const QByteArray url = Url.toUtf8();
+  const QByteArray zertifikate = Zertifikatsdatei.toLocal8Bit();
   curl_slist* kopf = nullptr;
   kopf = curl_slist_append(kopf, (QByteArray("Accept: ") + Accept).constData());
   kopf = curl_slist_append(kopf, (QByteArray("Content-Type: ") + ContentType).constData());
 
   curl_easy_reset(c);
   curl_easy_setopt(c, CURLOPT_URL, url.constData());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, schema.constData());
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, schema.constData());
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!zertifikate.isEmpty()) curl_easy_setopt(c, CURLOPT_CAINFO, zertifikate.constData());
   curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(c, CURLOPT_PROXY, "");  // never a proxy from the environment
@@ -138,21 +234,38 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
   curl_easy_setopt(c, CURLOPT_USERAGENT, UserAgent);
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, kopf);
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(VerbindungsZeitlimitMs));
-  // The read time-out: fewer than one byte a second over the whole period ends the request.
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long((LeseZeitlimitMs + 999) / 1000));
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, fehlerpuffer);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, Kopfzeile);
   curl_easy_setopt(c, CURLOPT_HEADERDATA, &lauf);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Schreiben);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &lauf);
-  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Fortschritt);
-  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &lauf);
-  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+
+  // libcurl's low-speed limit averages over its period, so a stall would run on for seconds
+  // after the last byte; the time since the last byte is measured here instead.
+  QEventLoop schleife;
+  QTimer stau;
+  stau.setSingleShot(true);
+  stau.setTimerType(Qt::PreciseTimer);
+  stau.setInterval(LeseZeitlimitMs);
+  QObject::connect(&stau, &QTimer::timeout, &schleife, [&lauf] {
+    lauf.Zeitlimit = true;
+    lauf.Beenden();
+  });
+  lauf.Schleife = &schleife;
+  lauf.Stau = &stau;
 
   FLaeuft = true;
-  const CURLcode erg = curl_easy_perform(c);
+  FTreiber->Aktuell = &lauf;
+  stau.start();
+  curl_multi_add_handle(FTreiber->Multi, c);
+  if (!lauf.Fertig) schleife.exec();
+  stau.stop();
+  curl_multi_remove_handle(FTreiber->Multi, c);
+  FTreiber->Aktuell = nullptr;
+  lauf.Schleife = nullptr;
+  lauf.Stau = nullptr;
   FLaeuft = false;
+
   long status = 0;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, nullptr);
@@ -162,6 +275,9 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
 
   if (status != 0 && (status < 200 || status > 299)) return fehler(QStringLiteral("HTTP %1").arg(status));
   if (lauf.Schreibfehler) return fehler(QStringLiteral("write error"));
+  if (lauf.Zeitlimit) return fehler(QStringLiteral("no data for %1 ms").arg(LeseZeitlimitMs));
+  if (!lauf.Fertig) return fehler(QStringLiteral("transfer ended early"));
+  const CURLcode erg = lauf.Ergebnis;
   if (erg != CURLE_OK)
     return fehler(QString::fromUtf8(fehlerpuffer[0] ? fehlerpuffer : curl_easy_strerror(erg)));
   if (status == 0) return fehler(QStringLiteral("no answer"));

@@ -63,6 +63,12 @@ TWebInstallUmgebung TWebInstallUmgebung::Standard() {
   return u;
 }
 
+namespace {
+// What makes a drive the same stick under another name (its device node, then its mount
+// point): the device number, else the node; "" when the record has neither.
+QString Geraetekennung(const platform::TWechsellaufwerk& w) { return w.MajorMinor.isEmpty() ? w.Geraet : w.MajorMinor; }
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 
 TVirtualImage::TVirtualImage(QWidget* Eltern) : QWidget(Eltern) {}
@@ -286,6 +292,8 @@ void TFormWebInstall::KomponentenErzeugen() {
   ActionSchliessen = aktion("ActionSchliessen", QStringLiteral("Schließen"));
   ActionZielVerzeichniswahl = aktion("ActionZielVerzeichniswahl", QStringLiteral("Zielverzeichnis ändern..."));
   ActionInstallieren = aktion("ActionInstallieren", QStringLiteral("Installieren"));
+  // Enabled only once the first refresh has heard the server.
+  ActionInstallieren->setEnabled(false);
   ActionAbbrechen = aktion("ActionAbbrechen", QStringLiteral("Abbrechen"));
   ActionAbbrechen->setVisible(false);
   ActionDeutsch = aktion("ActionDeutsch", QString());
@@ -312,7 +320,6 @@ void TFormWebInstall::KomponentenErzeugen() {
   IdHTTPDateien->WorkBegin = [this](qint64 m) { IdHTTPDateienWorkBegin(m); };
   IdHTTPDateien->Work = [this](qint64 n) { IdHTTPDateienWork(n); };
   IdHTTPDateien->WorkEnd = [this] { IdHTTPDateienWorkEnd(); };
-  IdHTTPDateien->Zwischendurch = [] { EreignisseVerarbeiten(); };
 
   const QSize entwurf(qRound(782 * s), qRound(553 * s));
   flaeche->setMinimumSize(entwurf);
@@ -371,7 +378,7 @@ void TFormWebInstall::FormCreate() {
   FEditionLehrStick = FUmgebung.Edition.LehrStick;
   FEditionHeimStick = FUmgebung.Edition.HeimStick;
 
-  FIndexedDriveList = LaufwerkslisteFuellen();
+  IndexNeuAufnehmen();
 
   // The target folder: an installation that is already there, else the first free number.
   // The free number is only probed: its folder is removed again, installing creates it.
@@ -424,6 +431,7 @@ void TFormWebInstall::RadioGroupInstallationsmodusClick() { OberflaecheAktualisi
 void TFormWebInstall::ComboBoxQVUSBLaufwerkChange() { OberflaecheAktualisieren(); }
 
 void TFormWebInstall::ActionZielVerzeichniswahlExecute() {
+  if (Beschaeftigt()) return;
   QString basis = FUmgebung.Basisverzeichnis;
   if (!basis.isEmpty() && !basis.endsWith(u'/')) basis += u'/';
   QString vorschlag;
@@ -447,7 +455,7 @@ void TFormWebInstall::ActionAbbrechenExecute() {
 void TFormWebInstall::ActionFormatierenExecute() {
   // The device is taken now, with the name the user saw; the format checks it again.
   const std::optional<platform::TWechsellaufwerk> gewaehlt = GewaehltesLaufwerk();
-  if (!gewaehlt || ActionLaeuft()) return;
+  if (!gewaehlt || Beschaeftigt()) return;
   QString laufwerk = gewaehlt->Name;
   while (laufwerk.size() > 1 && laufwerk.endsWith(u'/')) laufwerk.chop(1);
   const int antwort = MeldungZeigen(
@@ -474,10 +482,19 @@ void TFormWebInstall::LaufwerkFormatieren(const platform::TWechsellaufwerk& Lauf
   for (const platform::TWechsellaufwerk& w : FUmgebung.Laufwerke())
     if (!Laufwerk.Geraet.isEmpty() && w.Geraet == Laufwerk.Geraet && w.MajorMinor == Laufwerk.MajorMinor) jetzt = w;
   if (!jetzt) {
-    fehlgeschlagen({}, Formatieren(QStringLiteral("%s ist kein angeschlossenes Wechsellaufwerk mehr"), {Laufwerk.Name}),
-                   Formatieren(QStringLiteral("%s is no longer a connected removable drive"), {Laufwerk.Name}));
+    // No step has begun: the line carries no step number.
+    LogAnfuegen(Formatieren(QStringLiteral("Formatieren fehlgeschlagen: %s ist kein angeschlossenes Wechsellaufwerk mehr"),
+                            {Laufwerk.Name}),
+                Formatieren(QStringLiteral("Format failed: %s is no longer a connected removable drive"), {Laufwerk.Name}));
     return;
   }
+
+  // The stick leaves and comes back while it is formatted; it is not announced as new.
+  FFormatGeraet = Geraetekennung(*jetzt);
+  struct TFormatEnde {
+    QString& Kennung;
+    ~TFormatEnde() { Kennung.clear(); }
+  } formatEnde{FFormatGeraet};
 
   std::unique_ptr<platform::TFormatierer> formatierer = FUmgebung.Formatierer ? FUmgebung.Formatierer() : nullptr;
   if (!formatierer) {
@@ -525,6 +542,7 @@ void TFormWebInstall::ActionDeutschExecute() {
   Installationsmodusknopf(2)->setText(QStringLiteral("Auf den Rechner Installieren"));
   ActionZielVerzeichniswahl->setText(QStringLiteral("Zielverzeichnis ändern..."));
   ActionAbbrechen->setText(QStringLiteral("Abbrechen"));
+  ZugaenglicheNamenSetzen();
 }
 
 void TFormWebInstall::ActionEnglishExecute() {
@@ -541,6 +559,23 @@ void TFormWebInstall::ActionEnglishExecute() {
   Installationsmodusknopf(2)->setText(QStringLiteral("Install on computer"));
   ActionZielVerzeichniswahl->setText(QStringLiteral("Change target directory..."));
   ActionAbbrechen->setText(QStringLiteral("Cancel"));
+  ZugaenglicheNamenSetzen();
+}
+
+void TFormWebInstall::ZugaenglicheNamenSetzen() {
+  // A screen reader names each control: the flags by their language, the lights by their
+  // captions, the rest by what they hold. Buttons with a caption are named by it already.
+  const bool en = Sprache == QLatin1String("English");
+  auto text = [en](const char* Deutsch, const char* Englisch) { return QString::fromUtf8(en ? Englisch : Deutsch); };
+  SpeedButtonDeutsch->setAccessibleName(QStringLiteral("Deutsch"));
+  SpeedButtonEnglish->setAccessibleName(QStringLiteral("English"));
+  VirtualImagewwwVerbindung->setAccessibleName(LabelwwwVerbindung->text());
+  VirtualImageKiroErreichbar->setAccessibleName(LabelKiroErreichbar->text());
+  ComboBoxQVUSBLaufwerk->setAccessibleName(LabelInfoStickLaufwerk->text());
+  LabelZielverzeichnis->setAccessibleName(text("Zielverzeichnis", "Target directory"));
+  ProgressBarInstaller->setAccessibleName(text("Fortschritt", "Progress"));
+  RichEditLog->setAccessibleName(text("Protokoll", "Log"));
+  PanelInfo->setAccessibleName(PanelInfo->text());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -565,12 +600,19 @@ bool TFormWebInstall::InternetVerbunden() { return FUmgebung.InternetVerbunden()
 
 QStringList TFormWebInstall::LaufwerkslisteFuellen() {
   const QString gemerkt = ComboBoxQVUSBLaufwerk->currentText();
+  const std::optional<platform::TWechsellaufwerk> vorher = GewaehltesLaufwerk();
   ComboBoxQVUSBLaufwerk->clear();
   FLaufwerksdaten = FUmgebung.Laufwerke();
   QStringList liste;
   for (const platform::TWechsellaufwerk& w : FLaufwerksdaten) liste.append(w.Name);
   ComboBoxQVUSBLaufwerk->addItems(liste);
-  ComboBoxQVUSBLaufwerk->setCurrentIndex(ComboBoxQVUSBLaufwerk->findText(gemerkt, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  int index = ComboBoxQVUSBLaufwerk->findText(gemerkt, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  // The selected stick keeps its selection when its node is now mounted (or the other way),
+  // and the stick being formatted gets it back when it returns.
+  const QString kennung = vorher ? Geraetekennung(*vorher) : FFormatGeraet;
+  for (qsizetype i = 0; index < 0 && !kennung.isEmpty() && i < FLaufwerksdaten.size(); ++i)
+    if (Geraetekennung(FLaufwerksdaten[i]) == kennung) index = int(i);
+  ComboBoxQVUSBLaufwerk->setCurrentIndex(index);
   return liste;
 }
 
@@ -584,12 +626,23 @@ std::optional<platform::TWechsellaufwerk> TFormWebInstall::GewaehltesLaufwerk() 
 // ---------------------------------------------------------------------------------------------
 // Removable drives and device changes
 
+void TFormWebInstall::IndexNeuAufnehmen() {
+  FIndexedDriveList = LaufwerkslisteFuellen();
+  FIndexedGeraete.clear();
+  for (const platform::TWechsellaufwerk& w : FLaufwerksdaten)
+    if (!Geraetekennung(w).isEmpty()) FIndexedGeraete.append(Geraetekennung(w));
+}
+
 void TFormWebInstall::NeuesLaufwerkSuchen(QString& Laufwerk) {
   const QStringList liste = LaufwerkslisteFuellen();
   Laufwerk.clear();
-  // From the end: of several new drives the last by name is found.
+  // From the end: of several new drives the last by name is found. A known stick under a new
+  // name (its node now mounted) and the stick being formatted coming back are not new.
   for (qsizetype i = liste.size() - 1; i >= 0; --i) {
-    if (!FIndexedDriveList.contains(liste[i])) {
+    const QString kennung = i < FLaufwerksdaten.size() ? Geraetekennung(FLaufwerksdaten[i]) : QString();
+    const bool bekannt =
+        !kennung.isEmpty() && (FIndexedGeraete.contains(kennung) || kennung == FFormatGeraet);
+    if (!FIndexedDriveList.contains(liste[i]) && !bekannt) {
       Laufwerk = liste[i];
       return;
     }
@@ -607,7 +660,7 @@ void TFormWebInstall::WMDeviceChange(int Ereignis) {
       QString neu;
       NeuesLaufwerkSuchen(neu);
       if (!neu.isEmpty()) {
-        FIndexedDriveList = LaufwerkslisteFuellen();
+        IndexNeuAufnehmen();
         ComboBoxQVUSBLaufwerk->setCurrentIndex(ComboBoxQVUSBLaufwerk->findText(neu, Qt::MatchExactly | Qt::MatchCaseSensitive));
         LogAnfuegen(Formatieren(QStringLiteral("USB-Stick an Laufwerk %s gefunden"), {neu}),
                     Formatieren(QStringLiteral("USB stick detected (drive %s)"), {neu}));
@@ -616,7 +669,7 @@ void TFormWebInstall::WMDeviceChange(int Ereignis) {
       break;
     }
     case platform::DBT_DEVICEREMOVECOMPLETE:
-      FIndexedDriveList = LaufwerkslisteFuellen();
+      IndexNeuAufnehmen();
       OberflaecheAktualisieren();
       break;
     default:
@@ -634,6 +687,10 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   FAktualisierungAusstehend = false;
 
   VirtualImagewwwVerbindung->SetImageName(InternetVerbunden() ? kHaken : kKreuz);
+  // The server test lets events in while it waits: nothing may start before its answer.
+  ActionInstallieren->setEnabled(false);
+  ActionFormatieren->setEnabled(false);
+  ActionZielVerzeichniswahl->setEnabled(false);
   FServerOk = ServerErreichbar();
   VirtualImageKiroErreichbar->SetImageName(FServerOk ? kHaken : kKreuz);
 
@@ -695,6 +752,10 @@ TFormWebInstall::TLaufSperre::~TLaufSperre() {
   }
 }
 
+bool TFormWebInstall::Beschaeftigt() const {
+  return FLaufTiefe > 0 || FAktualisierungLaeuft || IdHTTPDateien->Laeuft();
+}
+
 void TFormWebInstall::NachUebertragung(std::function<void()> Aufgabe) {
   if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) {
     FAusstehend.push_back(std::move(Aufgabe));
@@ -721,7 +782,10 @@ void TFormWebInstall::AusstehendeAusfuehren() {
 
 QString TFormWebInstall::ServerHost() const { return QUrl(FUmgebung.UpdateServer).host(); }
 
-int TFormWebInstall::ServerPort() const { return QUrl(FUmgebung.UpdateServer).port(80); }
+int TFormWebInstall::ServerPort() const {
+  const QUrl url(FUmgebung.UpdateServer);
+  return url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80);
+}
 
 QString TFormWebInstall::ServerUrl(const QString& Pfad) const {
   QString basis = FUmgebung.UpdateServer;
@@ -779,26 +843,34 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
 }
 
 bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
-  auto fehlgeschlagen = [this] {
+  auto serverFehler = [this] {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
                 QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
     Abbrechen = true;
     return false;
   };
+  // A failure on this computer is not the server's: the line names the file and the reason.
+  auto lokalerFehler = [this](const QString& Datei, const QString& Grund) {
+    LogAnfuegen(Formatieren(QStringLiteral("Download fehlgeschlagen: %s: %s"), {Datei, Grund}),
+                Formatieren(QStringLiteral("Download failed: %s: %s"), {Datei, Grund}));
+    Abbrechen = true;
+    return false;
+  };
+  if (IdHTTPDateien->Laeuft()) return lokalerFehler(Dateiname, QStringLiteral("another transfer is running"));
   // Without a target folder the work folder would land in the current folder.
-  if (FVerzRechnerInst.isEmpty() || IdHTTPDateien->Laeuft()) return fehlgeschlagen();
+  if (FVerzRechnerInst.isEmpty()) return lokalerFehler(Dateiname, QStringLiteral("no target folder"));
   const QString arbeit = FVerzRechnerInst + QStringLiteral("KiroStick35/");
   const std::optional<QString> ziel = SicherVerbinden(arbeit, Dateiname);
-  if (!ziel) return fehlgeschlagen();
+  if (!ziel) return lokalerFehler(Dateiname, QStringLiteral("file name refused"));
   VerzeichnisAnlegen(arbeit);
   QFile datei(*ziel);
-  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fehlgeschlagen();
+  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) return lokalerFehler(*ziel, datei.errorString());
   QString name = Dateiname;
   name.replace(u'\\', u'/');
   bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei); });
   datei.close();
-  if (datei.error() != QFileDevice::NoError) ok = false;
-  return ok ? true : fehlgeschlagen();
+  if (datei.error() != QFileDevice::NoError) return lokalerFehler(*ziel, datei.errorString());
+  return ok ? true : serverFehler();
 }
 
 void TFormWebInstall::IdHTTPDateienWorkBegin(qint64 AWorkCountMax) {

@@ -3,6 +3,7 @@
 #include "installer/WebInstallForm.h"
 
 #include "foundation/Formatieren.h"
+#include "foundation/Pfade.h"
 #include "foundation/SevenZip.h"
 #include "platform/Shell.h"
 #include "platform/Verknuepfung.h"
@@ -42,6 +43,8 @@ bool ProgrammImArchiv(const QString& Archiv) {
 }  // namespace
 
 void TFormWebInstall::ActionInstallierenExecute() {
+  // A click that slipped in while a transfer or another run holds the window starts nothing.
+  if (Beschaeftigt()) return;
   TLaufSperre sperre(*this);
 
   // Taken once: a click or a device change meanwhile does not move where this run writes.
@@ -136,7 +139,10 @@ bool TFormWebInstall::LaufwerkNochDa(const platform::TWechsellaufwerk& Laufwerk)
 QString TFormWebInstall::Entpacken(const QString& Archiv, const QString& Ziel) {
   // A failed unpack has shown its error box; what it left in the target is not started.
   if (!SevenZipEntpacken(Archiv, Ziel, ProgressBarInstaller)) return QString();
-  return ProgrammImArchiv(Archiv) ? Ziel + kProgramm : QString();
+  if (!ProgrammImArchiv(Archiv)) return QString();
+  // The unpack wrote the program under the archive's name or onto a file already there in
+  // another letter case: the program is the file that is on disk now.
+  return SicherVerbindenOhneGrossKlein(Ziel, kProgramm).value_or(QString());
 }
 
 void TFormWebInstall::ProgrammStarten(QString& Programm) {

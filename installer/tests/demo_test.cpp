@@ -54,4 +54,26 @@ TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
   EXPECT_TRUE(aus.endsWith("demo: window closed, update server stopped\n")) << aus.toStdString();
 }
 
+// Without a display the demo drives the window itself and ends with the stick build's status.
+TEST(Demo, OhneAnzeigeBautDenStickUndMachtBildschirmfotos) {
+  kiro::test::TempOrdner t;
+  QProcess demo;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TMPDIR", t.Pfad());
+  env.insert("HOME", t / "home");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  demo.setProcessEnvironment(env);
+  demo.start(QCoreApplication::applicationDirPath() + "/demo", {"--ohne-anzeige", t / "demo"});
+  ASSERT_TRUE(demo.waitForFinished(240000));
+  const QString aus = QString::fromUtf8(demo.readAllStandardOutput());
+  EXPECT_EQ(demo.exitCode(), 0) << aus.toStdString() << demo.readAllStandardError().toStdString();
+  EXPECT_TRUE(aus.contains("log: Download vollständig\n")) << aus.toStdString();
+  EXPECT_TRUE(aus.contains("log: Neue Daten liegen im Verzeichnis " + t / "demo/Kiro3_0001/\n")) << aus.toStdString();
+  EXPECT_TRUE(aus.endsWith("demo: stick build complete\n")) << aus.toStdString();
+  for (const char* bild : {"paketlader-Deutsch.png", "paketlader-English.png"}) {
+    EXPECT_TRUE(aus.contains("demo: screenshot " + t / "demo/screenshots/" + bild)) << bild;
+    EXPECT_GT(QFileInfo(t / "demo/screenshots/" + bild).size(), 1000) << bild;
+  }
+}
+
 }  // namespace

@@ -188,6 +188,38 @@ TEST_F(Format, StartOhneErfolgHatSeineEigeneZeile) {
   }
 }
 
+// The stick leaves (unmounted, or its partition made anew) and comes back during its own
+// format: no arrival line under the waiting line; a different stick is still announced.
+TEST_F(Format, WiederkehrDesFormatiertenSticksIstNichtNeu) {
+  struct Fall {
+    const char* Was;
+    std::function<void(test::Laufwerksbaum&)> Waehrend;
+    QStringList Log;
+  };
+  const Fall faelle[] = {
+      {"unmounted, then mounted again", [](auto& b) { b.Einhaengen("sdb", ""); }, {"1/2...fertig"}},
+      {"gone and back", [](auto& b) { b.Ziehen("sdb"); }, {"1/2...fertig"}},
+  };
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Was);
+    test::Laufwerksbaum baum;
+    Quelle = [&] { return baum.Liste(); };
+    baum.Einstecken("sdb", 16, "/media/anna/KIRO");
+    TFalscherFormatierer& v = Falsch();
+    v.Waehrend = [&] {
+      c.Waehrend(baum);
+      Beobachter->Pruefen();
+      baum.Einstecken("sdb", 16, "/media/anna/KIRO3HEIM");
+      Beobachter->Pruefen();
+    };
+    auto f = Bereit();
+    Antwort antwort(mrYes);
+    f->ActionFormatieren->trigger();
+    EXPECT_EQ(f->LogZeilen(), c.Log);
+    EXPECT_EQ(f->ComboBoxQVUSBLaufwerk->currentText(), "/media/anna/KIRO3HEIM/") << "the selection follows the stick";
+  }
+}
+
 // Between the question and the format the stick may go, lose its removable flag, or another
 // device may take its mount point; only the device chosen is ever formatted.
 TEST_F(Format, KurzVorherWirdDasGeraetGeprueft) {
@@ -221,8 +253,9 @@ TEST_F(Format, KurzVorherWirdDasGeraetGeprueft) {
     f->ActionFormatieren->trigger();
     EXPECT_EQ(Aufrufe, c.Aufrufe);
     if (c.Aufrufe.empty())
-      EXPECT_EQ(f->LogZeilen(), QStringList{"1/2...Formatieren fehlgeschlagen: /media/anna/KIRO/ ist kein "
-                                            "angeschlossenes Wechsellaufwerk mehr"});
+      EXPECT_EQ(f->LogZeilen(), QStringList{"Formatieren fehlgeschlagen: /media/anna/KIRO/ ist kein "
+                                            "angeschlossenes Wechsellaufwerk mehr"})
+          << "no step began: no step number";
     else
       EXPECT_EQ(f->LogZeilen(), QStringList{"1/2...fertig"});
   }

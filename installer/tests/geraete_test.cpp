@@ -135,8 +135,9 @@ TEST_F(Geraete, MountpunktDerWiederkommtIstNeu) {
 }
 
 // The mount comes after the device: the drive changes its name from the node to the mount
-// point in one change, which is both a removal and an arrival.
-TEST_F(Geraete, EinhaengenNachDemKnotenWirdAlsAnkunftGesehen) {
+// point in one change, which is both a removal and an arrival, of the same stick: it is
+// announced once, and the selection follows it to its mount point.
+TEST_F(Geraete, EinhaengenNachDemKnotenIstDerselbeStick) {
   auto f = Bereit();
   Baum.Einstecken("sdb", 16);
   Beobachter->Pruefen();
@@ -145,11 +146,23 @@ TEST_F(Geraete, EinhaengenNachDemKnotenWirdAlsAnkunftGesehen) {
   Beobachter->Pruefen();
   EXPECT_EQ(f->ComboBoxQVUSBLaufwerk->currentText(), "/media/anna/KIRO3HEIM/");
   EXPECT_EQ(f->FIndexedDriveList, QStringList{"/media/anna/KIRO3HEIM/"});
-  EXPECT_EQ(f->LogZeilen(), (QStringList{"USB-Stick an Laufwerk /dev/sdb1 gefunden",
-                                         "USB-Stick an Laufwerk /media/anna/KIRO3HEIM/ gefunden"}));
+  EXPECT_EQ(f->LogZeilen(), QStringList{"USB-Stick an Laufwerk /dev/sdb1 gefunden"});
   ASSERT_TRUE(f->GewaehltesLaufwerk());
   EXPECT_EQ(f->GewaehltesLaufwerk()->Geraet, "/dev/sdb1");
   EXPECT_TRUE(f->GewaehltesLaufwerk()->Eingehaengt);
+}
+
+// A second stick that arrives while the first one moves from node to mount point is still new.
+TEST_F(Geraete, NeuerStickNebenDemEinhaengenWirdGemeldet) {
+  auto f = Bereit();
+  Baum.Einstecken("sdb", 16);
+  Beobachter->Pruefen();
+  Baum.Einhaengen("sdb", "/media/anna/A");
+  Baum.Einstecken("sdc", 32, "/media/anna/B");
+  Beobachter->Pruefen();
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"USB-Stick an Laufwerk /dev/sdb1 gefunden",
+                                         "USB-Stick an Laufwerk /media/anna/B/ gefunden"}));
+  EXPECT_EQ(f->FIndexedDriveList, (QStringList{"/media/anna/A/", "/media/anna/B/"}));
 }
 
 TEST_F(Geraete, AenderungWaehrendEinerUebertragungFolgtIhrem) {

@@ -270,6 +270,40 @@ TEST_F(Installieren, ArchivOhneProgrammStartetDasAlteNicht) {
   EXPECT_TRUE(f->isVisible());
 }
 
+// Windows names ignore case: the program is started and linked under the name it has on disk,
+// whether the archive spells it in capitals or an older copy in the target does.
+TEST_F(Installieren, ProgrammInAndererSchreibweiseWirdGestartet) {
+  struct Fall {
+    const char* Name;
+    const char* ImArchiv;
+    const char* SchonDa;  // in the target before the run, or nullptr
+    const char* AufDisk;
+  };
+  for (const Fall& c : {Fall{"archiv_gross", "KIROSIM.EXE", nullptr, "KIROSIM.EXE"},
+                        Fall{"altes_klein", "KiroSim.exe", "kirosim.exe", "kirosim.exe"}}) {
+    SCOPED_TRACE(c.Name);
+    test::TDateibaum baum = test::Editionsbaum("CBT");
+    baum.Dateien.erase("KiroSim.exe");
+    baum.Dateien[QString::fromLatin1(c.ImArchiv)] = "MZ neu\n";
+    ASSERT_TRUE(Aktualisierung.Archiv("/kirocbt/stick.7z", baum, &Fehler)) << Fehler.toStdString();
+    QDir(Ziel()).removeRecursively();
+    QDir(Desktop.Pfad()).removeRecursively();
+    QDir().mkpath(Desktop.Pfad());
+    if (c.SchonDa) Heim.Schreiben(QStringLiteral("Kiro3_0001/") + c.SchonDa, "alt");
+    Shell->Gestartet.clear();
+    Sticks.clear();
+    auto f = Fenster(TEdition{.CBT = true});
+    f->FVerzRechnerInst = Ziel();
+    f->OberflaecheAktualisieren();
+    Ausfuehren(*f);
+    const QString programm = Ziel() + QString::fromLatin1(c.AufDisk);
+    EXPECT_EQ(test::Lesen(programm), "MZ neu\n");
+    EXPECT_EQ(Gestartet(), std::vector<QString>{programm});
+    const QByteArray eintrag = test::Lesen(DesktopDatei("Kiro CBT.desktop"));
+    EXPECT_TRUE(eintrag.contains(("Exec=xdg-open \"" + programm + "\"\n").toUtf8())) << eintrag.toStdString();
+  }
+}
+
 struct SchadenFall {
   const char* Name;
   std::function<bool(const QString& Archiv)> Beschaedigen;

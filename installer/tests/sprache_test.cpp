@@ -1,6 +1,11 @@
 #include "support/Fensterumgebung.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QToolButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -105,6 +110,38 @@ TEST_F(Sprache, LetzteZeileErsetzenAufLeeremLogFuegtAn) {
   f->LogLetzteErsetzen("Download abgeschlossen");
   f->LogLetzteErsetzen("Download abgeschlossen");
   EXPECT_EQ(f->LogZeilen(), QStringList{"Download abgeschlossen"});
+}
+
+// A screen reader finds a name for every control, in the language shown.
+TEST_F(Sprache, JedesSteuerelementHatEinenZugaenglichenNamen) {
+  Laufwerke = {"/media/anna/A/"};
+  auto f = Fenster(TEdition{false, false, true, false});
+  f->show();
+  auto name = [](QWidget* w) {
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    return i ? i->text(QAccessible::Name) : QString();
+  };
+  struct Fall {
+    const char* Sprache;
+    QStringList Erwartet;  // flags, drive picker, log
+  };
+  for (const Fall& c : {Fall{"English", {"Deutsch", "English", "Drive Kiro stick", "Log"}},
+                        Fall{"Deutsch", {"Deutsch", "English", "Laufwerk Kiro-Stick", "Protokoll"}}}) {
+    SCOPED_TRACE(c.Sprache);
+    (QString(c.Sprache) == "English" ? f->SpeedButtonEnglish : f->SpeedButtonDeutsch)->click();
+    EXPECT_EQ((QStringList{name(f->SpeedButtonDeutsch), name(f->SpeedButtonEnglish), name(f->ComboBoxQVUSBLaufwerk),
+                           name(f->RichEditLog)}),
+              c.Erwartet);
+    for (QWidget* w : f->findChildren<QWidget*>()) {
+      const bool steuerelement = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                                 qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QProgressBar*>(w) ||
+                                 qobject_cast<TVirtualImage*>(w) || w == f->LabelZielverzeichnis;
+      if (steuerelement && w->window() == f.get()) {
+        EXPECT_FALSE(name(w).isEmpty()) << w->objectName().toStdString();
+      }
+    }
+  }
+  EXPECT_EQ(name(f->VirtualImageKiroErreichbar), "Verbindung zu 127.0.0.1");
 }
 
 }  // namespace

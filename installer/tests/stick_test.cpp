@@ -104,6 +104,39 @@ class Stickbau : public test::Fensterumgebung {
 const QString kKeinServer =
     QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung.");
 
+// English pressed while the second script downloads (a click, handled while the transfer
+// runs): the lines written after it are English, those before stay German, and the build
+// completes.
+TEST_F(Stickbau, EnglischWaehrendDesBausGiltFuerDieFolgendenZeilen) {
+  // The second script's body comes 300 ms after its headers: time for a click.
+  Server.Fehler(std::string("/stick3/") + kSkript2, TFehlerbild{.StauNachKopfMs = 300});
+  auto f = Fenster();
+  bool gedrueckt = false;
+  QStringList logBeimDruck;
+  auto begin = f->IdHTTPDateien->WorkBegin;
+  f->IdHTTPDateien->WorkBegin = [&, begin](qint64 n) {
+    begin(n);
+    if (gedrueckt || Anfragen(kSkript2) == 0) return;
+    gedrueckt = true;
+    // Posted as the window system would deliver it; the transfer's event loop takes it.
+    QTimer::singleShot(0, f.get(), [&] {
+      logBeimDruck = f->LogZeilen();
+      f->SpeedButtonEnglish->click();
+    });
+  };
+  Ausfuehren(*f);
+  ASSERT_TRUE(gedrueckt);
+  EXPECT_EQ(f->Sprache, "English");
+  const QStringList deutsch = Erfolg();
+  const int m = St().Masterdateien.size();
+  EXPECT_EQ(logBeimDruck, deutsch.mid(0, 5)) << "pressed before the check began";
+  const QStringList englisch{QStringLiteral("Checking files for new stick %1/%1").arg(m),
+                             "You find the new data in directory " + Ziel()};
+  EXPECT_EQ(f->LogZeilen(), deutsch.mid(0, 5) + englisch);
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_EQ(Shell->Geoeffnet, std::vector<QString>{Ziel()});
+}
+
 // ---------------------------------------------------------------------------------------------
 // Complete builds
 

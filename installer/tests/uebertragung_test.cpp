@@ -7,7 +7,19 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <QMouseEvent>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <chrono>
 #include <climits>
+#include <mutex>
+#include <thread>
 
 using namespace kiro;
 using kiro::test::Fensterumgebung;
@@ -96,7 +108,7 @@ TEST_F(Uebertragung, StauVorDenKopfzeilenEndetNachDemLeseZeitlimit) {
   uhr.start();
   EXPECT_FALSE(f->ServerErreichbar());
   EXPECT_GE(uhr.elapsed(), 4500);
-  EXPECT_LT(uhr.elapsed(), 8000);
+  EXPECT_LE(uhr.elapsed(), 5500);
   EXPECT_EQ(f->LogZeilen(), QStringList{HostZeile()});
 }
 
@@ -109,7 +121,7 @@ TEST_F(Uebertragung, StauMittenImArchivEndetNachDemLeseZeitlimit) {
   uhr.start();
   EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
   EXPECT_GE(uhr.elapsed(), 4500);
-  EXPECT_LT(uhr.elapsed(), 8000);
+  EXPECT_LE(uhr.elapsed(), 5500);
   EXPECT_FALSE(QFileInfo::exists(pfad));
 }
 
@@ -276,34 +288,80 @@ TEST_F(Uebertragung, StickdateiImArbeitsordner) {
   EXPECT_TRUE(f->LogZeilen().isEmpty());
 }
 
+// Where the server failed, the line says so; where this computer failed (a refused name, a
+// folder that cannot hold the file, a full disk), the line names the file and the reason.
 TEST_F(Uebertragung, StickdateiFehlerGibtEineZeileUndAbbrechen) {
   struct Fall {
     const char* Name;
     const char* Datei;
     TFehlerbild Fehler;
     const char* Sprache;
+    const char* Zeile;  // nullptr: the server line; else the local line's start after "Download ..."
+    const char* Grund;
   };
   Server.Setzen("/stick3/teil.001", QByteArray(3000, 't'));
   Server.Setzen("/stick3/unter/teil.002", "x");
-  for (const Fall& c : {Fall{"404", "fehlt.002", {}, "Deutsch"}, Fall{"404_en", "fehlt.002", {}, "English"},
-                        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch"},
-                        Fall{"unterordner_fehlt", "unter/teil.002", {}, "Deutsch"},
-                        Fall{"ausserhalb", "../../boese.txt", {}, "Deutsch"}}) {
+  const QString arbeit = Heim / "Ziel/KiroStick35/";
+  for (const Fall& c :
+       {Fall{"404", "fehlt.002", {}, "Deutsch", nullptr, nullptr},
+        Fall{"404_en", "fehlt.002", {}, "English", nullptr, nullptr},
+        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch", nullptr, nullptr},
+        Fall{"unterordner_fehlt", "unter/teil.002", {}, "Deutsch", "unter/teil.002", "No such file or directory"},
+        Fall{"unterordner_fehlt_en", "unter/teil.002", {}, "English", "unter/teil.002", "No such file or directory"},
+        Fall{"ausserhalb", "../../boese.txt", {}, "Deutsch", "", "../../boese.txt: file name refused"}}) {
     SCOPED_TRACE(c.Name);
     Server.Fehler("/stick3/teil.001", c.Fehler);
     auto f = Fenster(TEdition{false, false, false, true});
-    if (QString(c.Sprache) == "English") f->ActionEnglish->trigger();
+    const bool englisch = QString(c.Sprache) == "English";
+    if (englisch) f->ActionEnglish->trigger();
     f->FVerzRechnerInst = Heim / "Ziel/";
     EXPECT_FALSE(f->StickDateiLaden(c.Datei));
     EXPECT_TRUE(f->Abbrechen);
-    EXPECT_EQ(f->LogZeilen(),
-              QStringList{QString(c.Sprache) == "English"
-                              ? "No connection to the Kiro server. Maybe there is noc internet connection"
-                              : "Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."});
+    QString zeile;
+    if (!c.Zeile)
+      zeile = englisch ? "No connection to the Kiro server. Maybe there is noc internet connection"
+                       : "Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung.";
+    else
+      zeile = QString(englisch ? "Download failed: " : "Download fehlgeschlagen: ") +
+              (*c.Zeile ? arbeit + c.Zeile + ": " : QString()) + c.Grund;
+    EXPECT_EQ(f->LogZeilen(), QStringList{zeile});
   }
   EXPECT_FALSE(QFileInfo::exists(Heim / "boese.txt"));
   EXPECT_FALSE(QFileInfo::exists(Heim.Pfad() + "../boese.txt"));
   EXPECT_EQ(test::Lesen(Heim / "Ziel/KiroStick35/fehlt.002"), "") << "an error page is never stored";
+}
+
+// A write that fails during the download (here: the process's file-size limit, as a full disk
+// would) and a work folder that cannot be made are this computer's failures, not the server's.
+TEST_F(Uebertragung, StickdateiLokalerSchreibfehlerNenntDateiUndGrund) {
+  Server.Setzen("/stick3/teil.001", QByteArray(256 * 1024, 't'));
+  {
+    auto f = Fenster(TEdition{false, false, false, true});
+    f->FVerzRechnerInst = Heim / "Ziel/";
+    rlimit alt{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &alt), 0);
+    const auto vorher = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit eng = alt;
+    eng.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &eng), 0);
+    const bool ok = f->StickDateiLaden("teil.001");
+    ::setrlimit(RLIMIT_FSIZE, &alt);
+    std::signal(SIGXFSZ, vorher);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(f->Abbrechen);
+    EXPECT_EQ(f->LogZeilen(), QStringList{"Download fehlgeschlagen: " + Heim / "Ziel/KiroStick35/teil.001" + ": " +
+                                          QString::fromLocal8Bit(std::strerror(EFBIG))});
+  }
+  {
+    Heim.Schreiben("Ziel2/KiroStick35", "eine Datei, kein Ordner");
+    auto f = Fenster(TEdition{false, false, false, true});
+    f->ActionEnglish->trigger();
+    f->FVerzRechnerInst = Heim / "Ziel2/";
+    EXPECT_FALSE(f->StickDateiLaden("teil.001"));
+    EXPECT_EQ(f->LogZeilen(), QStringList{"Download failed: " + Heim / "Ziel2/KiroStick35/teil.001" + ": " +
+                                          QString::fromLocal8Bit(std::strerror(ENOTDIR))});
+  }
+  EXPECT_EQ(Server.Anfragen("/stick3/teil.001"), 1) << "no request when the file cannot even be opened";
 }
 
 TEST_F(Uebertragung, ErsteAntwortVerdorbenDannGut) {
@@ -364,6 +422,200 @@ TEST_F(Uebertragung, SchliessenWaehrendDerUebertragungWartetAufIhrEnde) {
   EXPECT_EQ(test::Lesen(pfad).size(), 16 * 1024);
   QApplication::processEvents();
   EXPECT_FALSE(f->isVisible());
+}
+
+// A server that sends a little and then nothing: the time-out counts from the last byte, not
+// from an average over the transfer.
+TEST_F(Uebertragung, StauNachErstenBytesEndetFuenfSekundenNachDemLetzten) {
+  Server.Setzen("/db/lehr.7z", QByteArray(4096, 'a'));
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.StauNachKopfMs = 0, .BytesProSchritt = 1024, .PauseProSchrittMs = 9000});
+  auto f = Fenster();
+  qint64 letztesByte = -1;
+  QElapsedTimer uhr;
+  auto work = f->IdHTTPDateien->Work;
+  f->IdHTTPDateien->Work = [&, work](qint64 n) {
+    work(n);
+    letztesByte = uhr.elapsed();
+  };
+  QString pfad;
+  uhr.start();
+  EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+  ASSERT_GE(letztesByte, 0);
+  EXPECT_GE(uhr.elapsed() - letztesByte, 4500);
+  EXPECT_LE(uhr.elapsed() - letztesByte, 5500);
+}
+
+// While a transfer stalls, the window takes a click as it comes: clicks are posted from another
+// thread, as the window system would deliver them, and their handling is timed.
+TEST_F(Uebertragung, FensterAntwortetWaehrendEinerGestautenUebertragung) {
+  Server.Setzen("/db/lehr.7z", QByteArray(4000, 'a'));
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.StauNachKopfMs = 9000});
+  auto f = Fenster(TEdition{true, false, false, false});
+  f->show();
+  QToolButton* knopf = f->SpeedButtonEnglish;
+  using Uhr = std::chrono::steady_clock;
+  std::mutex sperre;
+  std::vector<Uhr::time_point> gesendet;
+  std::vector<qint64> verzoegerungMs;
+  QObject::connect(knopf, &QAbstractButton::clicked, f.get(), [&] {
+    std::lock_guard l(sperre);
+    if (verzoegerungMs.size() < gesendet.size())
+      verzoegerungMs.push_back(
+          std::chrono::duration_cast<std::chrono::milliseconds>(Uhr::now() - gesendet[verzoegerungMs.size()]).count());
+  });
+  std::atomic<bool> ende = false;
+  const QPoint mitte = knopf->rect().center();
+  auto behandelt = [&] {
+    std::lock_guard l(sperre);
+    return verzoegerungMs.size() == gesendet.size();
+  };
+  // One click at a time: each delay is measured alone.
+  std::thread klicker([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    while (!ende) {
+      {
+        std::lock_guard l(sperre);
+        gesendet.push_back(Uhr::now());
+      }
+      for (QEvent::Type art : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const auto knoepfe = art == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        QCoreApplication::postEvent(knopf, new QMouseEvent(art, QPointF(mitte), knopf->mapToGlobal(QPointF(mitte)),
+                                                           Qt::LeftButton, knoepfe, Qt::NoModifier));
+      }
+      while (!ende && !behandelt()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+  });
+  QString pfad;
+  QElapsedTimer uhr;
+  uhr.start();
+  EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+  const qint64 dauer = uhr.elapsed();
+  ende = true;
+  klicker.join();
+  QApplication::processEvents();
+  EXPECT_GE(dauer, 4500);
+  EXPECT_LE(dauer, 5500);
+  std::lock_guard l(sperre);
+  ASSERT_GE(verzoegerungMs.size(), 5u);
+  // Waiting on the transfer would hold a click for up to a second (libcurl's idle callback);
+  // a loaded machine may delay a single one by its scheduling, so the typical click is held to
+  // 100 ms and none may wait half a second.
+  std::vector<qint64> sortiert = verzoegerungMs;
+  std::sort(sortiert.begin(), sortiert.end());
+  EXPECT_LT(sortiert[sortiert.size() / 2], 100) << "the typical click waited for the transfer";
+  EXPECT_LT(sortiert.back(), 500) << "a click waited for the transfer";
+  EXPECT_EQ(f->Sprache, "English");
+}
+
+// The first refresh's server test waits for a slow server: until its answer, nothing can start
+// (a click then would have met the running request), and the light follows the answer.
+TEST_F(Uebertragung, LangsamerServertestSperrtBisZurAntwort) {
+  struct Fall {
+    const char* Name;
+    TEdition Edition;
+  };
+  for (const Fall& c : {Fall{"Lehr", {true, false, false, false}}, Fall{"LehrStick", {false, false, true, false}},
+                        Fall{"HeimStick", {false, false, false, true}}}) {
+    SCOPED_TRACE(c.Name);
+    Server.ProtokollLeeren();
+    Server.Fehler("/db/servertest.txt", TFehlerbild{.StauVorKopfMs = 1500});
+    Laufwerke = QStringList{Heim / "stick/"};
+    bool gefragt = false;
+    OrdnerWaehlen = [&](const QString&) {
+      gefragt = true;
+      return QString();
+    };
+    auto f = Fenster(c.Edition);
+    f->InstallationsmodusSetzen(2);
+    DriveWaehlen(*f, 0);
+    struct Stand {
+      bool Installieren, Formatieren, Ziel;
+      QString Licht;
+    };
+    std::vector<Stand> waehrend;
+    for (int ms : {200, 700, 1200}) {
+      QTimer::singleShot(ms, f.get(), [&] {
+        waehrend.push_back({f->ActionInstallieren->isEnabled(), f->ActionFormatieren->isEnabled(),
+                            f->ActionZielVerzeichniswahl->isEnabled(), f->VirtualImageKiroErreichbar->ImageName()});
+        f->BitBtnInstallieren->click();
+        f->ActionInstallierenExecute();
+        f->BitBtnZielVerzeichniswahl->click();
+        f->ActionZielVerzeichniswahlExecute();
+      });
+    }
+    f->show();
+    ASSERT_EQ(waehrend.size(), 3u) << "the window handled events while it waited";
+    for (const Stand& s : waehrend) {
+      EXPECT_FALSE(s.Installieren);
+      EXPECT_FALSE(s.Formatieren);
+      EXPECT_FALSE(s.Ziel);
+      EXPECT_EQ(s.Licht, "icon_RotesKreuz");
+    }
+    EXPECT_FALSE(gefragt);
+    EXPECT_TRUE(f->LogZeilen().isEmpty()) << f->LogZeilen().join('|').toStdString();
+    const auto log = Server.Protokoll();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].Pfad, "/db/servertest.txt");
+    EXPECT_EQ(f->VirtualImageKiroErreichbar->ImageName(), "icon_hakengruen1");
+    EXPECT_TRUE(f->ActionInstallieren->isEnabled());
+    EXPECT_TRUE(f->ActionZielVerzeichniswahl->isEnabled());
+  }
+}
+
+// An update server over TLS: the certificate and the host name are checked, only the scheme of
+// the configured base URL is spoken.
+TEST(UebertragungTls, HttpsMitGeprueftemZertifikat) {
+  test::TempOrdner gut, fremd;
+  QString fehler;
+  ASSERT_TRUE(test::TlsZertifikatErzeugen(gut.Pfad(), "IP:127.0.0.1", &fehler)) << fehler.toStdString();
+  ASSERT_TRUE(test::TlsZertifikatErzeugen(fremd.Pfad(), "DNS:anders.example", &fehler)) << fehler.toStdString();
+  test::HttpServer server(gut / "zertifikat.pem", gut / "schluessel.pem");
+  test::HttpServer falscherName(fremd / "zertifikat.pem", fremd / "schluessel.pem");
+  server.Setzen("/db/servertest.txt", "ok");
+  falscherName.Setzen("/db/servertest.txt", "ok");
+  const QString url = server.BasisUrl() + "/db/servertest.txt";
+  ASSERT_TRUE(url.startsWith("https://"));
+  struct Fall {
+    const char* Name;
+    QString Url;
+    QString Zertifikate;
+    bool Erfolg;
+  };
+  for (const Fall& c : {Fall{"vertraut", url, gut / "zertifikat.pem", true},
+                        Fall{"systemspeicher", url, "", false},
+                        Fall{"falscher_name", falscherName.BasisUrl() + "/db/servertest.txt", fremd / "zertifikat.pem", false},
+                        Fall{"http_auf_tls", QString(url).replace("https://", "http://"), gut / "zertifikat.pem", false},
+                        Fall{"anderes_schema", QString(url).replace("https://", "ftp://"), gut / "zertifikat.pem", false}}) {
+    SCOPED_TRACE(c.Name);
+    THttpClient client;
+    client.Zertifikatsdatei = c.Zertifikate;
+    QByteArray text;
+    QString grund;
+    EXPECT_EQ(client.HolenText(c.Url, &text, &grund), c.Erfolg) << grund.toStdString();
+    if (c.Erfolg) {
+      EXPECT_EQ(text, "ok");
+    }
+  }
+
+  // The window with an https base URL: the light, the host line and a download.
+  TFormInfo info;
+  test::TempOrdner heim, temp;
+  server.Setzen("/db/lehr.7z", QByteArray(70000, 'L'));
+  TWebInstallUmgebung u;
+  u.Basisverzeichnis = heim.Pfad();
+  u.TempVerzeichnis = temp.Pfad();
+  u.UpdateServer = server.BasisUrl();
+  u.Edition.Lehr = true;
+  u.InternetVerbunden = [] { return true; };
+  TFormWebInstall f(u);
+  f.IdHTTPDateien->Zertifikatsdatei = gut / "zertifikat.pem";
+  f.show();
+  EXPECT_EQ(f.VirtualImageKiroErreichbar->ImageName(), "icon_hakengruen1");
+  EXPECT_EQ(f.ServerPort(), server.Port());
+  QString pfad;
+  EXPECT_TRUE(f.EditionsarchivLaden(1, pfad));
+  EXPECT_EQ(test::Lesen(pfad), QByteArray(70000, 'L'));
 }
 
 }  // namespace

@@ -73,14 +73,25 @@ const TRessource* RessourceFinden(std::span<const TRessource> Ressourcen, std::s
 }
 
 void LoesgeloestStarten(const std::string& Pfad) {
+  // The program outlives the launcher: it must not hold the launcher's streams open (a pipe
+  // reader such as "Paketstarter | tee" would wait for its window to close). Its input is the
+  // null device, its output a log file beside it.
+  const std::string protokoll = Pfad + ".log";
+  posix_spawn_file_actions_t aktionen;
+  posix_spawn_file_actions_init(&aktionen);
+  posix_spawn_file_actions_addopen(&aktionen, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&aktionen, 1, protokoll.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600);
+  posix_spawn_file_actions_adddup2(&aktionen, 1, 2);
+  posix_spawn_file_actions_addclosefrom_np(&aktionen, 3);
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   // A session of its own: closing the launcher's terminal must not end Paketlader.
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
   char* argv[] = {const_cast<char*>(Pfad.c_str()), nullptr};
   pid_t pid = 0;
-  const int e = ::posix_spawn(&pid, Pfad.c_str(), nullptr, &attr, argv, environ);
+  const int e = ::posix_spawn(&pid, Pfad.c_str(), &aktionen, &attr, argv, environ);
   posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&aktionen);
   if (e != 0) throw EStartError("Cannot start \"" + Pfad + "\". " + Systemtext(e));
 }
 

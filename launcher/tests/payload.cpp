@@ -1,5 +1,6 @@
 // Stands in for Paketlader in the launcher's tests: leaves a marker file with its own path,
-// and stays running for a while when asked to, so its executable is busy.
+// writes a line to each output stream, and stays running for a while when asked to, so its
+// executable is busy.
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -15,6 +16,10 @@ int main(int, char** argv) {
       std::rename(name, marker);
     }
   }
+  // Where these lines land shows where the launcher sent the program's streams.
+  std::printf("payload stdout\n");
+  std::fflush(stdout);
+  std::fprintf(stderr, "payload stderr\n");
   if (const char* s = std::getenv("KIRO_TEST_SLEEP")) ::usleep(useconds_t(std::atoi(s)) * 1000);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "launcher/Starter.h"
 #include "testsupport/TempOrdner.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -58,6 +59,32 @@ TEST(Paketstarter, WritesBothFilesAndStartsTheInstaller) {
   EXPECT_FALSE(QFileInfo::exists(ziel + "_InstSetup/lib/sevenzip/7z.so.new"));
   ASSERT_TRUE(Warten(marker, 10000));
   EXPECT_EQ(kiro::test::Lesen(marker).trimmed(), (ziel + "Paketlader").toUtf8());
+}
+
+// A reader of the launcher's output through a pipe ends with the launcher, not with the
+// program it started: that one reads the null device and writes to its log file.
+TEST(Paketstarter, APipeReaderEndsWithTheLauncher) {
+  kiro::test::TempOrdner t;
+  const QString marker = t / "gestartet";
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TMPDIR", t.Pfad());
+  env.insert("KIRO_TEST_MARKER", marker);
+  env.insert("KIRO_TEST_SLEEP", "6000");
+  p.setProcessEnvironment(env);
+  QElapsedTimer uhr;
+  uhr.start();
+  p.start("/bin/sh", {"-c", QString("\"%1\" | cat").arg(KIRO_TESTSTARTER)});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const qint64 dauer = uhr.elapsed();
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+            (QStringList{"Extracting _InstSetup/lib/sevenzip/7z.so", "Extracting Paketlader", "Starting Paketlader"}));
+  EXPECT_LT(dauer, 4000) << "the pipe stayed open while the program ran";
+  ASSERT_TRUE(Warten(marker, 10000));
+  const QString log = Eigen(t.Pfad()) + "Paketlader.log";
+  for (int i = 0; i < 100 && !kiro::test::Lesen(log).contains("payload stderr"); ++i) QThread::msleep(20);
+  EXPECT_EQ(kiro::test::Lesen(log), "payload stdout\npayload stderr\n");
 }
 
 TEST(Paketstarter, UnusableTempFolderGivesOneLineAndStartsNothing) {

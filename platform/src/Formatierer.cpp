@@ -139,10 +139,81 @@ bool TUDisksFormatierer::Starten(const QString& Geraet, const QString& Einhaenge
   return true;
 }
 
+// ---- the system's choice ---------------------------------------------------------------------
+
+TSystemFormatierer::TSystemFormatierer(QDBusConnection Bus, QString Mkfs, std::optional<bool>* Antwort,
+                                       int ZeitlimitMs, QObject* parent)
+    : TFormatierer(parent),
+      FBus(std::move(Bus)),
+      FMkfs(std::move(Mkfs)),
+      FAntwort(Antwort ? Antwort : &FEigeneAntwort),
+      FZeitlimitMs(ZeitlimitMs) {}
+
+TSystemFormatierer::~TSystemFormatierer() = default;
+
+bool TSystemFormatierer::Starten(const QString& Geraet, const QString& Einhaengepunkt, QString* Fehler) {
+  if (FLaeuft) {
+    if (Fehler) *Fehler = QStringLiteral("a format is already running");
+    return false;
+  }
+  FLaeuft = true;
+  FGeraet = Geraet;
+  FEinhaengepunkt = Einhaengepunkt;
+  if (FAntwort->has_value() || !FBus.isConnected()) {
+    // Decided already (or no bus at all): still from the event loop, as the answer would come.
+    const bool udisks = FAntwort->value_or(false);
+    QMetaObject::invokeMethod(this, [this, udisks] { Weiter(udisks); }, Qt::QueuedConnection);
+    return true;
+  }
+  auto fragen = [this](const QString& Methode, const QVariantList& Args) {
+    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                    QStringLiteral("org.freedesktop.DBus"), Methode);
+    m.setArguments(Args);
+    return new QDBusPendingCallWatcher(FBus.asyncCall(m, FZeitlimitMs), this);
+  };
+  // Running now, or startable by the bus: two questions, the second only when needed.
+  auto* laeuft = fragen(QStringLiteral("NameHasOwner"), {kDienst});
+  connect(laeuft, &QDBusPendingCallWatcher::finished, this, [this, laeuft, fragen] {
+    laeuft->deleteLater();
+    const QDBusPendingReply<bool> a = *laeuft;
+    if (a.isValid() && a.value()) {
+      Weiter(true);
+      return;
+    }
+    if (a.isError() && a.error().type() == QDBusError::NoReply) {
+      Weiter(false);  // the bus does not answer: no second wait
+      return;
+    }
+    auto* startbar = fragen(QStringLiteral("ListActivatableNames"), {});
+    connect(startbar, &QDBusPendingCallWatcher::finished, this, [this, startbar] {
+      startbar->deleteLater();
+      const QDBusPendingReply<QStringList> b = *startbar;
+      Weiter(b.isValid() && b.value().contains(kDienst));
+    });
+  });
+  return true;
+}
+
+void TSystemFormatierer::Weiter(bool UDisks) {
+  *FAntwort = UDisks;
+  if (UDisks) FWeg = std::make_unique<TUDisksFormatierer>(FBus);
+  else FWeg = std::make_unique<TMkfsFormatierer>(FMkfs);
+  connect(FWeg.get(), &TFormatierer::Fertig, this, [this](bool Erfolg, const QString& Fehler) {
+    FLaeuft = false;
+    emit Fertig(Erfolg, Fehler);
+  });
+  QString fehler;
+  if (!FWeg->Starten(FGeraet, FEinhaengepunkt, &fehler)) {
+    FLaeuft = false;
+    emit Fertig(false, fehler);
+  }
+}
+
 std::unique_ptr<TFormatierer> FormatiererErzeugen(QObject* parent) {
-  if (TUDisksFormatierer::Verfuegbar(QDBusConnection::systemBus()))
-    return std::make_unique<TUDisksFormatierer>(QDBusConnection::systemBus(), parent);
-  return std::make_unique<TMkfsFormatierer>(QStringLiteral("/usr/sbin/mkfs.fat"), parent);
+  // Asked once per program run.
+  static std::optional<bool> udisks;
+  return std::make_unique<TSystemFormatierer>(QDBusConnection::systemBus(), QStringLiteral("/usr/sbin/mkfs.fat"),
+                                              &udisks, 1500, parent);
 }
 
 }  // namespace kiro::platform

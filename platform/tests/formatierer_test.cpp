@@ -7,7 +7,10 @@
 #include <QDBusVirtualObject>
 #include <QFile>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +161,44 @@ TEST(UDisksVerfuegbar, NotOnABusWithoutTheService) {
   QDBusConnection::disconnectFromBus("leer");
   d.kill();
   d.waitForFinished();
+}
+
+// The system's formatter asks the bus without waiting: with UDisks2 there it formats through
+// it and keeps the answer; a bus that does not answer (its daemon stopped) leaves the window
+// free, and after the short time-out the format runs with mkfs.fat.
+TEST_F(UDisksFormatierer, SystemFormatiererFragtDenBusOhneZuWarten) {
+  auto bus = QDBusConnection::connectToBus(Adresse, "client");
+  std::optional<bool> antwort;
+  {
+    TSystemFormatierer fmt(bus, "/usr/sbin/mkfs.fat", &antwort);
+    ASSERT_TRUE(fmt.Starten("/dev/sdz1", "", nullptr));
+    const Ergebnis e = Abwarten(fmt);
+    EXPECT_TRUE(e.erfolg) << e.fehler.toStdString();
+    EXPECT_EQ(antwort, std::optional<bool>(true));
+    EXPECT_EQ(Dienst.Aufrufe.size(), 3) << Dienst.Aufrufe.join('|').toStdString();
+  }
+
+  kiro::test::TempOrdner t;
+  const QString bild = t / "stick.img";
+  QFile f(bild);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(f.resize(40 * 1024 * 1024));
+  f.close();
+  ::kill(pid_t(Daemon.processId()), SIGSTOP);
+  std::optional<bool> keine;
+  TSystemFormatierer fmt(bus, "/usr/sbin/mkfs.fat", &keine, 700);
+  QElapsedTimer uhr;
+  uhr.start();
+  const bool gestartet = fmt.Starten(bild, "", nullptr);
+  const qint64 startDauer = uhr.elapsed();
+  const Ergebnis e = Abwarten(fmt);
+  ::kill(pid_t(Daemon.processId()), SIGCONT);
+  EXPECT_TRUE(gestartet);
+  EXPECT_LT(startDauer, 200) << "the start does not wait for the bus";
+  EXPECT_GE(uhr.elapsed(), 600);
+  EXPECT_TRUE(e.erfolg) << e.fehler.toStdString();
+  EXPECT_EQ(keine, std::optional<bool>(false));
+  EXPECT_EQ(kiro::test::Lesen(bild).mid(71, 11), QByteArray("KIRO3HEIM  "));
 }
 
 }  // namespace

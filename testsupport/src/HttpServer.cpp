@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <QFile>
+#include <QProcess>
 
 #include <algorithm>
 #include <chrono>
@@ -17,7 +18,31 @@ std::string TAnfrage::Kopf(const std::string& Name) const {
   return {};
 }
 
-HttpServer::HttpServer() : FServer(std::make_unique<httplib::Server>()) {
+bool TlsZertifikatErzeugen(const QString& Ordner, const QString& AlternativeNamen, QString* Fehler) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(QStringLiteral("openssl"),
+          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+           QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+           QStringLiteral("/CN=Kiro Test"), QStringLiteral("-addext"), QStringLiteral("subjectAltName=") + AlternativeNamen,
+           QStringLiteral("-keyout"), Ordner + QStringLiteral("/schluessel.pem"), QStringLiteral("-out"),
+           Ordner + QStringLiteral("/zertifikat.pem")});
+  const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  if (!ok && Fehler) *Fehler = QStringLiteral("openssl: ") + QString::fromLocal8Bit(p.readAll()) + p.errorString();
+  return ok;
+}
+
+HttpServer::HttpServer() : FServer(std::make_unique<httplib::Server>()) { Starten(); }
+
+HttpServer::HttpServer(const QString& Zertifikat, const QString& Schluessel)
+    : FServer(std::make_unique<httplib::SSLServer>(QFile::encodeName(Zertifikat).constData(),
+                                                   QFile::encodeName(Schluessel).constData())),
+      FTls(true) {
+  if (!FServer->is_valid()) throw std::runtime_error("test HTTPS server: certificate or key not usable");
+  Starten();
+}
+
+void HttpServer::Starten() {
   FServer->set_keep_alive_max_count(100);
   FServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
     Eintrag e;
@@ -117,7 +142,9 @@ bool HttpServer::Warten(int Ms) {
   return !FEnde.wait_for(lock, std::chrono::milliseconds(Ms), [this] { return FBeendet; });
 }
 
-QString HttpServer::BasisUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(FPort); }
+QString HttpServer::BasisUrl() const {
+  return QStringLiteral("%1://127.0.0.1:%2").arg(FTls ? QStringLiteral("https") : QStringLiteral("http")).arg(FPort);
+}
 
 void HttpServer::Setzen(const std::string& Pfad, const QByteArray& Inhalt) {
   std::lock_guard lock(FSperre);

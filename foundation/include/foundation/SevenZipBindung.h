@@ -201,6 +201,8 @@ class TFehlerAblage {
 // The library's sequential output stream over an open file descriptor. With Besitzt the
 // descriptor is closed when the library releases the last reference. A failed write is
 // reported with the file's path to Ablage (when given) and answered with the error's code.
+// The CRC-32 of the bytes as they pass is kept for the file (CRC32Merken) when the stream owns
+// a descriptor opened at the file's start and every write succeeded.
 class T7zStream final : public ISequentialOutStream {
  public:
   T7zStream(int Deskriptor, bool Besitzt, QString Pfad = {}, TFehlerAblage* Ablage = nullptr);
@@ -217,6 +219,9 @@ class T7zStream final : public ISequentialOutStream {
   bool FBesitzt;
   QString FPfad;
   TFehlerAblage* FAblage;
+  std::uint32_t FCrc = 0;
+  std::uint64_t FGeschrieben = 0;
+  bool FSchreibfehler = false;
 };
 
 // The per-item callback of an extraction: answers S_OK with a stream (the item is written

@@ -1,10 +1,12 @@
 #pragma once
-// The window's HTTP client: plain GET from the update server with libcurl's easy interface,
-// one blocking request at a time, reporting its progress as begin, work and end events.
+// The window's HTTP client: plain GET from the update server, one request at a time, reporting
+// its progress as begin, work and end events. A request runs on libcurl's multi interface
+// driven by Qt socket notifiers, so the caller's event loop keeps running while it waits.
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QIODevice;
 
@@ -22,35 +24,39 @@ class THttpClient {
   static constexpr const char* Accept = "text/html, */*";
   static constexpr const char* ContentType = "text/html";
 
-  // No data for this long ends the request, from the first request on.
+  // No byte received for this long ends the request, from the first request on.
   int LeseZeitlimitMs = 5000;
   // The connection must stand within this time.
   int VerbindungsZeitlimitMs = 5000;
+  // A file of trusted CA certificates for https; "" trusts the system's CA store.
+  QString Zertifikatsdatei;
 
   // Work events: the expected byte count once the answer's headers are in (0 when the server
   // gives none), the bytes received so far, and the end of the transfer, whatever its outcome.
   std::function<void(qint64 Max)> WorkBegin;
   std::function<void(qint64 Anzahl)> Work;
   std::function<void()> WorkEnd;
-  // Called now and then while a request waits or receives, on the calling thread: the host
-  // lets its window repaint and see Cancel there. It must not start a request itself.
-  std::function<void()> Zwischendurch;
 
-  // GET Url into Ziel (open for writing). True only for a complete 2xx answer; the body of any
-  // other answer is not written. Fehler gets a short reason on failure.
+  // GET Url (scheme "http" or "https") into Ziel (open for writing). While it waits, the
+  // calling thread's events are handled in a local event loop; the caller keeps every other
+  // action locked meanwhile. True only for a complete 2xx answer; the body of any other answer
+  // is not written. Fehler gets a short reason on failure.
   bool Holen(const QString& Url, QIODevice& Ziel, QString* Fehler = nullptr);
   // GET Url as bytes (at most Grenze bytes are kept).
   bool HolenText(const QString& Url, QByteArray* Text, QString* Fehler = nullptr, qint64 Grenze = 1 << 20);
 
-  // True while a request runs (also inside Zwischendurch).
+  // True while a request runs (also in the handlers of events that arrive meanwhile).
   bool Laeuft() const { return FLaeuft; }
 
- // State of one request, shared with libcurl's callbacks.
+  // State of one request, shared with libcurl's callbacks.
   struct Lauf;
 
  private:
   bool Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler);
+  // The multi handle with its socket notifiers and timer; it outlives every request.
+  struct Treiber;
   void* FCurl = nullptr;
+  std::unique_ptr<Treiber> FTreiber;
   bool FLaeuft = false;
 };
 

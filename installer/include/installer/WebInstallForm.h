@@ -60,7 +60,7 @@ struct TWebInstallUmgebung {
   QString Basisverzeichnis;
   // The user's temp folder, ending in "/"; edition archives are downloaded into it.
   QString TempVerzeichnis;
-  // Base URL of the update server, "http://host[:port]".
+  // Base URL of the update server, "http://host[:port]" or "https://host[:port]".
   QString UpdateServer = QStringLiteral("http://update.kiro.example");
   TEdition Edition;
   std::shared_ptr<platform::TShell> Shell;
@@ -248,6 +248,9 @@ class TFormWebInstall : public QMainWindow {
     TFormWebInstall& FFenster;
   };
   bool ActionLaeuft() const { return FLaufTiefe > 0; }
+  // An action runs, or a transfer (the refresh's server test included) is waited for: no
+  // other action may start.
+  bool Beschaeftigt() const;
 
   const TWebInstallUmgebung& Umgebung() const { return FUmgebung; }
 
@@ -259,6 +262,9 @@ class TFormWebInstall : public QMainWindow {
   void KomponentenErzeugen();
   void Anordnen();
   void SteuerungSperren();
+  // Refills the picker and takes its drives as the known ones (names and devices).
+  void IndexNeuAufnehmen();
+  void ZugaenglicheNamenSetzen();
   void AusstehendeAusfuehren();
   bool Uebertragen(const std::function<bool()>& Anfrage);
   QString ServerUrl(const QString& Pfad) const;
@@ -277,6 +283,9 @@ class TFormWebInstall : public QMainWindow {
   bool FAktualisierungAusstehend = false;
   bool FSchliessenAusstehend = false;
   std::vector<std::function<void()>> FAusstehend;
+  // The devices of FIndexedDriveList, and the one being formatted ("" when none).
+  QStringList FIndexedGeraete;
+  QString FFormatGeraet;
   qint64 FFortschrittMax = 0;
   int FFortschrittShift = 0;
 };

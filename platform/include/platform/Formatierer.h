@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QProcess;
 
@@ -48,7 +49,8 @@ class TUDisksFormatierer : public TFormatierer {
  public:
   explicit TUDisksFormatierer(QDBusConnection Bus = QDBusConnection::systemBus(), QObject* parent = nullptr);
   bool Starten(const QString& Geraet, const QString& Einhaengepunkt, QString* Fehler) override;
-  // True when the UDisks2 service runs on the bus or can be started by it.
+  // True when the UDisks2 service runs on the bus or can be started by it. Waits for the
+  // bus: not for the window's thread (TSystemFormatierer asks without waiting).
   static bool Verfuegbar(const QDBusConnection& Bus);
 
  private:
@@ -57,6 +59,30 @@ class TUDisksFormatierer : public TFormatierer {
   void Beenden(bool Erfolg, const QString& Fehler);
   QDBusConnection FBus;
   bool FLaeuft = false;
+};
+
+// Formats through UDisks2 when the bus has it, else with mkfs.fat. Whether UDisks2 is there is
+// asked at the first start, asynchronously and with a short time-out (a slow or hung bus never
+// freezes the window; no answer counts as "not there"), and the answer is kept in *Antwort
+// when given, so a program asks once.
+class TSystemFormatierer : public TFormatierer {
+  Q_OBJECT
+ public:
+  TSystemFormatierer(QDBusConnection Bus, QString Mkfs, std::optional<bool>* Antwort = nullptr, int ZeitlimitMs = 1500,
+                     QObject* parent = nullptr);
+  ~TSystemFormatierer() override;
+  bool Starten(const QString& Geraet, const QString& Einhaengepunkt, QString* Fehler) override;
+
+ private:
+  void Weiter(bool UDisks);
+  QDBusConnection FBus;
+  QString FMkfs;
+  std::optional<bool>* FAntwort;
+  std::optional<bool> FEigeneAntwort;
+  int FZeitlimitMs;
+  bool FLaeuft = false;
+  QString FGeraet, FEinhaengepunkt;
+  std::unique_ptr<TFormatierer> FWeg;
 };
 
 // The formatter that fits this system.

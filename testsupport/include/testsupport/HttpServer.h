@@ -38,15 +38,22 @@ struct TAnfrage {
   std::string Kopf(const std::string& Name) const;
 };
 
+// A self-signed certificate made now with the openssl command, valid for the names in
+// AlternativeNamen (an openssl subjectAltName list such as "IP:127.0.0.1,DNS:localhost"):
+// "<Ordner>/zertifikat.pem" and "<Ordner>/schluessel.pem". False with *Fehler set on failure.
+bool TlsZertifikatErzeugen(const QString& Ordner, const QString& AlternativeNamen, QString* Fehler = nullptr);
+
 class HttpServer {
  public:
-  HttpServer();  // listens and serves at once
+  // Listens and serves at once: plain http, or https with the certificate and key given.
+  HttpServer();
+  HttpServer(const QString& Zertifikat, const QString& Schluessel);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
   int Port() const { return FPort; }
-  // "http://127.0.0.1:<port>"
+  // "http://127.0.0.1:<port>", or "https://..." for a server with a certificate.
   QString BasisUrl() const;
 
   void Setzen(const std::string& Pfad, const QByteArray& Inhalt);
@@ -73,10 +80,12 @@ class HttpServer {
   };
   // Waits up to Ms, or until the server ends; false when it ends.
   bool Warten(int Ms);
+  void Starten();
 
   std::unique_ptr<httplib::Server> FServer;
   std::thread FFaden;
   int FPort = 0;
+  bool FTls = false;
   mutable std::mutex FSperre;
   std::condition_variable FEnde;
   bool FBeendet = false;
