@@ -218,7 +218,7 @@ QString TWineRegistrierung::PraefixOrdner() const {
   if (p.isEmpty()) {
     const QString heim = qEnvironmentVariable("HOME");
     if (heim.isEmpty()) return {};
-    p = heim + QStringLiteral("/.wine");
+    p = heim + (heim.endsWith(u'/') ? QStringLiteral(".wine") : QStringLiteral("/.wine"));
   }
   if (!p.endsWith(u'/')) p += u'/';
   return p;
