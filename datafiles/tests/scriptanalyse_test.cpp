@@ -548,6 +548,7 @@ TEST_F(Analyse, InstVersionsinfoLetzteWerteEinzeln) {
 }
 
 TEST_F(Analyse, VersionsinfoZeilen) {
+  const QLocale altesGebiet;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   TScriptDateiInfo& a = Eintrag(Angebot, 1, QStringLiteral("upd\\A.7z"));
   a.Version = QStringLiteral("3.5.8.0");
@@ -557,7 +558,7 @@ TEST_F(Analyse, VersionsinfoZeilen) {
   b.Datum = TDateTime::AusDatum(QDate(2025, 1, 2));
   TZeilenSchreiber ansicht;
   Angebot.Versionsinfo(ansicht);
-  QLocale::setDefault(QLocale::c());
+  QLocale::setDefault(altesGebiet);
   EXPECT_EQ(ansicht.Zeilen, (QStringList{QStringLiteral("10.12.26 14:05:07: 3.5.8.0,  upd\\A.7z"),
                                         QStringLiteral("02.01.25: ,  B.7z")}));
 }
