@@ -222,8 +222,10 @@ void TFormWebInstall::StickErstellen() {
   const TLogZeile masterZeile =
       LogAnfuegen(Formatieren(QStringLiteral("Masterdatei erstellen/producing master file %d/%d"), {0, N}));
   QString schreibfehler;
+  bool masterAngelegt = false;
   {
     const int ausgabe = arbeit.DateiOeffnen(masterName, O_WRONLY | O_CREAT | O_TRUNC);
+    masterAngelegt = ausgabe >= 0;
     struct stat masterSt {};
     if (ausgabe < 0 || ::fstat(ausgabe, &masterSt) != 0)
       schreibfehler = arbeit.Pfad() + masterName + QStringLiteral(": ") + SystemFehlertext(errno);
@@ -246,8 +248,8 @@ void TFormWebInstall::StickErstellen() {
                 QStringLiteral("New stick was not unzipped completely"));
   };
   if (!schreibfehler.isEmpty()) {
-    // Nothing is unpacked from a master file that is not whole.
-    arbeit.DateiEntfernen(masterName);
+    // Nothing is unpacked from a master file that is not whole; what stood in its way stays.
+    if (masterAngelegt) arbeit.DateiEntfernen(masterName);
     LogAnfuegen(Formatieren(QStringLiteral("Masterdatei konnte nicht erstellt werden: %s"), {schreibfehler}),
                 Formatieren(QStringLiteral("Could not produce the master file: %s"), {schreibfehler}));
     unvollstaendig();

@@ -505,6 +505,38 @@ TEST_F(Stickbau, ArbeitsordnerAlsVerweisWirdAbgelehnt) {
   }
 }
 
+// Links planted inside the work folder under the names of the build's own files are neither
+// written through nor removed: the download or the join fails naming the reason.
+TEST_F(Stickbau, VerweiseImArbeitsordnerWerdenNichtBeschrieben) {
+  const QString verweisGrund = QString::fromLocal8Bit(std::strerror(ELOOP));
+  struct Fall {
+    const char* Name;
+    QStringList Log;
+  };
+  const QList<Fall> faelle{
+      {kSkript1,
+       {"Download fehlgeschlagen: " + Arbeit() + kSkript1 + ": " + verweisGrund, "Download 0/0",
+        "Download noch nicht komplett"}},
+      {"stick35.7z",
+       {"Download 3/3", "Download vollständig", "Masterdatei erstellen/producing master file 0/3",
+        "Masterdatei konnte nicht erstellt werden: " + Master() + ": " + verweisGrund,
+        "Neuer Stick wurde unvollständig entzippt"}},
+  };
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    test::TempOrdner draussen;
+    draussen.Schreiben("opfer", "des Nutzers");
+    QDir(Ziel()).removeRecursively();
+    QDir().mkpath(Arbeit());
+    ASSERT_TRUE(QFile::link(draussen / "opfer", Arbeit() + c.Name));
+    auto f = Fenster();
+    Ausfuehren(*f);
+    EXPECT_EQ(f->LogZeilen(), c.Log);
+    EXPECT_EQ(test::Lesen(draussen / "opfer"), "des Nutzers");
+    EXPECT_TRUE(QFileInfo(Arbeit() + c.Name).isSymLink());
+  }
+}
+
 // A part named like the master file or a script is refused before anything is fetched: the
 // join could otherwise append the master file to itself until the disk is full.
 TEST_F(Stickbau, TeilMitDemNamenEinerEigenenDateiWirdAbgelehnt) {
