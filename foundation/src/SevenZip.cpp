@@ -132,7 +132,6 @@ void T7zEntpackThread::Execute() {
       if (!SichereKomponenten(name)) throw ESevenZip(UnsichererName(name));
     }
     FArch->ExtractAll(false, this, &EntpackStreamHolen, &EntpackErgebnis);
-    NeueVerwerfen();
     FFatalFehler = FDateiFehler.Erster();
     FResult = FFatalFehler.isEmpty();
   } catch (const ESevenZipAbbruch&) {
@@ -146,6 +145,7 @@ void T7zEntpackThread::Execute() {
   } catch (...) {
     FFatalFehler = KlassenName();
   }
+  // Whatever ended the extraction, no temporary file of it stays.
   NeueVerwerfen();
 }
 
