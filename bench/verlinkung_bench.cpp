@@ -32,11 +32,13 @@ constexpr int kVerschiebungen = 100;
 int kRunden = 5;  // best and median of these
 
 QString Endung(int i) { return i % 10 == 9 ? QStringLiteral(".xml") : i % 5 == 3 ? QStringLiteral(".fpn") : QStringLiteral(".ls3"); }
+// Every file name is unique in the tree, as data files' names mostly are: a bare name then names
+// one file, and a rewrite touches the files that really refer to the moved one.
 QString Name(int Ordner, int Datei) {
-  return QStringLiteral("Strecken\\R%1\\f%2%3").arg(Ordner, 2, 10, QChar(u'0')).arg(Datei, 3, 10, QChar(u'0')).arg(Endung(Datei));
+  return QStringLiteral("Strecken\\R%1\\f%1%2%3").arg(Ordner, 2, 10, QChar(u'0')).arg(Datei, 3, 10, QChar(u'0')).arg(Endung(Datei));
 }
 QString NeuerName(int Ordner, int Datei) {
-  return QStringLiteral("Neu\\R%1\\g%2%3").arg(Ordner, 2, 10, QChar(u'0')).arg(Datei, 3, 10, QChar(u'0')).arg(Endung(Datei));
+  return QStringLiteral("Neu\\R%1\\g%1%2%3").arg(Ordner, 2, 10, QChar(u'0')).arg(Datei, 3, 10, QChar(u'0')).arg(Endung(Datei));
 }
 QString Nativ(const QString& Name) { return QString(Name).replace(u'\\', u'/'); }
 
@@ -46,9 +48,10 @@ QString Nativ(const QString& Name) { return QString(Name).replace(u'\\', u'/'); 
 QByteArray Datei(int Ordner, int Datei, unsigned& Zufall) {
   auto naechste = [&Zufall] { return Zufall = Zufall * 1103515245u + 12345u, (Zufall >> 8); };
   auto verweis = [&]() -> QString {
-    const int o = int(naechste() % kOrdner), d = int(naechste() % kDateienJeOrdner);
+    const int o = int(naechste() % kOrdner);
+    const int d = int(naechste() % kDateienJeOrdner);
     const unsigned art = naechste() % 10;
-    if (art == 0) return Nativ(Name(o, d)).section(u'/', -1);                   // bare
+    if (art == 0) return Nativ(Name(Ordner, d)).section(u'/', -1);  // bare: a file beside it
     if (art == 1) return Name(o, d).toUpper().replace(QStringLiteral("\\R"), QStringLiteral("\\r"));  // case
     return Name(o, d);
   };

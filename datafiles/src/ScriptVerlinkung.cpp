@@ -79,39 +79,49 @@ QByteArray Suchmuster(const QString& Name) {
   return b;
 }
 
-// Whether the file's bytes could hold a value that names the old file. Every match ends with
-// the old bare name; the reader drops line breaks, so they are dropped here too, and a to z
-// compare in either case. A UTF-16 file, or one that cannot be read here, is always loaded.
-bool KannVerweisen(const QString& Pfad, const QByteArray& Muster) {
-  const int fd = ::open(QFile::encodeName(Pfad).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return true;
-  QByteArray roh;
+enum class TBlick { Laden, Ueberspringen, KeineDatei };
+
+// A look at the file before it is parsed: no regular file (a link above all: the save would put a
+// file in its place, and the file it names may lie anywhere) is left alone; with a Muster, a file
+// whose bytes cannot hold a value that names the old file is skipped. Every match ends with the
+// old bare name; the reader drops line breaks, so they are dropped here too, and a to z compare
+// in either case. A UTF-16 file, or one that cannot be read here, is loaded.
+TBlick Ansehen(const QByteArray& Pfad, const QByteArray& Muster) {
+  const int fd = ::open(Pfad.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ELOOP ? TBlick::KeineDatei : TBlick::Laden;
   struct stat st{};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    roh.resize(qsizetype(st.st_size) + 1);  // one more byte: a file that grew is read whole too
-    qsizetype n = 0;
-    for (;;) {
-      if (n == roh.size()) roh.resize(roh.size() * 2);
-      const ssize_t r = ::read(fd, roh.data() + n, std::size_t(roh.size() - n));
-      if (r < 0 && errno == EINTR) continue;
-      if (r < 0) {
-        ::close(fd);
-        return true;
-      }
-      if (r == 0) break;
-      n += r;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return TBlick::KeineDatei;
+  }
+  if (Muster.isEmpty()) {
+    ::close(fd);
+    return TBlick::Laden;
+  }
+  QByteArray roh(qsizetype(st.st_size) + 1, Qt::Uninitialized);  // one more byte: a file that grew is read whole
+  qsizetype n = 0;
+  for (;;) {
+    if (n == roh.size()) roh.resize(roh.size() * 2);
+    const ssize_t r = ::read(fd, roh.data() + n, std::size_t(roh.size() - n));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) {
+      ::close(fd);
+      return TBlick::Laden;
     }
-    roh.resize(n);
+    if (r == 0) break;
+    n += r;
   }
   ::close(fd);
-  if (roh.startsWith("\xFF\xFE") || roh.startsWith("\xFE\xFF")) return true;
+  roh.truncate(n);
+  if (roh.startsWith("\xFF\xFE") || roh.startsWith("\xFE\xFF")) return TBlick::Laden;
   char* aus = roh.data();
   for (const char c : std::as_const(roh)) {
     if (c == '\r' || c == '\n') continue;
     *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
   }
   const std::size_t laenge = std::size_t(aus - roh.constData());
-  return ::memmem(roh.constData(), laenge, Muster.constData(), std::size_t(Muster.size())) != nullptr;
+  return ::memmem(roh.constData(), laenge, Muster.constData(), std::size_t(Muster.size())) ? TBlick::Laden
+                                                                                            : TBlick::Ueberspringen;
 }
 
 }  // namespace
@@ -219,13 +229,10 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
   if (Lauf.StBar) Lauf.StBar->SimpleTextSetzen(Pfad);
   EreignisseVerarbeiten();
 
-  // Loaded and saved by the same absolute path. A link is not rewritten: the save would put a
-  // file in its place, and the file it names may lie anywhere.
-  const QString absolut = QFileInfo(Pfad).absoluteFilePath();
-  struct stat st{};
-  if (::lstat(QFile::encodeName(absolut).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  // Loaded and saved by the same absolute path.
+  const QString absolut = Pfad.startsWith(u'/') ? Pfad : QFileInfo(Pfad).absoluteFilePath();
   // Most files of a walk name other files: a look at the bytes spares parsing them.
-  if (!Lauf.Muster.isEmpty() && !KannVerweisen(absolut, Lauf.Muster)) return;
+  if (Ansehen(QFile::encodeName(absolut), Lauf.Muster) != TBlick::Laden) return;
 
   const QString offiziell = QFileInfo(DatenverzeichnisOffiziell.isEmpty() ? QStringLiteral(".")
                                                                            : DatenverzeichnisOffiziell)
