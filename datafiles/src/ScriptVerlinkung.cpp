@@ -170,20 +170,17 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
     if (UpdInfo) UpdInfo->Eintrag(QStringLiteral("name refused ") + BasisPfad.Dateiname, TZeilenFarbe::Fehler);
     return;
   }
-  const int fd = ::open(QFile::encodeName(*start).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return;  // nothing there to examine
-  const std::optional<std::uint64_t> mount = MountKennung(fd);
-  ::close(fd);
-  if (!mount) return;
-  lauf.Mount = *mount;
-  VerzeichnisAnpassen(lauf, *start);
+  VerzeichnisAnpassen(lauf, *start, true);
 }
 
-void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner) {
-  // Opened without following a link, and left alone on another mount (a bind mount included).
-  const int fd = ::open(QFile::encodeName(Ordner).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner, bool Anfang) {
+  // The start may be reached through a link (it was checked to lie in the data folder); below
+  // it no link is followed, and a folder on another mount (a bind mount included) is left alone.
+  const int fd =
+      ::open(QFile::encodeName(Ordner).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (Anfang ? 0 : O_NOFOLLOW));
   if (fd < 0) return;
   const std::optional<std::uint64_t> mount = MountKennung(fd);
+  if (mount && Anfang) Lauf.Mount = *mount;
   if (!mount || *mount != Lauf.Mount) {
     ::close(fd);
     return;
@@ -205,7 +202,7 @@ void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, const QString& Ord
     const QString pfad = Ordner + u'/' + QFile::decodeName(n);
     // Links are neither followed nor rewritten; devices and pipes are no data files.
     if (typ == DT_DIR)
-      VerzeichnisAnpassen(Lauf, pfad);
+      VerzeichnisAnpassen(Lauf, pfad, false);
     else if (typ == DT_REG)
       DateiAnpassen(Lauf, pfad);
     if (AbbruchVerlangt()) break;

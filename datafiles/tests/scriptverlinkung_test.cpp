@@ -308,6 +308,11 @@ TEST_F(ScriptVerlinkung, FeindlicheBasispfadeWerdenAbgewiesen) {
     EXPECT_EQ(Baum(), vorher);
     EXPECT_EQ(Lesen(aussen), Verweise({"Strecken\\A\\x.ls3"}));
   }
+  // A base that is a link to a folder inside the data folder is walked from there.
+  ASSERT_TRUE(QFile::link(P("Strecken/B"), P("Strecken/nachB")));
+  auto innen = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\nachB");
+  EXPECT_EQ(Aktualisieren(*innen).size(), 2);
+  EXPECT_TRUE(Lesen(P("Strecken/B/fern.fpn")).contains("Strecken\\N\\y.ls3"));
   // An empty data folder is the current folder: not walked from there.
   Datenverzeichnis.clear();
   auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3");

@@ -96,7 +96,7 @@ class TScriptVerlinkungBasis : public TScriptNurVerschieben {
 
  private:
   struct TLauf;
-  void VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner);
+  void VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner, bool Anfang);
   void DateiAnpassen(TLauf& Lauf, const QString& Pfad);
   bool DateitypPasst(const QString& Pfad) const;
   void VerweiseErsetzen(TLauf& Lauf, TKiroXMLKnoten& Knoten);
