@@ -144,6 +144,13 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
     UpdInfo->Eintrag(AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname + QStringLiteral("   (") +
                          BasisPfad.Dateiname + u')',
                      TZeilenFarbe::Grau);
+  // An empty old name would match every empty value, an empty new one would blank references;
+  // names that could leave the data folder name no data file.
+  for (const QString& name : {AlteDatei.Dateiname, NeueDatei.Dateiname}) {
+    if (SichereKomponenten(name) && !name.endsWith(u'\\') && !name.endsWith(u'/')) continue;
+    if (UpdInfo) UpdInfo->Eintrag(QStringLiteral("name refused ") + name, TZeilenFarbe::Fehler);
+    return;
+  }
   TLauf lauf;
   lauf.UpdInfo = UpdInfo;
   lauf.StBar = StBar;

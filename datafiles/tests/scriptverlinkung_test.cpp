@@ -319,6 +319,28 @@ TEST_F(ScriptVerlinkung, FeindlicheBasispfadeWerdenAbgewiesen) {
   EXPECT_EQ(Aktualisieren(*e).size(), 2);
 }
 
+// An empty old name would match every empty value, an empty new one would blank references.
+TEST_F(ScriptVerlinkung, NamenOhneDateiWerdenAbgewiesen) {
+  D("Strecken/A/leer.ls3", Verweise({"", "x.ls3"}));
+  const auto vorher = Baum();
+  const struct {
+    const char* Alt;
+    const char* Neu;
+    const char* Abgewiesen;
+  } faelle[] = {{"", "Strecken\\N\\y.ls3", ""}, {"Strecken\\A\\", "y.ls3", "Strecken\\A\\"},
+                {"..\\x.ls3", "y.ls3", "..\\x.ls3"}, {"Strecken\\A\\x.ls3", "", ""}};
+  for (const auto& f : faelle) {
+    for (bool mitIndex : {false, true}) {
+      SCOPED_TRACE(std::string(f.Alt) + " -> " + f.Neu);
+      auto e = Eintrag(f.Alt, f.Neu);
+      const QStringList z = Aktualisieren(*e, mitIndex);
+      ASSERT_EQ(z.size(), 2);
+      EXPECT_EQ(z[1], QStringLiteral("F:name refused ") + QString::fromUtf8(f.Abgewiesen));
+      EXPECT_EQ(Baum(), vorher);
+    }
+  }
+}
+
 TEST_F(ScriptVerlinkung, LinksUndFremdeMountsWerdenNichtBetreten) {
   const QByteArray verweis = Verweise({"Strecken\\A\\x.ls3"});
   const QString aussen = U.Ordner.Schreiben(QStringLiteral("aussen/d.ls3"), verweis);
