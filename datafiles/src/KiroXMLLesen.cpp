@@ -422,7 +422,11 @@ void TKiroXML::KommentarUeberspringen(const QString& Name, QString* Text) {
   for (qsizetype i = 3; i < Name.size(); ++i) striche = Name.at(i) == u'-' ? striche + 1 : 0;
   while (!AktEnde) {
     if (Aktc == u'>' && striche >= 2) {
-      if (Text) Text->chop(2);
+      // The "--" of the end goes, with the line breaks put back after or between its dashes.
+      for (int i = 0; Text && i < 2; ++i) {
+        while (Text->endsWith(QStringLiteral("\r\n"))) Text->chop(2);
+        Text->chop(1);
+      }
       Weiter();
       return;
     }

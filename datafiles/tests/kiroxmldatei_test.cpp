@@ -86,6 +86,39 @@ TEST(KiroXMLDatei, LadenUndSpeichernImDateiformat) {
   EXPECT_EQ(Lesen(quelle), Golden("baum.golden"));
 }
 
+// A rewrite keeps comments where they stood, their text and line breaks included, and a second
+// rewrite gives the same bytes.
+TEST(KiroXMLDatei, KommentareBleibenStehen) {
+  const struct {
+    const char* Gelesen;
+    const char* Geschrieben;
+  } faelle[] = {
+      {"<!-- eine Zeile -->", "<!-- eine Zeile -->"},
+      {"<!---->", "<!---->"},
+      {"<!--x-->", "<!--x-->"},
+      {"<!-- Ende getrennt --\n>", "<!-- Ende getrennt -->"},
+      {"<!--\n  zwei\n  Zeilen\n-->", "<!--\r\n  zwei\r\n  Zeilen\r\n-->"},
+      {"<!-- <Datei Dateiname=\"x\"/> -->", "<!-- <Datei Dateiname=\"x\"/> -->"},
+  };
+  TempOrdner ordner;
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Gelesen);
+    const QString pfad =
+        ordner.Schreiben(QStringLiteral("k.xml"), QByteArray("<Kiro>\n") + f.Gelesen + "\n<Info a=\"1\"/>\n</Kiro>\n");
+    TKiroXMLDatei d;
+    d.LadenDatei(QString(), pfad);
+    EXPECT_EQ(Bild(*d.Basisknoten()), QStringLiteral("{Kiro{Info[a=1]}}"));
+    ASSERT_TRUE(d.SpeichernDatei(QString(), pfad));
+    const QByteArray erwartet = QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kiro>\r\n") +
+                                f.Geschrieben + "\r\n<Info a=\"1\"/>\r\n</Kiro>\r\n";
+    EXPECT_EQ(Lesen(pfad), erwartet);
+    TKiroXMLDatei wieder;
+    wieder.LadenDatei(QString(), pfad);
+    ASSERT_TRUE(wieder.SpeichernDatei(QString(), pfad));
+    EXPECT_EQ(Lesen(pfad), erwartet);
+  }
+}
+
 TEST(KiroXMLDatei, ErgebnisIstDasLetzteKindVonKiro) {
   struct {
     const char* Text;
