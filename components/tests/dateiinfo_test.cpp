@@ -8,6 +8,7 @@
 #include "components/StringGridQV.h"
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
+#include "foundation/Sprachtabelle.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
@@ -21,6 +22,8 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -327,4 +330,37 @@ TEST_F(DateiInfo, NeededFilesAreInsertedAtTheCurrentRow) {
   d.ActionZeileLoeschen->trigger();
   EXPECT_EQ(d.StringGridQVDateien->Cells(0, 1), "eins.ls3");
   EXPECT_EQ(d.StringGridQVDateien->RowCount(), 4);
+}
+
+TEST_F(DateiInfo, EachDialogIsTranslatedWhenCreated) {
+  const QString altProgramm = Programmverzeichnis;
+  Programmverzeichnis = Temp / "programm/";
+  Temp.Schreiben("programm/_InstSetup/language/English/text.txt",
+                 "FormDateiInfo.Caption = File information\n"
+                 "FormDateiInfo.LabeledEditQVKategorie.EditLabel.Caption = Category\n"
+                 "FormDateiInfo.ActionZeileNeu.Caption = New row\n"
+                 "FormDateiInfo.ActionFarbe.Caption = never\n"
+                 "FormAutorabfrage.Caption = Author\n"
+                 "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
+                 "FormKategoriewahl.ButtonHinzufuegen.Caption = Add field\n"
+                 "FormKategoriewahl.SpeedButtonLaden.Caption = never\n");
+  TSprachtabelle tabelle;
+  tabelle.Sprachordner = "English";
+  TSprachtabelle* alteTabelle = Sprachtabelle;
+  Sprachtabelle = &tabelle;
+  {
+    TFormDateiInfo d;
+    EXPECT_EQ(d.windowTitle(), "File information");
+    EXPECT_EQ(d.LabeledEditQVKategorie->EditLabel()->text(), "Category");
+    EXPECT_EQ(d.ActionZeileNeu->text(), "New row");
+    EXPECT_EQ(d.ActionFarbe->text(), "...");
+    TFormAutorabfrage a;
+    EXPECT_EQ(a.windowTitle(), "Author");
+    EXPECT_EQ(a.LabelLizenz->text(), "Licence");
+    TFormKategoriewahl k;
+    EXPECT_EQ(k.ButtonHinzufuegen->text(), "Add field");
+    EXPECT_EQ(k.SpeedButtonLaden->text(), "");
+  }
+  Sprachtabelle = alteTabelle;
+  Programmverzeichnis = altProgramm;
 }
