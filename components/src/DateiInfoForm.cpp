@@ -90,11 +90,6 @@ void KeineAngabeAnwenden(QCheckBox* Box, QLabel* Beschriftung, QDateTimeEdit* Wa
   if (keine) Wahl->setDateTime(TDateTime().AlsQDateTime());
 }
 
-void FehlerZeigen(const QString& Fehler) {
-  Protokollieren(QString(), Fehler, 2);
-  MeldungZeigen(Fehler, TMsgDlgType::mtError, mbOK, 0);
-}
-
 }  // namespace
 
 QString TFormDateiInfo::Autorenzeile(const TAutor& a) {
@@ -303,7 +298,7 @@ void TFormDateiInfo::ActionFarbeExecute() {
     TFormKategoriewahl dialog(this);
     QString fehler;
     if (!dialog.Init(2, &fehler)) {
-      FehlerZeigen(fehler);
+      FehlerMelden(fehler);
       return;
     }
     if (DialogAnzeigen(dialog) != mrOk) return;

@@ -41,4 +41,9 @@ bool Abgesichert(const QString& Was, const std::function<void()>& Arbeit) {
   return false;
 }
 
+void FehlerMelden(const QString& Fehler) {
+  Protokollieren(QString(), Fehler, 2);
+  MeldungZeigen(Fehler, TMsgDlgType::mtError, mbOK, 0);
+}
+
 }  // namespace kiro

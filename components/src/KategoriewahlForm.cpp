@@ -240,10 +240,7 @@ void TFormKategoriewahl::SpeedButtonLadenClick() {
   Abgesichert(QStringLiteral("Kategorien laden"), [this] {
     if (!OpenDialogQVKategorie->Execute()) return;
     QString fehler;
-    if (!KategorienLaden(OpenDialogQVKategorie->FileName, &fehler)) {
-      Protokollieren(QString(), fehler, 2);
-      MeldungZeigen(fehler, TMsgDlgType::mtError, mbOK, 0);
-    }
+    if (!KategorienLaden(OpenDialogQVKategorie->FileName, &fehler)) FehlerMelden(fehler);
   });
 }
 
@@ -251,10 +248,7 @@ void TFormKategoriewahl::SpeedButtonSpeichernClick() {
   Abgesichert(QStringLiteral("Kategorien speichern"), [this] {
     if (!SaveDialogQVKategorie->Execute()) return;
     QString fehler;
-    if (!KategorienSpeichern(SaveDialogQVKategorie->FileName, &fehler)) {
-      Protokollieren(QString(), fehler, 2);
-      MeldungZeigen(fehler, TMsgDlgType::mtError, mbOK, 0);
-    }
+    if (!KategorienSpeichern(SaveDialogQVKategorie->FileName, &fehler)) FehlerMelden(fehler);
   });
 }
 

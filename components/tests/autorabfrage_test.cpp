@@ -2,6 +2,7 @@
 #include "components/ComboBoxQV.h"
 #include "components/LabeledEditQV.h"
 #include "foundation/Einstellungen.h"
+#include "testsupport/Gebietsschema.h"
 #include "testsupport/Protokollfaenger.h"
 
 #include <QLabel>
@@ -11,17 +12,9 @@
 #include <gtest/gtest.h>
 
 using namespace kiro;
+using kiro::test::TGebietsschema;
 
 namespace {
-
-class TGebietsschema {
- public:
-  explicit TGebietsschema(const QLocale& l) { QLocale::setDefault(l); }
-  ~TGebietsschema() { QLocale::setDefault(FVorher); }
-
- private:
-  QLocale FVorher;
-};
 
 class TEinstellungenGesetzt {
  public:

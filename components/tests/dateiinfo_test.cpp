@@ -9,6 +9,7 @@
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
 #include "foundation/Sprachtabelle.h"
+#include "testsupport/Gebietsschema.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
@@ -30,20 +31,12 @@
 #include <gtest/gtest.h>
 
 using namespace kiro;
+using kiro::test::TGebietsschema;
 
 namespace {
 
 const QTemporaryDir Konfiguration;
 const bool KonfigurationUmgeleitet = qputenv("XDG_CONFIG_HOME", QFile::encodeName(Konfiguration.path()));
-
-class TGebietsschema {
- public:
-  explicit TGebietsschema(const QLocale& l) { QLocale::setDefault(l); }
-  ~TGebietsschema() { QLocale::setDefault(FVorher); }
-
- private:
-  QLocale FVorher;
-};
 
 TAutor Autor(std::int32_t id, float stunden, TLizenz lizenz, const char* name, const char* mail, const char* bem) {
   TAutor a;

@@ -23,4 +23,7 @@ TDialogAnzeigen DialogAnzeigenSetzen(TDialogAnzeigen Anzeigen);
 // box, so nothing crosses the event loop. False when it threw.
 bool Abgesichert(const QString& Was, const std::function<void()>& Arbeit);
 
+// A handler's failure the user must see: one log line (type 2) and one error box.
+void FehlerMelden(const QString& Fehler);
+
 }  // namespace kiro
