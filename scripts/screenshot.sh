@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of Paketlader's main window under Xvfb, German and English, taken by a small test
-# tool (the window grabs itself) against a loopback update server. PNGs go to build/screenshots/.
+# tool (the window grabs itself) against a loopback update server, then of the info window and
+# of a sheet with every image of its collections. PNGs go to build/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null
@@ -14,6 +15,11 @@ for edition in "${@:-LehrStick}"; do
       --sprache "$sprache" --edition "$edition"
     echo "$out/paketlader-$edition-$sprache.png"
   done
+done
+for fenster in info bilder; do
+  xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+    build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-$fenster.png" --fenster "$fenster"
+  echo "$out/paketlader-$fenster.png"
 done
 
 # The header dialogs (author, category choice, file information and its file menu), filled with

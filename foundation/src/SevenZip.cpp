@@ -1,5 +1,6 @@
 #include "foundation/SevenZip.h"
 
+#include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Kern.h"
@@ -58,6 +59,19 @@ QString KlassenName() {
 
 int AlsInt(std::uint32_t Wert) { return Wert > std::uint32_t(INT_MAX) ? INT_MAX : int(Wert); }
 
+std::atomic<std::uint64_t> gTempZaehler{0};
+
+// Creates a new file of a name of its own in the folder, never through a link; -1 on failure.
+int TempDateiAnlegen(int Ordner, QByteArray& Name) {
+  for (int versuch = 0; versuch < 100; ++versuch) {
+    Name = QByteArrayLiteral(".~kiro") + QByteArray::number(qint64(::getpid())) + '.' +
+           QByteArray::number(gTempZaehler.fetch_add(1));
+    const int fd = ::openat(Ordner, Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
 QString SevenZipBibliothek() {
@@ -100,6 +114,7 @@ T7zEntpackThread::~T7zEntpackThread() {
   Terminate();
   wait();
   FArch.reset();
+  NeueVerwerfen();
   if (FBasisDeskriptor >= 0) ::close(FBasisDeskriptor);
 }
 
@@ -116,7 +131,7 @@ void T7zEntpackThread::Execute() {
       const QString name = FArch->ItemPath(i);
       if (!SichereKomponenten(name)) throw ESevenZip(UnsichererName(name));
     }
-    FArch->ExtractAll(false, this, &EntpackStreamHolen);
+    FArch->ExtractAll(false, this, &EntpackStreamHolen, &EntpackErgebnis);
     FFatalFehler = FDateiFehler.Erster();
     FResult = FFatalFehler.isEmpty();
   } catch (const ESevenZipAbbruch&) {
@@ -130,6 +145,51 @@ void T7zEntpackThread::Execute() {
   } catch (...) {
     FFatalFehler = KlassenName();
   }
+  // Whatever ended the extraction, no temporary file of it stays.
+  NeueVerwerfen();
+}
+
+void T7zEntpackThread::StreamBeendet(std::uint32_t Index, const T7zStreamEnde& Ende) {
+  std::lock_guard lock(FNeuSperre);
+  const auto it = FNeu.find(Index);
+  if (it == FNeu.end()) return;
+  it->second.Ende = Ende;
+  Entscheiden(Index);
+}
+
+bool T7zEntpackThread::Entscheiden(std::uint32_t Index) {
+  const auto it = FNeu.find(Index);
+  if (it == FNeu.end()) return true;
+  TNeueDatei& d = it->second;
+  bool ok = true;
+  if ((d.Ende && !d.Ende->Ok) || (d.DatenOk && !*d.DatenOk)) {
+    ::unlinkat(d.Ordner, d.Temp.constData(), 0);
+  } else if (d.Ende && d.DatenOk) {
+    // No sync: like "7z x", the unpack leaves writing back to the system; the stick build's
+    // check and a repeated run find what a crash lost.
+    if (::renameat(d.Ordner, d.Temp.constData(), d.Ordner, d.Name.constData()) != 0) {
+      FDateiFehler.Melden(DateiFehler(d.Ziel, errno));
+      ::unlinkat(d.Ordner, d.Temp.constData(), 0);
+      ok = false;
+    } else {
+      // A rename keeps the inode, size and time the sum was taken with.
+      CRC32Merken(d.Ende->St, d.Ziel, d.Ende->Crc, d.Ende->Groesse);
+    }
+  } else {
+    return true;  // the other half is still to come
+  }
+  ::close(d.Ordner);
+  FNeu.erase(it);
+  return ok;
+}
+
+void T7zEntpackThread::NeueVerwerfen() {
+  std::lock_guard lock(FNeuSperre);
+  for (auto& [index, d] : FNeu) {
+    ::unlinkat(d.Ordner, d.Temp.constData(), 0);
+    ::close(d.Ordner);
+  }
+  FNeu.clear();
 }
 
 int T7zEntpackThread::BasisOeffnen() {
@@ -210,27 +270,33 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     const QString dateiname = t->NameAufPlatte(ordner, relativ, teile->last());
     ziel = t->FBasisverzeichnis + (relativ.isEmpty() ? dateiname : relativ + u'/' + dateiname);
     const QByteArray datei = dateiname.toLocal8Bit();
-    // A file with further hard links is replaced, not emptied: its other names may lie outside.
+    auto fehlschlag = [&](int Fehler) {
+      if (ordner != basis) ::close(ordner);
+      t->FDateiFehler.Melden(DateiFehler(ziel, Fehler));
+      return E_ABORT;
+    };
+    // Only a regular file is ever replaced: a folder, a link or a device in the way fails.
     struct stat vorher {};
-    if (::fstatat(ordner, datei.constData(), &vorher, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(vorher.st_mode) &&
-        vorher.st_nlink > 1)
-      ::unlinkat(ordner, datei.constData(), 0);
-    // O_NONBLOCK keeps a fifo in the way from blocking us; only regular files are written.
-    const int fd = ::openat(ordner, datei.constData(),
-                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    const int fehler = errno;
-    if (ordner != basis) ::close(ordner);
-    if (fd < 0) {
-      t->FDateiFehler.Melden(DateiFehler(ziel, fehler));
-      return E_ABORT;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstatat(ordner, datei.constData(), &vorher, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(vorher.st_mode))
+      return fehlschlag(S_ISDIR(vorher.st_mode) ? EISDIR : S_ISLNK(vorher.st_mode) ? ELOOP : EEXIST);
+    // Written beside the old file, which stays whole until the new one is complete.
+    QByteArray temp;
+    const int fd = TempDateiAnlegen(ordner, temp);
+    if (fd < 0) return fehlschlag(errno);
+    // The folder stays open for the rename; the base descriptor belongs to the thread.
+    const int ordnerFuerDatei = ordner != basis ? ordner : ::fcntl(basis, F_DUPFD_CLOEXEC, 0);
+    if (ordnerFuerDatei < 0) {
+      const int fehler = errno;
+      ::unlinkat(ordner, temp.constData(), 0);
       ::close(fd);
-      t->FDateiFehler.Melden(DateiFehler(ziel, EEXIST));
-      return E_ABORT;
+      return fehlschlag(fehler);
     }
-    auto* stream = new T7zStream(fd, true, ziel, &t->FDateiFehler);
+    {
+      std::lock_guard lock(t->FNeuSperre);
+      t->FNeu[index] = T7zEntpackThread::TNeueDatei{ordnerFuerDatei, temp, datei, ziel, {}, {}};
+    }
+    auto* stream = new T7zStream(fd, true, ziel, &t->FDateiFehler,
+                                 [t, index](const T7zStreamEnde& e) { t->StreamBeendet(index, e); });
     stream->AddRef();
     *outStream = stream;
     return S_OK;
@@ -238,6 +304,15 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     t->FDateiFehler.Melden(e.Meldung());
     return E_ABORT;
   }
+}
+
+HRESULT EntpackErgebnis(void* sender, std::uint32_t index, std::int32_t opRes) {
+  auto* t = static_cast<T7zEntpackThread*>(sender);
+  std::lock_guard lock(t->FNeuSperre);
+  const auto it = t->FNeu.find(index);
+  if (it == t->FNeu.end()) return S_OK;
+  it->second.DatenOk = opRes == kOpResultOK;
+  return t->Entscheiden(index) ? S_OK : E_ABORT;
 }
 
 }  // namespace kiro

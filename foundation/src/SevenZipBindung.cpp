@@ -178,8 +178,8 @@ QString OperationsText(std::int32_t Ergebnis) {
 // item the library could not decode.
 class TEntpackCallback final : public TObjekt<IArchiveExtractCallback> {
  public:
-  TEntpackCallback(I7zInArchive& Archiv, void* Sender, T7zGetStreamCallBack Callback)
-      : FArchiv(Archiv), FSender(Sender), FCallback(Callback) {}
+  TEntpackCallback(I7zInArchive& Archiv, void* Sender, T7zGetStreamCallBack Callback, T7zErgebnisCallBack Ergebnis)
+      : FArchiv(Archiv), FSender(Sender), FCallback(Callback), FErgebnis(Ergebnis) {}
 
   HRESULT QueryInterface(const GUID& iid, void** outObject) override {
     if (iid == IID_IUnknown || iid == IID_IProgress || iid == IID_IArchiveExtractCallback) {
@@ -201,6 +201,10 @@ class TEntpackCallback final : public TObjekt<IArchiveExtractCallback> {
   }
   HRESULT PrepareOperation(std::int32_t) override { return S_OK; }
   HRESULT SetOperationResult(std::int32_t opRes) override {
+    if (FErgebnis) {
+      const HRESULT antwort = FErgebnis(FSender, FIndex, opRes);
+      if (antwort != S_OK) return antwort;
+    }
     if (opRes == kOpResultOK) return S_OK;
     QString name;
     try {
@@ -219,24 +223,29 @@ class TEntpackCallback final : public TObjekt<IArchiveExtractCallback> {
   I7zInArchive& FArchiv;
   void* FSender;
   T7zGetStreamCallBack FCallback;
+  T7zErgebnisCallBack FErgebnis;
   std::atomic<std::uint32_t> FIndex{0};
   TFehlerAblage FFehler;
 };
 
-T7zStream::T7zStream(int Deskriptor, bool Besitzt, QString Pfad, TFehlerAblage* Ablage)
-    : FDeskriptor(Deskriptor), FBesitzt(Besitzt), FPfad(std::move(Pfad)), FAblage(Ablage) {}
+T7zStream::T7zStream(int Deskriptor, bool Besitzt, QString Pfad, TFehlerAblage* Ablage,
+                     std::function<void(const T7zStreamEnde&)> BeiEnde)
+    : FDeskriptor(Deskriptor), FBesitzt(Besitzt), FPfad(std::move(Pfad)), FAblage(Ablage), FBeiEnde(std::move(BeiEnde)) {}
 
 T7zStream::~T7zStream() {
   if (!FBesitzt) return;
-  // The file's identity is taken before the close; the sum is kept only when the close, too,
-  // reports every byte written.
-  struct stat st {};
-  const bool merken = !FSchreibfehler && ::fstat(FDeskriptor, &st) == 0;
+  // The file's identity is taken before the close; the end counts as whole only when the close,
+  // too, reports every byte written.
+  T7zStreamEnde ende;
+  ende.Ok = !FSchreibfehler && ::fstat(FDeskriptor, &ende.St) == 0;
+  ende.Crc = FCrc;
+  ende.Groesse = FGeschrieben;
   if (::close(FDeskriptor) != 0) {
+    ende.Ok = false;
     if (FAblage) FAblage->Melden(DateiFehlertext("Cannot write file \"%1\". %2", FPfad, errno));
-  } else if (merken) {
-    CRC32Merken(st, FPfad, FCrc, FGeschrieben);
   }
+  if (FBeiEnde) FBeiEnde(ende);
+  else if (ende.Ok) CRC32Merken(ende.St, FPfad, FCrc, FGeschrieben);
 }
 
 HRESULT T7zStream::QueryInterface(const GUID& iid, void** outObject) {
@@ -377,8 +386,9 @@ bool I7zInArchive::ItemIsFolder(std::uint32_t Index) {
   return ordner;
 }
 
-void I7zInArchive::ExtractAll(bool Testmodus, void* Sender, T7zGetStreamCallBack Callback) {
-  auto* callback = new TEntpackCallback(*this, Sender, Callback);
+void I7zInArchive::ExtractAll(bool Testmodus, void* Sender, T7zGetStreamCallBack Callback,
+                              T7zErgebnisCallBack Ergebnis) {
+  auto* callback = new TEntpackCallback(*this, Sender, Callback, Ergebnis);
   callback->AddRef();
   const HRESULT ergebnis = FArchiv->Extract(nullptr, 0xFFFFFFFFu, Testmodus ? 1 : 0, callback);
   const QString fehler = callback->Fehler();

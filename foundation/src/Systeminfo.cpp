@@ -98,7 +98,7 @@ QString WindowsVersionName(const TOSVersionInfoEx& Info, bool ServerR2) {
   return name;
 }
 
-QString WindowsVersionNummer() { return {}; }
+QString WindowsVersionNummer() { return platform::Systemdaten().WindowsVersionNummer(); }
 
 QString WindowsVersionNummer(const TOSVersionInfoEx& Info) {
   return QStringLiteral("%1.%2.%3").arg(Info.Haupt).arg(Info.Neben).arg(Info.Build);

@@ -183,6 +183,31 @@ TEST_F(SevenZipTest, OverwritesAnExistingLongerFile) {
   EXPECT_TRUE(Boxen.isEmpty());
 }
 
+// Each file is written beside its old one and takes its place only when complete: an unpack
+// that fails in the middle of a file over an earlier install leaves that file whole, and no
+// temporary file behind.
+TEST_F(SevenZipTest, AFailedUnpackLeavesEveryOldFileWhole) {
+  const QByteArray neuB = QByteArray(300000, 'n') + "MARKE" + QByteArray(300000, 'm');
+  // Stored, one file per block: the broken byte is found by the CRC only after the whole file
+  // has passed through the stream.
+  const QString archiv = Packen({{"a.txt", "neu a"}, {"b.txt", neuB}, {"c.txt", "neu c"}}, {"-m0=Copy", "-ms=off"});
+  const QByteArray roh = test::Lesen(archiv);
+  const qsizetype marke = roh.indexOf("MARKE");
+  ASSERT_GT(marke, 0);
+  ASSERT_TRUE(test::ByteKippen(archiv, marke));
+  const QString ziel = Ordner / "ziel/";
+  const QByteArray altB = QByteArray(700000, 'b');
+  Ordner.Schreiben("ziel/b.txt", altB);
+  Ordner.Schreiben("ziel/c.txt", "alt c");
+  EXPECT_FALSE(SevenZipEntpacken(archiv, ziel, nullptr));
+  ASSERT_EQ(Boxen.size(), 1);
+  EXPECT_TRUE(Boxen[0].contains("b.txt")) << Boxen[0].toStdString();
+  EXPECT_EQ(test::Lesen(ziel + "b.txt"), altB);
+  EXPECT_EQ(test::Lesen(ziel + "c.txt"), "alt c");
+  EXPECT_EQ(Inhalt(ziel), QStringList({"a.txt", "b.txt", "c.txt"})) << "no temporary file is left";
+  EXPECT_EQ(test::Lesen(ziel + "a.txt"), "neu a") << "a file completed before the failure is in place";
+}
+
 TEST_F(SevenZipTest, NamesMeetExistingFilesAndFoldersInAnyLetterCase) {
   const QString ziel = Ordner / "ziel/";
   Ordner.Schreiben("ziel/Programm/Setup.EXE", "alt");

@@ -1,6 +1,8 @@
 #include "installer/WebInstallForm.h"
 
+#include "Arbeitsordner.h"
 #include "bilder/Bildersammlung.h"
+#include "datafiles/ScriptPruefung.h"
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
@@ -28,12 +30,16 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <climits>
 
@@ -93,6 +99,22 @@ void TVirtualImage::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------------------------------------
 
 namespace {
+
+// The first numbered folder in Basis that holds a stick build's work folder with its first
+// script (a build that did not end); "" when there is none.
+QString UnterbrochenerStickbau(const QString& Basis) {
+  if (Basis.isEmpty()) return {};
+  const QRegularExpression nummer(QStringLiteral("^Kiro3_[0-9]{4}$"));
+  QStringList namen = QDir(Basis).entryList({QStringLiteral("Kiro3_*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+  for (const QString& name : namen) {
+    if (!nummer.match(name).hasMatch()) continue;
+    const QString ordner = Basis + name + u'/';
+    const QFileInfo arbeit(ordner + kStickArbeitsordner);
+    const QFileInfo script(ordner + kStickArbeitsordner + QStringLiteral("/StickDateien.script.xml"));
+    if (arbeit.isDir() && !arbeit.isSymLink() && script.isFile() && !script.isSymLink()) return ordner;
+  }
+  return {};
+}
 
 const QString kKreuz = QStringLiteral("icon_RotesKreuz");
 const QString kHaken = QStringLiteral("icon_hakengruen1");
@@ -385,7 +407,10 @@ void TFormWebInstall::FormCreate() {
   FVerzRechnerInst.clear();
   QString basis = FUmgebung.Basisverzeichnis;
   if (!basis.isEmpty() && !basis.endsWith(u'/')) basis += u'/';
-  if (!basis.isEmpty() && QFileInfo(basis + QStringLiteral("Kiro3_0001/setup.exe")).isFile()) {
+  if (FEditionHeimStick) FVerzRechnerInst = UnterbrochenerStickbau(basis);
+  if (!FVerzRechnerInst.isEmpty()) {
+    // An interrupted stick build resumes where it stopped: its parts are not fetched again.
+  } else if (!basis.isEmpty() && QFileInfo(basis + QStringLiteral("Kiro3_0001/setup.exe")).isFile()) {
     FVerzRechnerInst = basis + QStringLiteral("Kiro3_0001/");
   } else if (!basis.isEmpty() && QFileInfo(basis).isDir()) {
     FVerzRechnerInst = FreiesNummernverzeichnis(basis, QStringLiteral("Kiro3_"));
@@ -859,17 +884,26 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
   if (IdHTTPDateien->Laeuft()) return lokalerFehler(Dateiname, QStringLiteral("another transfer is running"));
   // Without a target folder the work folder would land in the current folder.
   if (FVerzRechnerInst.isEmpty()) return lokalerFehler(Dateiname, QStringLiteral("no target folder"));
-  const QString arbeit = FVerzRechnerInst + QStringLiteral("KiroStick35/");
-  const std::optional<QString> ziel = SicherVerbinden(arbeit, Dateiname);
-  if (!ziel) return lokalerFehler(Dateiname, QStringLiteral("file name refused"));
-  VerzeichnisAnlegen(arbeit);
-  QFile datei(*ziel);
-  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) return lokalerFehler(*ziel, datei.errorString());
+  if (!ScriptDateinameZulaessig(Dateiname)) return lokalerFehler(Dateiname, QStringLiteral("file name refused"));
+  // The one place where the stick build's downloads are written: inside the real work folder,
+  // never through a link.
+  std::optional<TArbeitsordner> eigener;
+  const TArbeitsordner& arbeit =
+      FStickArbeitsordner ? *FStickArbeitsordner : eigener.emplace(FVerzRechnerInst, kStickArbeitsordner);
   QString name = Dateiname;
   name.replace(u'\\', u'/');
+  const QString pfad = arbeit.Pfad() + name;
+  if (!arbeit.Offen()) return lokalerFehler(pfad, SystemFehlertext(arbeit.Fehler()));
+  const int fd = arbeit.DateiOeffnen(Dateiname, O_WRONLY | O_CREAT | O_TRUNC);
+  if (fd < 0) return lokalerFehler(pfad, SystemFehlertext(errno));
+  QFile datei;
+  if (!datei.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return lokalerFehler(pfad, datei.errorString());
+  }
   bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei); });
   datei.close();
-  if (datei.error() != QFileDevice::NoError) return lokalerFehler(*ziel, datei.errorString());
+  if (datei.error() != QFileDevice::NoError) return lokalerFehler(pfad, datei.errorString());
   return ok ? true : serverFehler();
 }
 
@@ -902,8 +936,34 @@ std::optional<QString> TFormWebInstall::Zweisprachig(const QString& Deutsch, con
   return std::nullopt;
 }
 
+namespace {
+
+// Lines carry names from scripts, archives and the server: a control character in them would
+// break or cut the line (a NUL ends the text a screen reader gets), so each is shown as "\xNN",
+// and a line or paragraph separator as "\uNNNN".
+QString SteuerzeichenSichtbar(const QString& Zeile) {
+  QString aus;
+  for (qsizetype i = 0; i < Zeile.size(); ++i) {
+    const char16_t c = Zeile[i].unicode();
+    const bool steuer = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    if (!steuer && c != 0x2028 && c != 0x2029) {
+      if (!aus.isNull()) aus += QChar(c);
+      continue;
+    }
+    if (aus.isNull()) {
+      aus = Zeile.left(i);
+      aus.reserve(Zeile.size() + 8);
+    }
+    aus += steuer ? QStringLiteral("\\x%1").arg(unsigned(c), 2, 16, QChar(u'0'))
+                  : QStringLiteral("\\u%1").arg(unsigned(c), 4, 16, QChar(u'0'));
+  }
+  return aus.isNull() ? Zeile : aus;
+}
+
+}  // namespace
+
 TLogZeile TFormWebInstall::LogAnfuegen(const QString& Zeile) {
-  RichEditLog->appendPlainText(Zeile);
+  RichEditLog->appendPlainText(SteuerzeichenSichtbar(Zeile));
   return TLogZeile{RichEditLog->document()->blockCount() - 1};
 }
 
@@ -917,7 +977,7 @@ void TFormWebInstall::LogZeileErsetzen(TLogZeile Zeile, const QString& Text) {
   QTextCursor c(block);
   c.movePosition(QTextCursor::StartOfBlock);
   c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  c.insertText(Text);
+  c.insertText(SteuerzeichenSichtbar(Text));
 }
 
 void TFormWebInstall::LogLetzteErsetzen(const QString& Zeile) {

@@ -3,8 +3,10 @@
 // the second script; on success the work folder goes and the file manager shows the result.
 #include "installer/WebInstallForm.h"
 
+#include "Arbeitsordner.h"
 #include "datafiles/ScriptPruefung.h"
 #include "foundation/CRC32.h"
+#include "foundation/Dateifunktionen.h"
 #include "foundation/Dateitypen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
@@ -17,6 +19,11 @@
 #include <QFile>
 #include <QProgressBar>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -24,7 +31,6 @@ namespace kiro {
 
 namespace {
 
-const QString kArbeitsordner = QStringLiteral("KiroStick35/");
 const QString kStickScript = QStringLiteral("StickDateien.script.xml");
 const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 // A part that still does not match after this many fetches in one run is not fetched again:
@@ -43,6 +49,53 @@ const TScriptDateiInfo* DateiEintrag(const TScript& Script, int Index) {
   return dynamic_cast<const TScriptDateiInfo*>(Script.Kommandos[std::size_t(Index)].get());
 }
 
+// Whether Name is one of Eigene, the build's own files in the work folder (in any letter case,
+// as Windows names).
+bool EigenerName(const QString& Name, const QStringList& Eigene) {
+  const std::optional<QStringList> teile = SichereKomponenten(Name);
+  return teile && teile->size() == 1 && Eigene.contains(teile->first(), Qt::CaseInsensitive);
+}
+
+// Writes all Laenge bytes; a short write is continued, so a full disk ends in its own error.
+bool AllesSchreiben(int Fd, const char* Daten, std::size_t Laenge) {
+  while (Laenge > 0) {
+    const ssize_t n = ::write(Fd, Daten, Laenge);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    Daten += n;
+    Laenge -= std::size_t(n);
+  }
+  return true;
+}
+
+// Appends the part Name to the master file open as Ausgabe (MasterPfad, MasterSt its name and
+// status). "" when
+// done, else the file and the system's reason.
+QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Ausgabe, const QString& MasterPfad,
+                      const struct stat& MasterSt, std::vector<char>& Puffer) {
+  const QString pfad = Arbeit.Pfad() + QString(Name).replace(u'\\', u'/');
+  const int teil = Arbeit.DateiOeffnen(Name, O_RDONLY);
+  if (teil < 0) return pfad + QStringLiteral(": ") + SystemFehlertext(errno);
+  QString fehler;
+  struct stat st {};
+  // The file being written is never read: it would grow for as long as there is room.
+  if (::fstat(teil, &st) != 0 || (st.st_dev == MasterSt.st_dev && st.st_ino == MasterSt.st_ino)) {
+    fehler = pfad + QStringLiteral(": ") + SystemFehlertext(EINVAL);
+  }
+  while (fehler.isEmpty()) {
+    const ssize_t n = ::read(teil, Puffer.data(), Puffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) fehler = pfad + QStringLiteral(": ") + SystemFehlertext(errno);
+    if (n <= 0) break;
+    if (!AllesSchreiben(Ausgabe, Puffer.data(), std::size_t(n)))
+      fehler = MasterPfad + QStringLiteral(": ") + SystemFehlertext(errno);
+  }
+  ::close(teil);
+  return fehler;
+}
+
 // Hides Cancel however the run ends.
 struct TAbbrechenSichtbar {
   explicit TAbbrechenSichtbar(QAction* a) : Aktion(a) { Aktion->setVisible(true); }
@@ -53,6 +106,17 @@ struct TAbbrechenSichtbar {
 };
 
 }  // namespace
+
+// Lets the downloads of one run write into the work folder the run holds open.
+struct TFormWebInstall::TStickArbeitsordnerSetzen {
+  TStickArbeitsordnerSetzen(const TArbeitsordner*& Feld, const TArbeitsordner& Ordner) : FFeld(Feld) {
+    FFeld = &Ordner;
+  }
+  ~TStickArbeitsordnerSetzen() { FFeld = nullptr; }
+  TStickArbeitsordnerSetzen(const TStickArbeitsordnerSetzen&) = delete;
+  TStickArbeitsordnerSetzen& operator=(const TStickArbeitsordnerSetzen&) = delete;
+  const TArbeitsordner*& FFeld;
+};
 
 bool TFormWebInstall::StickScriptBrauchbar(const TGeprueftesScript& Script, const QString& Name) {
   if (Script.Brauchbar()) return true;
@@ -85,16 +149,44 @@ void TFormWebInstall::StickErstellen() {
                 QStringLiteral("No target directory chosen; the new stick is not built"));
     return;
   }
-  const QString arbeit = ziel + kArbeitsordner;
+  // Held open for the whole run: every file of the build is reached through it.
+  const TArbeitsordner arbeit(ziel, kStickArbeitsordner);
+  if (!arbeit.Offen()) {
+    if (arbeit.IstVerweis())
+      LogAnfuegen(Formatieren(QStringLiteral("Arbeitsordner %s ist ein symbolischer Verweis; der neue Stick wird "
+                                             "nicht erstellt"),
+                              {arbeit.Pfad()}),
+                  Formatieren(QStringLiteral("Work folder %s is a symbolic link; the new stick is not built"),
+                              {arbeit.Pfad()}));
+    else
+      LogAnfuegen(Formatieren(QStringLiteral("Arbeitsordner %s kann nicht angelegt werden: %s; der neue Stick wird "
+                                             "nicht erstellt"),
+                              {arbeit.Pfad(), SystemFehlertext(arbeit.Fehler())}),
+                  Formatieren(QStringLiteral("Cannot create work folder %s: %s; the new stick is not built"),
+                              {arbeit.Pfad(), SystemFehlertext(arbeit.Fehler())}));
+    return;
+  }
+  const TStickArbeitsordnerSetzen arbeitsordnerSetzen(FStickArbeitsordner, arbeit);
+  // Readers that take a path reach the open folder through this one.
+  const QString zugang = arbeit.Zugang();
+  const QString masterName = QStringLiteral("stick35.") + DateiTypenTabelle[Datei_7z].Suffix;
 
   // Phase 1: the first script and the download loop.
   const bool scriptGeladen = StickDateiLaden(kStickScript);
-  const TGeprueftesScript script1 = GeprueftesScriptLaden(arbeit, kStickScript);
+  const TGeprueftesScript script1 = GeprueftesScriptLaden(zugang, kStickScript);
   const int N = int(script1.Script->Kommandos.size());
   const TLogZeile downloadZeile = LogAnfuegen(Formatieren(QStringLiteral("Download %d/%d"), {0, N}));
 
   bool ok = !Abbrechen;
   if (scriptGeladen && !StickScriptBrauchbar(script1, kStickScript)) ok = false;
+  // A part named like one of the build's own files would overwrite it, or be joined into itself.
+  for (const TScriptDateiInfo* eintrag : script1.Dateien) {
+    if (!EigenerName(eintrag->Datei.Dateiname, {kStickScript, kMasterScript, masterName})) continue;
+    LogAnfuegen(
+        Formatieren(QStringLiteral("Script %s: unzulässiger Dateiname %s"), {kStickScript, eintrag->Datei.Dateiname}),
+        Formatieren(QStringLiteral("Script %s: file name %s refused"), {kStickScript, eintrag->Datei.Dateiname}));
+    ok = false;
+  }
   if (ok) {
     int i = 0;
     int abrufe = 0;  // fetches of part i in this run
@@ -106,7 +198,7 @@ void TFormWebInstall::StickErstellen() {
         ++i;
         continue;
       }
-      if (Passt(SicherVerbinden(arbeit, eintrag->Datei.Dateiname), *eintrag)) {
+      if (Passt(SicherVerbinden(zugang, eintrag->Datei.Dateiname), *eintrag)) {
         ok = true;
         ++i;
         abrufe = 0;
@@ -127,14 +219,16 @@ void TFormWebInstall::StickErstellen() {
   LogAnfuegen(QStringLiteral("Download vollständig"), QStringLiteral("download complete"));
 
   // Phase 2: the master file, the parts joined in script order.
-  const QString master = arbeit + QStringLiteral("stick35.") + DateiTypenTabelle[Datei_7z].Suffix;
   const TLogZeile masterZeile =
       LogAnfuegen(Formatieren(QStringLiteral("Masterdatei erstellen/producing master file %d/%d"), {0, N}));
   QString schreibfehler;
+  bool masterAngelegt = false;
   {
-    QFile ausgabe(master);
-    if (!ausgabe.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-      schreibfehler = master + QStringLiteral(": ") + ausgabe.errorString();
+    const int ausgabe = arbeit.DateiOeffnen(masterName, O_WRONLY | O_CREAT | O_TRUNC);
+    masterAngelegt = ausgabe >= 0;
+    struct stat masterSt {};
+    if (ausgabe < 0 || ::fstat(ausgabe, &masterSt) != 0)
+      schreibfehler = arbeit.Pfad() + masterName + QStringLiteral(": ") + SystemFehlertext(errno);
     std::vector<char> puffer;
     for (int i = 0; i <= N - 1 && schreibfehler.isEmpty(); ++i) {
       EreignisseVerarbeiten();
@@ -143,43 +237,19 @@ void TFormWebInstall::StickErstellen() {
       const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
       if (!eintrag) continue;
       if (puffer.empty()) puffer.resize(std::size_t(kKopierpuffer));
-      const std::optional<QString> teilPfad = SicherVerbinden(arbeit, eintrag->Datei.Dateiname);
-      if (!teilPfad) {
-        schreibfehler = eintrag->Datei.Dateiname;
-        break;
-      }
-      QFile teil(*teilPfad);
-      if (!teil.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        schreibfehler = teil.fileName() + QStringLiteral(": ") + teil.errorString();
-        break;
-      }
-      while (true) {
-        const qint64 n = teil.read(puffer.data(), kKopierpuffer);
-        if (n < 0) {
-          schreibfehler = teil.fileName() + QStringLiteral(": ") + teil.errorString();
-          break;
-        }
-        if (n == 0) break;
-        // A short write (a full disk) would leave an archive with a hole in it.
-        if (ausgabe.write(puffer.data(), n) != n) {
-          schreibfehler = master + QStringLiteral(": ") + ausgabe.errorString();
-          break;
-        }
-      }
+      schreibfehler =
+          TeilAnhaengen(arbeit, eintrag->Datei.Dateiname, ausgabe, arbeit.Pfad() + masterName, masterSt, puffer);
     }
-    if (ausgabe.isOpen()) {
-      ausgabe.close();
-      if (schreibfehler.isEmpty() && ausgabe.error() != QFileDevice::NoError)
-        schreibfehler = master + QStringLiteral(": ") + ausgabe.errorString();
-    }
+    if (ausgabe >= 0 && ::close(ausgabe) != 0 && schreibfehler.isEmpty())
+      schreibfehler = arbeit.Pfad() + masterName + QStringLiteral(": ") + SystemFehlertext(errno);
   }
   auto unvollstaendig = [this] {
     LogAnfuegen(QStringLiteral("Neuer Stick wurde unvollständig entzippt"),
                 QStringLiteral("New stick was not unzipped completely"));
   };
   if (!schreibfehler.isEmpty()) {
-    // Nothing is unpacked from a master file that is not whole.
-    QFile::remove(master);
+    // Nothing is unpacked from a master file that is not whole; what stood in its way stays.
+    if (masterAngelegt) arbeit.DateiEntfernen(masterName);
     LogAnfuegen(Formatieren(QStringLiteral("Masterdatei konnte nicht erstellt werden: %s"), {schreibfehler}),
                 Formatieren(QStringLiteral("Could not produce the master file: %s"), {schreibfehler}));
     unvollstaendig();
@@ -189,14 +259,14 @@ void TFormWebInstall::StickErstellen() {
   LogAnfuegen(QStringLiteral("Masterdatei entpacken"), QStringLiteral("Unzipping master file"));
 
   // Phase 3: unpack; a failure has shown its error box.
-  if (!SevenZipEntpacken(master, ziel, ProgressBarInstaller)) {
+  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller)) {
     unvollstaendig();
     return;
   }
 
   // Phase 4: the second script and the check of every unpacked file.
   const bool script2Geladen = StickDateiLaden(kMasterScript);
-  const TGeprueftesScript script2 = GeprueftesScriptLaden(arbeit, kMasterScript);
+  const TGeprueftesScript script2 = GeprueftesScriptLaden(zugang, kMasterScript);
   const int M = int(script2.Script->Kommandos.size());
   const TLogZeile P = LogAnfuegen(Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {0, M}),
                                   Formatieren(QStringLiteral("Checking files for new stick %d/%d"), {0, M}));
@@ -224,12 +294,11 @@ void TFormWebInstall::StickErstellen() {
   }
 
   // Clean-up: only this build's own files, then the folder when nothing else is left in it.
-  QFile::remove(arbeit + kStickScript);
-  QFile::remove(arbeit + kMasterScript);
-  for (const TScriptDateiInfo* eintrag : script1.Dateien)
-    if (const std::optional<QString> teil = SicherVerbinden(arbeit, eintrag->Datei.Dateiname)) QFile::remove(*teil);
-  QFile::remove(master);
-  QDir().rmdir(arbeit);
+  arbeit.DateiEntfernen(kStickScript);
+  arbeit.DateiEntfernen(kMasterScript);
+  for (const TScriptDateiInfo* eintrag : script1.Dateien) arbeit.DateiEntfernen(eintrag->Datei.Dateiname);
+  arbeit.DateiEntfernen(masterName);
+  arbeit.OrdnerEntfernen();
   LogAnfuegen(Formatieren(QStringLiteral("Neue Daten liegen im Verzeichnis %s"), {ziel}),
               Formatieren(QStringLiteral("You find the new data in directory %s"), {ziel}));
   if (FUmgebung.Shell) FUmgebung.Shell->Oeffnen(ziel);

@@ -15,8 +15,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDirIterator>
+#include <QMap>
 #include <QTimer>
 
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -455,6 +462,263 @@ TEST_F(Stickbau, FeindlicheNamenImArchiv) {
   EXPECT_FALSE(QFileInfo::exists(Heim / "b.txt"));
   EXPECT_TRUE(QFileInfo::exists(Master()));
   EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// Every file below Ordner with its content (links as "-> target"), to compare before and after.
+QMap<QString, QByteArray> Stand(const QString& Ordner) {
+  QMap<QString, QByteArray> m;
+  QDirIterator it(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    const QFileInfo i = it.fileInfo();
+    const QString rel = QDir(Ordner).relativeFilePath(it.filePath());
+    if (i.isSymLink()) m[rel] = "-> " + i.symLinkTarget().toUtf8();
+    else if (i.isFile()) m[rel] = test::Lesen(it.filePath());
+    else m[rel + u'/'] = {};
+  }
+  return m;
+}
+
+// A link in place of the work folder is refused with a line: nothing is fetched, written or
+// removed through it, so a user's file of the master's name in the other folder stays.
+TEST_F(Stickbau, ArbeitsordnerAlsVerweisWirdAbgelehnt) {
+  for (const bool englisch : {false, true}) {
+    SCOPED_TRACE(englisch);
+    test::TempOrdner draussen;
+    draussen.Schreiben("stick35.7z", "des Nutzers");
+    draussen.Schreiben(kSkript1, "auch des Nutzers");
+    const QMap<QString, QByteArray> vorher = Stand(draussen.Pfad());
+    QDir(Ziel()).removeRecursively();
+    QDir().mkpath(Ziel());
+    ASSERT_TRUE(QFile::link(draussen.Pfad(), Ziel() + "KiroStick35"));
+    auto f = Fenster(englisch);
+    Ausfuehren(*f);
+    EXPECT_EQ(f->LogZeilen(),
+              QStringList{englisch ? "Work folder " + Arbeit() + " is a symbolic link; the new stick is not built"
+                                   : "Arbeitsordner " + Arbeit() +
+                                         " ist ein symbolischer Verweis; der neue Stick wird nicht erstellt"});
+    EXPECT_EQ(Anfragen(kSkript1), 0);
+    EXPECT_EQ(Stand(draussen.Pfad()), vorher);
+    EXPECT_TRUE(QFileInfo(Ziel() + "KiroStick35").isSymLink());
+    EXPECT_TRUE(Shell->Geoeffnet.empty());
+  }
+}
+
+// Links planted inside the work folder under the names of the build's own files are neither
+// written through nor removed: the download or the join fails naming the reason.
+TEST_F(Stickbau, VerweiseImArbeitsordnerWerdenNichtBeschrieben) {
+  const QString verweisGrund = QString::fromLocal8Bit(std::strerror(ELOOP));
+  struct Fall {
+    const char* Name;
+    QStringList Log;
+  };
+  const QList<Fall> faelle{
+      {kSkript1,
+       {"Download fehlgeschlagen: " + Arbeit() + kSkript1 + ": " + verweisGrund, "Download 0/0",
+        "Download noch nicht komplett"}},
+      {"stick35.7z",
+       {"Download 3/3", "Download vollständig", "Masterdatei erstellen/producing master file 0/3",
+        "Masterdatei konnte nicht erstellt werden: " + Master() + ": " + verweisGrund,
+        "Neuer Stick wurde unvollständig entzippt"}},
+  };
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    test::TempOrdner draussen;
+    draussen.Schreiben("opfer", "des Nutzers");
+    QDir(Ziel()).removeRecursively();
+    QDir().mkpath(Arbeit());
+    ASSERT_TRUE(QFile::link(draussen / "opfer", Arbeit() + c.Name));
+    auto f = Fenster();
+    Ausfuehren(*f);
+    EXPECT_EQ(f->LogZeilen(), c.Log);
+    EXPECT_EQ(test::Lesen(draussen / "opfer"), "des Nutzers");
+    EXPECT_TRUE(QFileInfo(Arbeit() + c.Name).isSymLink());
+  }
+}
+
+// A part named like the master file or a script is refused before anything is fetched: the
+// join could otherwise append the master file to itself until the disk is full.
+TEST_F(Stickbau, TeilMitDemNamenEinerEigenenDateiWirdAbgelehnt) {
+  Server.SetzenDatei("/stick3/stick35.7z", St().TeilDateien[1]);
+  for (const char* name : {"stick35.7z", "STICK35.7z", kSkript1, kSkript2}) {
+    SCOPED_TRACE(name);
+    QDir(Ziel()).removeRecursively();
+    QList<TStickEintrag> teile = St().Teile;
+    teile[1].Name = QString::fromUtf8(name);
+    Aktualisierung.StickScriptSetzen(kSkript1, teile);
+    auto f = Fenster();
+    Ausfuehren(*f);
+    EXPECT_EQ(f->LogZeilen(),
+              (QStringList{"Download 0/3", QStringLiteral("Script %1: unzulässiger Dateiname %2").arg(kSkript1, name),
+                           "Download noch nicht komplett"}));
+    for (const test::TAnfrage& a : Server.Protokoll())
+      EXPECT_TRUE(a.Pfad == std::string("/stick3/") + kSkript1 || a.Pfad == "/db/servertest.txt") << a.Pfad;
+    EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
+    EXPECT_EQ(QDir(Arbeit()).entryList(QDir::Files), QStringList{kSkript1}) << "nothing grows";
+  }
+}
+
+// A build that stopped in the download loop (the program was ended while a part arrived, so
+// that part is cut short) is resumed at the next start: the same folder is proposed, only the
+// parts that do not match are fetched, and the result equals the source.
+TEST_F(Stickbau, UnterbrochenerBauWirdBeimNaechstenStartFortgesetzt) {
+  Server.Fehler(TeilPfad(2), TFehlerbild{.Status = 404});
+  {
+    auto f = Fenster();
+    Ausfuehren(*f);
+    ASSERT_EQ(f->LogZeilen().last(), "Download noch nicht komplett");
+  }
+  ASSERT_TRUE(test::Kuerzen(Arbeit() + St().Teile[1].Name, St().Teile[1].Groesse / 2));
+  Server.Fehler(TeilPfad(2), TFehlerbild{});
+  Server.ProtokollLeeren();
+  auto f = std::make_unique<TFormWebInstall>([&] {
+    TWebInstallUmgebung u = Umgebung(TEdition{.HeimStick = true});
+    u.Shell = Shell;
+    return u;
+  }());
+  EXPECT_EQ(f->FVerzRechnerInst, Ziel());
+  f->show();
+  Ausfuehren(*f);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 0);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 1);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
+  EXPECT_EQ(f->LogZeilen(), Erfolg());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_FALSE(QFileInfo::exists(Arbeit()));
+  // With nothing left to resume, the next start proposes a new folder again.
+  TFormWebInstall h(Umgebung(TEdition{.HeimStick = true}));
+  EXPECT_EQ(h.FVerzRechnerInst, Heim / "Kiro3_0002/");
+}
+
+// ---------------------------------------------------------------------------------------------
+// A full disk: the target folder on a file system of 40 MiB of its own, filled so that the
+// download, the join or the unpack runs out of room. Each failure names the system's reason,
+// no success is reported, and nothing that was there before is lost or torn.
+
+class VollePlatte : public Stickbau {
+ protected:
+  void SetUp() override {
+    Stickbau::SetUp();
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+    QDir().mkpath(Ziel());
+    if (::mount("tmpfs", QFile::encodeName(Ziel()).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=40m") != 0)
+      GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    Eingehaengt = true;
+  }
+  void TearDown() override {
+    if (Eingehaengt) ::umount2(QFile::encodeName(Ziel()).constData(), MNT_DETACH);
+  }
+
+  // Fills the file system until about Frei bytes are left.
+  void Fuellen(qint64 Frei) {
+    struct statvfs sv {};
+    ASSERT_EQ(::statvfs(QFile::encodeName(Ziel()).constData(), &sv), 0);
+    const qint64 frei = qint64(sv.f_bavail) * qint64(sv.f_frsize);
+    ASSERT_GT(frei, Frei);
+    QFile f(Ziel() + ".fueller");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray block(1 << 16, 'f');
+    for (qint64 rest = frei - Frei; rest > 0; rest -= block.size())
+      ASSERT_EQ(f.write(block.constData(), qMin<qint64>(rest, block.size())), qMin<qint64>(rest, block.size()));
+  }
+
+  qint64 TeileGroesse() const {
+    qint64 n = 0;
+    for (const TStickEintrag& t : St().Teile) n += t.Groesse;
+    return n;
+  }
+  qint64 DateienGroesse() const {
+    qint64 n = 0;
+    for (const TStickEintrag& t : St().Masterdateien) n += t.Groesse;
+    return n;
+  }
+
+  static QString Voll() { return QString::fromLocal8Bit(std::strerror(ENOSPC)); }
+  bool Eingehaengt = false;
+};
+
+TEST_F(VollePlatte, BeimDownload) {
+  Fuellen(TeileGroesse() / 2);
+  auto f = Fenster();
+  Ausfuehren(*f);
+  const QStringList log = f->LogZeilen();
+  ASSERT_EQ(log.size(), 3) << log.join(" | ").toStdString();
+  EXPECT_TRUE(log[1].startsWith("Download fehlgeschlagen: " + Arbeit())) << log[1].toStdString();
+  EXPECT_TRUE(log[1].endsWith(": " + Voll())) << log[1].toStdString();
+  EXPECT_EQ(log[2], "Download noch nicht komplett");
+  EXPECT_FALSE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+TEST_F(VollePlatte, BeimZusammenfuegen) {
+  Fuellen(TeileGroesse() + TeileGroesse() / 2 + (256 << 10));
+  auto f = Fenster();
+  Ausfuehren(*f);
+  const QStringList log = f->LogZeilen();
+  ASSERT_EQ(log.size(), 5) << log.join(" | ").toStdString();
+  EXPECT_EQ(log.mid(0, 2), Erfolg().mid(0, 2));
+  EXPECT_EQ(log[3], "Masterdatei konnte nicht erstellt werden: " + Master() + ": " + Voll());
+  EXPECT_EQ(log[4], "Neuer Stick wurde unvollständig entzippt");
+  EXPECT_FALSE(QFileInfo::exists(Master())) << "the partial master file is removed";
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(DateiCRC32Lesen(Arbeit() + St().Teile[i].Name).value_or(TDateiPruefsumme{}).Crc, St().Teile[i].Hashwert);
+  EXPECT_TRUE(Boxen.isEmpty());
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+TEST_F(VollePlatte, BeimEntpackenBleibtDieAlteInstallationGanz) {
+  // An earlier install: every file of the stick in an older, short version.
+  QMap<QString, QByteArray> alt;
+  for (const TStickEintrag& e : St().Masterdateien) {
+    const QString name = QString(e.Name).replace(u'\\', u'/');
+    alt[name] = "alte Fassung von " + name.toUtf8();
+    QDir().mkpath(QFileInfo(Ziel() + name).absolutePath());
+    QFile d(Ziel() + name);
+    ASSERT_TRUE(d.open(QIODevice::WriteOnly));
+    d.write(alt[name]);
+  }
+  Fuellen(2 * TeileGroesse() + DateienGroesse() / 2 + (256 << 10));
+  auto f = Fenster();
+  Ausfuehren(*f);
+  QStringList log = Erfolg().mid(0, 5);
+  log << "Neuer Stick wurde unvollständig entzippt";
+  EXPECT_EQ(f->LogZeilen(), log);
+  ASSERT_EQ(Boxen.size(), 1);
+  EXPECT_TRUE(Boxen[0].endsWith(Voll())) << Boxen[0].toStdString();
+  // Each file is either its old version or the complete new one; no temporary file is left.
+  int neu = 0;
+  for (const TStickEintrag& e : St().Masterdateien) {
+    const QString name = QString(e.Name).replace(u'\\', u'/');
+    const QByteArray jetzt = test::Lesen(Ziel() + name);
+    if (jetzt == alt[name]) continue;
+    ++neu;
+    EXPECT_EQ(DateiCRC32Lesen(Ziel() + name).value_or(TDateiPruefsumme{}).Crc, e.Hashwert) << name.toStdString();
+  }
+  EXPECT_LT(neu, St().Masterdateien.size());
+  for (const QString& n : Stand(Ziel()).keys())
+    EXPECT_FALSE(QFileInfo(n).fileName().startsWith(".~kiro")) << n.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// Names from a script reach the log with their control characters made visible: a NUL does not
+// cut the line, and the log's text (what a screen reader gets) keeps every later line.
+TEST_F(Stickbau, SteuerzeichenImNamenSindSichtbar) {
+  QList<TStickEintrag> teile = St().Teile;
+  teile[1].Name = QString::fromUtf8("teil\x01" "b.001");
+  teile[2].Name = QStringLiteral("teil") + QChar(0) + QStringLiteral("c.001");
+  Aktualisierung.StickScriptSetzen(kSkript1, teile);
+  auto f = Fenster();
+  Ausfuehren(*f);
+  const QStringList erwartet{"Download 0/3",
+                             QStringLiteral("Script %1: unzulässiger Dateiname teil\\x01b.001").arg(kSkript1),
+                             QStringLiteral("Script %1: unzulässiger Dateiname teil\\x00c.001").arg(kSkript1),
+                             "Download noch nicht komplett"};
+  EXPECT_EQ(f->LogZeilen(), erwartet);
+  const QString text = f->RichEditLog->toPlainText();
+  EXPECT_TRUE(text.endsWith("Download noch nicht komplett")) << text.toStdString();
+  for (const QChar c : text) EXPECT_TRUE(c == u'\n' || c.unicode() >= 0x20) << int(c.unicode());
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "bilder/Bildersammlung.h"
 
+#include "BilderSvg.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <QLinearGradient>
+#include <QSvgRenderer>
 
 #include <atomic>
 #include <functional>
@@ -27,13 +29,16 @@ namespace {
 
 std::atomic<TImageCollection*> gKiroGesamt{nullptr};
 
+// The sizes the windows draw icons in: 16 to 24 in lists and buttons, 73 for the logo.
+constexpr int kBildgroessen[] = {16, 20, 24, 32, 40, 48, 64, 73};
+
 using Zeichner = std::function<void(QPainter&, qreal)>;
 
 // Every picture is drawn as vectors on a square of side s, once per size, so small sizes
 // stay sharp instead of being scaled down from one large bitmap.
 QIcon Zeichnen(const Zeichner& z) {
   QIcon icon;
-  for (int s : {16, 20, 24, 32, 40, 48, 64}) {
+  for (int s : kBildgroessen) {
     QPixmap bild(s, s);
     bild.fill(Qt::transparent);
     QPainter p(&bild);
@@ -119,6 +124,15 @@ void FlaggeUK(QPainter& p, qreal s) {
   p.drawRect(r);
 }
 
+void SvgEintragen(TImageCollection& Sammlung, const std::vector<bilder::TSvgBild>& Bilder) {
+  for (const bilder::TSvgBild& b : Bilder) {
+    QSvgRenderer renderer(b.Svg);
+    // A picture that does not parse stays out, so the test over all names finds it missing.
+    if (!renderer.isValid()) continue;
+    Sammlung.Hinzufuegen(b.Name, Zeichnen([&renderer](QPainter& p, qreal s) { renderer.render(&p, QRectF(0, 0, s, s)); }));
+  }
+}
+
 }  // namespace
 
 void KiroGesamtBilderEintragen(TImageCollection& Sammlung) {
@@ -126,7 +140,14 @@ void KiroGesamtBilderEintragen(TImageCollection& Sammlung) {
   Sammlung.Hinzufuegen(QStringLiteral("icon_hakengruen1"), Zeichnen(HakenGruen));
   Sammlung.Hinzufuegen(QStringLiteral("icon_flaggeDE"), Zeichnen(FlaggeDE));
   Sammlung.Hinzufuegen(QStringLiteral("icon_flaggeUK"), Zeichnen(FlaggeUK));
+  SvgEintragen(Sammlung, bilder::GesamtSvg());
 }
+
+void KiroIconBilderEintragen(TImageCollection& Sammlung) { SvgEintragen(Sammlung, bilder::IconSvg()); }
+
+void KiroDateienBilderEintragen(TImageCollection& Sammlung) { SvgEintragen(Sammlung, bilder::DateienSvg()); }
+
+void MeldungenBilderEintragen(TImageCollection& Sammlung) { SvgEintragen(Sammlung, bilder::MeldungenSvg()); }
 
 TImageCollection* ImageCollectionKiroGesamt() { return gKiroGesamt.load(); }
 

@@ -6,6 +6,7 @@
 #include "datafiles/KiroXMLObjekt.h"
 
 #include "components/Anzeigen.h"
+#include "components/Baumansicht.h"
 
 #include <QString>
 #include <QStringList>
@@ -199,6 +200,37 @@ class TScript : public TKiroXMLObjekt {
   const QStringList& IgnorierteExterneDateien() const { return FIgnorierteExterne; }
   // Logs and records one skipped "ExterneDatei" of this script or of one of its entries.
   void ExterneDateiIgnorieren(const QString& Name);
+
+  // --- What can be installed: this script (the offered one) against the installation and the
+  // local script that records what is installed. Only "DateiInfo" entries of kind 1 (update),
+  // 2 (add-on), 3 (further accessory) and 4 (beta) take part. ---
+
+  // The installable updates, add-ons, betas and accessories; no Windows, registry or
+  // administrator condition applies here, and betas always count. True when any count is not 0.
+  bool AnzahlInstallierbar(int& upd, int& add, int& beta, int& zub, const TScript& LokalesScript) const;
+  // Adds the category nodes in front of Treeview's root nodes (the tree is not cleared) and one
+  // node per offered package below them, then expands the tree. A node's data is the index of
+  // its entry in Kommandos. NurSinnvolle: only applicable packages; betas: the beta category
+  // too. WebBrowserInfo (may be nullptr) shows at most one warning page per call.
+  void TreeViewFuellen(IBaumAnsicht& Treeview, bool NurSinnvolle, bool betas, const TScript& LokalesScript,
+                       IWarnseite* WebBrowserInfo) const;
+  // On the local script: the last non-empty Version, VersionAlt and non-zero Hashwert of the
+  // entries of the kind (and of the name, ignoring case, unless Dateiname is ""), each on its own.
+  QString InstVersionsinfo(const QString& Dateiname, std::uint8_t DateiArt, QString& VersionAlt,
+                           std::uint32_t& Hashwert) const;
+  // One line "date: version,  file" per file entry.
+  void Versionsinfo(IProtokollAnsicht& RichEditQVUpdate) const;
+  // Appends an entry for the file on disk (its bare name, CRC-32, size and the time now), then
+  // removes every later entry that repeats an earlier one's name and CRC. False, with one log
+  // line and nothing appended, when the file cannot be read.
+  bool DateiInfoErgaenzen(const QString& DateinameAbsolut, const QString& Version, std::uint8_t DateiArt);
+  // 0: not listed; 1: the first entry of that name (the bare names unless mitPfad) has the CRC
+  // Hashwert, or Hashwert is 0; 2: it has another. ScriptHashwert gets that entry's CRC.
+  std::uint8_t DateinameVorhanden(const QString& Dateiname, bool mitPfad, std::uint32_t Hashwert,
+                                  std::uint32_t& ScriptHashwert) const;
+  // Appends the listed files that are missing (or unreadable) in DatenverzeichnisOffiziell to
+  // NichtDrin, and those whose CRC differs to AndereVersion.
+  void NichtImBestand(QStringList& NichtDrin, QStringList& AndereVersion) const;
 
  protected:
   TParseErg InhaltLesen(TParse& PaInfo, void* pDaten) override;

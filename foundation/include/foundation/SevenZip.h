@@ -12,7 +12,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace kiro {
 
@@ -51,6 +54,7 @@ class T7zEntpackThread final : public QThread {
   QString FatalFehler() const { return FFatalFehler; }
 
   friend sz::HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStream** outStream);
+  friend sz::HRESULT EntpackErgebnis(void* sender, std::uint32_t index, std::int32_t opRes);
 
  protected:
   void run() override { Execute(); }
@@ -77,10 +81,32 @@ class T7zEntpackThread final : public QThread {
     QHash<QString, QString> Gefaltet;  // case-folded name -> name on disk
   };
   QHash<QString, TOrdnerNamen> FOrdnerNamen;  // by folder below the target, read once each
+
+  // A file written under a temporary name in its folder; it takes its own name only once its
+  // stream is closed whole and the library has found its data sound, so an old file of that
+  // name is replaced in one step or not at all.
+  struct TNeueDatei {
+    int Ordner = -1;  // the folder, open; owned
+    QByteArray Temp;  // the temporary name in it
+    QByteArray Name;  // the name it takes when complete
+    QString Ziel;     // its full path, for messages and the kept CRC-32
+    std::optional<T7zStreamEnde> Ende;
+    std::optional<bool> DatenOk;
+  };
+  void StreamBeendet(std::uint32_t Index, const T7zStreamEnde& Ende);
+  // Renames or removes the file of Index once both its end and the library's verdict are in
+  // (call under FNeuSperre); false when the rename failed.
+  bool Entscheiden(std::uint32_t Index);
+  // Removes the temporary files of items that never completed.
+  void NeueVerwerfen();
+  std::mutex FNeuSperre;
+  std::map<std::uint32_t, TNeueDatei> FNeu;
 };
 
 // The per-item callback of T7zEntpackThread (sender is the thread object): refuses once the
 // thread is asked to end, passes folders over, and hands out a fresh output file for each file.
 sz::HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStream** outStream);
+// The library's verdict on an item: a sound file takes its name, a damaged one is removed.
+sz::HRESULT EntpackErgebnis(void* sender, std::uint32_t index, std::int32_t opRes);
 
 }  // namespace kiro

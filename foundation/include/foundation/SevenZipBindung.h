@@ -12,8 +12,11 @@
 // vptr check compares type names, and calls through a differently named type would be rejected.
 #include <QString>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -198,14 +201,25 @@ class TFehlerAblage {
   QString FErster;
 };
 
+// How an owned stream ended: whether every write and the close succeeded, the file's status
+// taken just before the close, and the CRC-32 and number of the bytes written.
+struct T7zStreamEnde {
+  bool Ok = false;
+  struct stat St {};
+  std::uint32_t Crc = 0;
+  std::uint64_t Groesse = 0;
+};
+
 // The library's sequential output stream over an open file descriptor. With Besitzt the
 // descriptor is closed when the library releases the last reference. A failed write is
 // reported with the file's path to Ablage (when given) and answered with the error's code.
-// The CRC-32 of the bytes as they pass is kept for the file (CRC32Merken) when the stream owns
-// a descriptor opened at the file's start and every write succeeded.
+// The CRC-32 of the bytes as they pass is taken for a descriptor opened at the file's start:
+// an owned stream hands its end to BeiEnde when given (the owner decides under which name the
+// file stays), else keeps the sum for the file (CRC32Merken) when every write succeeded.
 class T7zStream final : public ISequentialOutStream {
  public:
-  T7zStream(int Deskriptor, bool Besitzt, QString Pfad = {}, TFehlerAblage* Ablage = nullptr);
+  T7zStream(int Deskriptor, bool Besitzt, QString Pfad = {}, TFehlerAblage* Ablage = nullptr,
+            std::function<void(const T7zStreamEnde&)> BeiEnde = {});
 
   sz::HRESULT QueryInterface(const sz::GUID& iid, void** outObject) override;
   std::uint32_t AddRef() override;
@@ -219,6 +233,7 @@ class T7zStream final : public ISequentialOutStream {
   bool FBesitzt;
   QString FPfad;
   TFehlerAblage* FAblage;
+  std::function<void(const T7zStreamEnde&)> FBeiEnde;
   std::uint32_t FCrc = 0;
   std::uint64_t FGeschrieben = 0;
   bool FSchreibfehler = false;
@@ -227,6 +242,9 @@ class T7zStream final : public ISequentialOutStream {
 // The per-item callback of an extraction: answers S_OK with a stream (the item is written
 // there), S_OK without one (the item is passed over), or E_ABORT (the extraction stops).
 using T7zGetStreamCallBack = sz::HRESULT (*)(void* sender, std::uint32_t index, ISequentialOutStream** outStream);
+// Told each item's result once the library has decoded it (kOpResultOK or a data error);
+// anything but S_OK stops the extraction.
+using T7zErgebnisCallBack = sz::HRESULT (*)(void* sender, std::uint32_t index, std::int32_t opRes);
 
 // The reader for the 7z format. Loads the library for itself and frees it when destroyed.
 // Every operation raises ESevenZip on failure.
@@ -244,7 +262,8 @@ class I7zInArchive {
   bool ItemIsFolder(std::uint32_t Index);
   // Extracts all items. A data or CRC error of an item stops the extraction and raises
   // ESevenZip naming the item; a callback's E_ABORT raises ESevenZipAbbruch.
-  void ExtractAll(bool Testmodus, void* Sender, T7zGetStreamCallBack Callback);
+  void ExtractAll(bool Testmodus, void* Sender, T7zGetStreamCallBack Callback,
+                  T7zErgebnisCallBack Ergebnis = nullptr);
 
  private:
   struct TBibliothek;

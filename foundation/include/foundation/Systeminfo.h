@@ -49,7 +49,7 @@ QString WindowsVersionName();
 // The table's name of a version record.
 QString WindowsVersionName(const TOSVersionInfoEx& Info, bool ServerR2);
 
-// "" on this system, which has no Windows version.
+// The system's Windows version ("major.minor.build"); "" on this system, which has none.
 QString WindowsVersionNummer();
 // "major.minor.build" of a record, such as "10.0.22631".
 QString WindowsVersionNummer(const TOSVersionInfoEx& Info);

@@ -30,6 +30,7 @@ class QToolButton;
 namespace kiro {
 
 struct TGeprueftesScript;
+class TArbeitsordner;
 
 namespace platform {
 class TShell;
@@ -288,6 +289,9 @@ class TFormWebInstall : public QMainWindow {
   QString FFormatGeraet;
   qint64 FFortschrittMax = 0;
   int FFortschrittShift = 0;
+  // The work folder a running stick build holds open; its downloads are written there.
+  struct TStickArbeitsordnerSetzen;
+  const TArbeitsordner* FStickArbeitsordner = nullptr;
 };
 
 }  // namespace kiro

@@ -1,6 +1,8 @@
 // Takes a screenshot of the main window as a user meets it: a LehrStick edition with one
 // stick plugged in, a reachable update server on the loopback interface and one archive
 // fetched. Run under Xvfb: paketlader_bildschirmfoto --screenshot FILE [--sprache English]
+// With --fenster info it shows the info window instead, with --fenster bilder a sheet of every
+// image of the info window's collections in the sizes the windows use.
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
 #include "testsupport/HttpServer.h"
@@ -8,23 +10,80 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QTemporaryDir>
+
+#include "foundation/Ordner.h"
 
 #include <cstdio>
 
+namespace {
+
+int Speichern(const QPixmap& Bild, const QString& Datei) {
+  if (Bild.save(Datei)) return 0;
+  std::fprintf(stderr, "cannot write %s\n", qPrintable(Datei));
+  return 1;
+}
+
+// The about page as a user of the product meets it: the host's title and folders are set.
+int Infofenster(const QString& Datei) {
+  kiro::ProgrammTitel = QStringLiteral("Kiro Paketlader");
+  kiro::Programmverzeichnis = QStringLiteral("/opt/kiro3/");
+  kiro::Datenverzeichnis = QStringLiteral("/home/anna/Dokumente/Kiro3/Eigene Daten/Strecken und Fahrzeuge/"
+                                          "Nordbahn 1998 mit allen Erweiterungen/");
+  kiro::DatenverzeichnisOffiziell = QStringLiteral("/opt/kiro3/data/");
+  kiro::TFormInfo info;
+  info.show();
+  info.resize(800, 585);
+  QElapsedTimer uhr;
+  uhr.start();
+  while (uhr.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  return Speichern(info.grab(), Datei);
+}
+
+// Every image of the four collections, one row each, at 16, 24, 32 and 64 pixels.
+int Bilderbogen(const QString& Datei) {
+  kiro::TFormInfo info;
+  const kiro::TImageCollection* sammlungen[] = {&info.ImageCollectionKiroGesamt, &info.ImageCollectionKiroIcon,
+                                                &info.ImageCollectionKiroDateien, &info.ImageCollectionMeldungen};
+  int zeilen = 0;
+  for (const auto* s : sammlungen) zeilen += int(s->Namen().size());
+  QPixmap bogen(560, zeilen * 72 + 8);
+  bogen.fill(Qt::white);
+  QPainter p(&bogen);
+  int y = 4;
+  for (const auto* s : sammlungen)
+    for (const QString& name : s->Namen()) {
+      int x = 4;
+      for (int g : {16, 24, 32, 64}) {
+        p.drawPixmap(x, y + (64 - g) / 2, s->Pixmap(name, g, g));
+        x += g + 12;
+      }
+      p.drawText(QRect(x + 8, y, 560 - x, 64), Qt::AlignVCenter, name);
+      y += 72;
+    }
+  p.end();
+  return Speichern(bogen, Datei);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QString datei, sprache = QStringLiteral("Deutsch"), edition = QStringLiteral("LehrStick");
+  QString datei, sprache = QStringLiteral("Deutsch"), edition = QStringLiteral("LehrStick"), ansicht;
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == QLatin1String("--screenshot")) datei = args[i + 1];
     else if (args[i] == QLatin1String("--sprache")) sprache = args[i + 1];
     else if (args[i] == QLatin1String("--edition")) edition = args[i + 1];
+    else if (args[i] == QLatin1String("--fenster")) ansicht = args[i + 1];
   }
   if (datei.isEmpty()) {
     std::fprintf(stderr, "usage: %s --screenshot FILE [--sprache Deutsch|English] [--edition NAME]\n", argv[0]);
     return 2;
   }
+  if (ansicht == QLatin1String("info")) return Infofenster(datei);
+  if (ansicht == QLatin1String("bilder")) return Bilderbogen(datei);
 
   kiro::test::HttpServer server;
   server.Setzen("/db/servertest.txt", "ok");

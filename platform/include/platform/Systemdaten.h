@@ -18,6 +18,8 @@ class ISystemdaten {
   // The kernel's file-system type of the mount that holds Pfad ("ext4", "ntfs3", ...);
   // "" when Pfad cannot be resolved or no mount holds it.
   virtual QString DateisystemTyp(const QString& Pfad) const = 0;
+  // The Windows version as "major.minor.build"; "" on a system that has none, as this one.
+  virtual QString WindowsVersionNummer() const { return {}; }
 };
 
 // The machine's answers. The mount table is a parameter so tests can use a fixture.
@@ -40,11 +42,13 @@ class TFesteSystemdaten : public ISystemdaten {
   bool Bit64 = true;
   bool Administrator = false;
   QString Dateisystem = QStringLiteral("ext4");
+  QString WindowsNummer;  // "" as on this system
 
   QString BetriebssystemName() const override { return Name; }
   bool Ist64Bit() const override { return Bit64; }
   bool IstAdministrator() const override { return Administrator; }
   QString DateisystemTyp(const QString&) const override { return Dateisystem; }
+  QString WindowsVersionNummer() const override { return WindowsNummer; }
 };
 
 // The source the foundation's system routines ask: the machine's unless one was set.

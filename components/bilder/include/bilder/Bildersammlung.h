@@ -26,8 +26,14 @@ class TImageCollection {
   QStringList FNamen;
 };
 
-// Fills the general collection of the application with its images.
+// Fill the info window's collections with their images. The general one holds the main
+// window's lights and flags and the dialogs' tool icons; the others hold the product icon
+// "icon_kiro", the file-type icons ("KiroDateitypen\..." and "icon_sound") and the message
+// icons ("icon_datei", "Fehlersymbole\...", the two network directions).
 void KiroGesamtBilderEintragen(TImageCollection& Sammlung);
+void KiroIconBilderEintragen(TImageCollection& Sammlung);
+void KiroDateienBilderEintragen(TImageCollection& Sammlung);
+void MeldungenBilderEintragen(TImageCollection& Sammlung);
 
 // The general collection of the running program (held by its info window); nullptr while none
 // is registered. Image lookups through it with a missing collection give null images.

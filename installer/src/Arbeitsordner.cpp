@@ -1,0 +1,115 @@
+#include "Arbeitsordner.h"
+
+#include "foundation/Dateifunktionen.h"
+#include "foundation/Pfade.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
+namespace kiro {
+
+namespace {
+
+// The folder below Ordner that holds the last component of Teile, reached component by
+// component without following a link; Ordner itself when there is one component. The caller
+// closes a result other than Ordner.
+int ElternOeffnen(int Ordner, const QStringList& Teile) {
+  int aktuell = Ordner;
+  for (qsizetype i = 0; i + 1 < Teile.size(); ++i) {
+    const int naechster = ::openat(aktuell, QFile::encodeName(Teile[i]).constData(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fehler = errno;
+    if (aktuell != Ordner) ::close(aktuell);
+    if (naechster < 0) {
+      errno = fehler;
+      return -1;
+    }
+    aktuell = naechster;
+  }
+  return aktuell;
+}
+
+}  // namespace
+
+TArbeitsordner::TArbeitsordner(const QString& Ziel, const QString& Name) : FPfad(Ziel + Name + u'/'), FName(Name) {
+  VerzeichnisAnlegen(Ziel);
+  FZiel = ::open(QFile::encodeName(Ziel).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (FZiel < 0) {
+    FFehler = errno;
+    return;
+  }
+  const QByteArray name = QFile::encodeName(Name);
+  ::mkdirat(FZiel, name.constData(), 0777);
+  FOrdner = ::openat(FZiel, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (FOrdner >= 0) return;
+  FFehler = errno;
+  struct stat st {};
+  FVerweis = ::fstatat(FZiel, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+TArbeitsordner::~TArbeitsordner() {
+  if (FOrdner >= 0) ::close(FOrdner);
+  if (FZiel >= 0) ::close(FZiel);
+}
+
+QString TArbeitsordner::Zugang() const { return QStringLiteral("/proc/self/fd/%1/").arg(FOrdner); }
+
+int TArbeitsordner::DateiOeffnen(const QString& Name, int Flags, mode_t Modus) const {
+  const std::optional<QStringList> teile = SichereKomponenten(Name);
+  if (!teile || Name.endsWith(u'/') || Name.endsWith(u'\\')) {
+    errno = EINVAL;
+    return -1;
+  }
+  if (FOrdner < 0) {
+    errno = FFehler ? FFehler : EBADF;
+    return -1;
+  }
+  const int eltern = ElternOeffnen(FOrdner, *teile);
+  if (eltern < 0) return -1;
+  // O_NONBLOCK: a fifo in the way must not hold the build; it is refused below.
+  int fd = ::openat(eltern, QFile::encodeName(teile->last()).constData(),
+                    Flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, Modus);
+  int fehler = errno;
+  if (eltern != FOrdner) ::close(eltern);
+  struct stat st {};
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(fd);
+    fd = -1;
+    fehler = S_ISDIR(st.st_mode) ? EISDIR : EEXIST;
+  }
+  if (fd >= 0) {
+    // Reads and writes of the build wait for the disk as usual.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+  }
+  errno = fehler;
+  return -1;
+}
+
+bool TArbeitsordner::DateiEntfernen(const QString& Name) const {
+  const std::optional<QStringList> teile = SichereKomponenten(Name);
+  if (!teile || FOrdner < 0) return false;
+  const int eltern = ElternOeffnen(FOrdner, *teile);
+  if (eltern < 0) return false;
+  // unlinkat removes a link itself, never what it points to.
+  const bool ok = ::unlinkat(eltern, QFile::encodeName(teile->last()).constData(), 0) == 0;
+  if (eltern != FOrdner) ::close(eltern);
+  return ok;
+}
+
+bool TArbeitsordner::OrdnerEntfernen() const {
+  if (FOrdner < 0) return false;
+  struct stat offen {}, jetzt {};
+  const QByteArray name = QFile::encodeName(FName);
+  if (::fstat(FOrdner, &offen) != 0 || ::fstatat(FZiel, name.constData(), &jetzt, AT_SYMLINK_NOFOLLOW) != 0 ||
+      offen.st_dev != jetzt.st_dev || offen.st_ino != jetzt.st_ino)
+    return false;
+  return ::unlinkat(FZiel, name.constData(), AT_REMOVEDIR) == 0;
+}
+
+}  // namespace kiro
