@@ -1,3 +1,4 @@
+#include "bilder/Bildersammlung.h"
 #include "components/AutorabfrageForm.h"
 #include "components/ComboBoxQV.h"
 #include "components/DateiDialogQV.h"
@@ -356,4 +357,24 @@ TEST_F(DateiInfo, EachDialogIsTranslatedWhenCreated) {
   }
   Sprachtabelle = alteTabelle;
   Programmverzeichnis = altProgramm;
+}
+
+TEST_F(DateiInfo, IconsComeFromTheApplicationsCollectionByName) {
+  TImageCollection bilder;
+  KiroGesamtBilderEintragen(bilder);
+  ImageCollectionKiroGesamtSetzen(&bilder);
+  {
+    TFormDateiInfo d;
+    for (QAction* a : {d.ActionAutorAnfuegen, d.ActionZeileNeu, d.ActionZeileLoeschen, d.ActionDateiWahl})
+      EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+    EXPECT_EQ(d.ActionDateiWahl->icon().cacheKey(), bilder.Icon("icon_oeffnen").cacheKey());
+    TFormKategoriewahl k;
+    for (QToolButton* b : {k.BitBtnBaumAufklappen, k.BitBtnBaumEinklappen, k.SpeedButtonLaden, k.SpeedButtonSpeichern})
+      EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
+    EXPECT_EQ(k.SpeedButtonSpeichern->icon().cacheKey(), bilder.Icon("icon_speichern").cacheKey());
+  }
+  ImageCollectionKiroGesamtSetzen(nullptr);
+  // Without a collection the dialogs still open, without pictures.
+  TFormKategoriewahl ohne;
+  EXPECT_TRUE(ohne.SpeedButtonLaden->icon().isNull());
 }
