@@ -21,3 +21,11 @@ for fenster in info bilder; do
     build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-$fenster.png" --fenster "$fenster"
   echo "$out/paketlader-$fenster.png"
 done
+
+# The header dialogs (author, category choice, file information and its file menu), filled with
+# a plausible header and drawn with the application's images.
+dialogfotos() {
+  cmake --build --preset dev -j6 --target components_dialogfotos >/dev/null
+  xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" build/dev/bin/components_dialogfotos "$out"
+}
+dialogfotos

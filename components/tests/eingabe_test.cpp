@@ -1,6 +1,7 @@
 #include "components/Aktivfarbe.h"
 #include "components/ComboBoxQV.h"
 #include "components/LabeledEditQV.h"
+#include "testsupport/Gebietsschema.h"
 #include "testsupport/Protokollfaenger.h"
 
 #include <QAbstractItemView>
@@ -16,18 +17,9 @@
 #include <numbers>
 
 using namespace kiro;
+using kiro::test::TGebietsschema;
 
 namespace {
-
-// Sets the process locale for one test and restores the one before.
-class TGebietsschema {
- public:
-  explicit TGebietsschema(const QLocale& l) { QLocale::setDefault(l); }
-  ~TGebietsschema() { QLocale::setDefault(FVorher); }
-
- private:
-  QLocale FVorher;
-};
 
 struct TFall {
   const char* name;

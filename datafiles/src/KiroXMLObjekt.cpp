@@ -118,8 +118,6 @@ QString TKiroXMLObjekt::MinDateiVersion() const { return DateiTypenTabelle[FDate
 QString TKiroXMLObjekt::ExeDateiVersion() const { return DateiTypenTabelle[FDateiTyp].ExeDateiVersion; }
 QString TKiroXMLObjekt::TypKuerzel() const { return DateiTypenTabelle[FDateiTyp].TypKuerzel; }
 
-QString TKiroXMLObjekt::HtmlInfoErzeugen() { return {}; }
-
 float TKiroXMLObjekt::Bewertungsvorschlag(QStringList& Text) {
   (void)Text;
   return 0.0f;

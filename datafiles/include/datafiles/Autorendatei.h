@@ -9,6 +9,8 @@ namespace kiro {
 class TExpensedatei : public TKiroXMLObjekt {
  public:
   TExpensedatei();
+  // Edits the side file's header (InfoBearbeiten).
+  int Bearbeiten() { return InfoBearbeiten(); }
 };
 
 }  // namespace kiro

@@ -46,6 +46,20 @@ class TKiroXMLObjekt {
   // An entry with AutorID 0 goes when its name is empty or when other entries exist.
   void LeereAutorenEntfernen();
 
+  // --- the header outside loading and saving; none of the rating operations marks the
+  // object modified (the caller does when it wants the change saved) ---
+  // The author list becomes a copy of the given one.
+  void BewertungenEintragen(const TAutoren& NeueAutorendaten);
+  // Stores Wert as AufwandAlgo; true when it differs from the value before (NaN always does).
+  bool BewertungsvorschlagEintragen(float Wert);
+  // Appends a TAB and s to the description; marks the object modified.
+  void BeschreibungErgaenzen(const QString& s);
+  // Lets a person edit the header in the file-information dialog installed by the component
+  // library; takes the values over on OK (mrOk) and marks the object modified. Any other
+  // result, or no installed dialog (mrCancel and a log line), leaves the header as it was.
+  int InfoBearbeiten();
+  QString Dateiname() const { return FDateiInfo.Dateiname; }
+
  protected:
   // --- virtual operations, in the order every data-file class shares ---
   virtual QString DateiVersion() const;
@@ -66,8 +80,9 @@ class TKiroXMLObjekt {
   virtual void KnotenSchreiben(const QString& Knotenname, void* pDaten, const TSpeicherProc& SpeicherProc);
 
  public:
-  // The HTML description of the header. The template-based description of the file-info
-  // window is not part of this library yet; the base returns "".
+  // The HTML description of the header: type, file name, version, description and category,
+  // each escaped and followed by "<p>", in the language folder's template "basis.htm".
+  // "" when there is no template.
   virtual QString HtmlInfoErzeugen();
   // S_OK when the file was found and read, E_FAIL when it was not found.
   virtual HRESULT LadenDatei(const QString& Pfad, const QString& DateiName, void* pDaten);
@@ -88,6 +103,14 @@ class TKiroXMLObjekt {
   bool DateiEintragSchreiben(void* pDaten);
   // Appends the author (used for the settings author of a new object); same as AutorHinzufuegen.
   void AutorAnhaengen(const TAutor& Autor);
+
+  // Appends the language folder's "basis.htm" (its lines without line breaks) to Ergebnis with
+  // Text in place of every "@TEXT@", and copies the files it names by src="..." from the
+  // language folder into the temp folder. Without a template Ergebnis stays as it was.
+  static void HtmlVorlageFuellen(const QString& Text, QString& Ergebnis);
+  // Replaces the first Alt in Text by Neu until no Alt is left; an Alt that Neu itself holds
+  // is replaced once where it stood, and an empty Alt changes nothing.
+  static void AlleErsetzen(const QString& Alt, const QString& Neu, QString& Text);
 
   // Attribute writers of the element being written; they reach the writer of the document
   // that is being saved, up the chain of outer documents.
