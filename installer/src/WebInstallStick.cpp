@@ -38,10 +38,12 @@ const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 constexpr int kMaxAbrufe = 3;
 constexpr qint64 kKopierpuffer = 1 << 20;
 
-// A missing or unreadable file never matches, not even a Hashwert of 0.
+// A missing or unreadable file never matches, not even a Hashwert of 0. The sum taken while
+// this process wrote the file (download, unpack) counts while the file is unchanged since;
+// any other file is read.
 bool Passt(const std::optional<QString>& Pfad, const TScriptDateiInfo& Eintrag) {
   if (!Pfad) return false;
-  const std::optional<TDateiPruefsumme> s = DateiCRC32Lesen(*Pfad);
+  const std::optional<TDateiPruefsumme> s = DateiCRC32GemerktOderLesen(*Pfad);
   return s && s->Crc == Eintrag.Hashwert;
 }
 
