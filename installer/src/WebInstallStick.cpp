@@ -37,6 +37,7 @@ const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 // a server that keeps sending the wrong bytes would otherwise hold the run for ever.
 constexpr int kMaxAbrufe = 3;
 constexpr qint64 kKopierpuffer = 1 << 20;
+constexpr std::size_t kKernkopie = std::size_t(1) << 30;
 
 // A missing or unreadable file never matches, not even a Hashwert of 0. The sum taken while
 // this process wrote the file (download, unpack) counts while the file is unchanged since;
@@ -86,7 +87,15 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
   if (::fstat(teil, &st) != 0 || (st.st_dev == MasterSt.st_dev && st.st_ino == MasterSt.st_ino)) {
     fehler = pfad + QStringLiteral(": ") + SystemFehlertext(EINVAL);
   }
+  // The kernel copies between the files, as cat does, without the bytes passing through this
+  // process. Where it cannot (another file system, no support, any error), the copy buffer takes
+  // over from where it stopped and names the file that failed.
   while (fehler.isEmpty()) {
+    const ssize_t n = ::copy_file_range(teil, nullptr, Ausgabe, nullptr, kKernkopie, 0);
+    if (n <= 0) break;
+  }
+  while (fehler.isEmpty()) {
+    if (Puffer.empty()) Puffer.resize(std::size_t(kKopierpuffer));
     const ssize_t n = ::read(teil, Puffer.data(), Puffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) fehler = pfad + QStringLiteral(": ") + SystemFehlertext(errno);
@@ -238,7 +247,6 @@ void TFormWebInstall::StickErstellen() {
                        Formatieren(QStringLiteral("Producing master file %d/%d"), {i + 1, N}));
       const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
       if (!eintrag) continue;
-      if (puffer.empty()) puffer.resize(std::size_t(kKopierpuffer));
       schreibfehler =
           TeilAnhaengen(arbeit, eintrag->Datei.Dateiname, ausgabe, arbeit.Pfad() + masterName, masterSt, puffer);
     }
