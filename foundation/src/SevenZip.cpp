@@ -173,7 +173,7 @@ bool T7zEntpackThread::Entscheiden(std::uint32_t Index) {
       ok = false;
     } else {
       // A rename keeps the inode, size and time the sum was taken with.
-      CRC32Merken(d.Ende->St, d.Ziel, d.Ende->Crc, d.Ende->Groesse);
+      CRC32Merken(d.Ende->St, d.Ziel, d.ArchivCrc ? *d.ArchivCrc : d.Ende->Crc, d.Ende->Groesse);
     }
   } else {
     return true;  // the other half is still to come
@@ -239,6 +239,7 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     if (t->FProgressBarHandle)
       QMetaObject::invokeMethod(t->FProgressBarHandle, "setValue", Qt::QueuedConnection, Q_ARG(int, AlsInt(index)));
     const QString name = t->FArch->ItemPath(index);
+    const std::optional<std::uint32_t> archivCrc = t->FArch->ItemCRC(index);
     const auto teile = SichereKomponenten(name);
     if (!teile) {
       t->FDateiFehler.Melden(UnsichererName(name));
@@ -293,10 +294,11 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     }
     {
       std::lock_guard lock(t->FNeuSperre);
-      t->FNeu[index] = T7zEntpackThread::TNeueDatei{ordnerFuerDatei, temp, datei, ziel, {}, {}};
+      t->FNeu[index] = T7zEntpackThread::TNeueDatei{ordnerFuerDatei, temp, datei, ziel, {}, {}, archivCrc};
     }
-    auto* stream = new T7zStream(fd, true, ziel, &t->FDateiFehler,
-                                 [t, index](const T7zStreamEnde& e) { t->StreamBeendet(index, e); });
+    auto* stream = new T7zStream(
+        fd, true, ziel, &t->FDateiFehler, [t, index](const T7zStreamEnde& e) { t->StreamBeendet(index, e); },
+        !archivCrc);
     stream->AddRef();
     *outStream = stream;
     return S_OK;

@@ -229,8 +229,13 @@ class TEntpackCallback final : public TObjekt<IArchiveExtractCallback> {
 };
 
 T7zStream::T7zStream(int Deskriptor, bool Besitzt, QString Pfad, TFehlerAblage* Ablage,
-                     std::function<void(const T7zStreamEnde&)> BeiEnde)
-    : FDeskriptor(Deskriptor), FBesitzt(Besitzt), FPfad(std::move(Pfad)), FAblage(Ablage), FBeiEnde(std::move(BeiEnde)) {}
+                     std::function<void(const T7zStreamEnde&)> BeiEnde, bool Summieren)
+    : FDeskriptor(Deskriptor),
+      FBesitzt(Besitzt),
+      FPfad(std::move(Pfad)),
+      FAblage(Ablage),
+      FBeiEnde(std::move(BeiEnde)),
+      FSummieren(Summieren) {}
 
 T7zStream::~T7zStream() {
   if (!FBesitzt) return;
@@ -245,7 +250,7 @@ T7zStream::~T7zStream() {
     if (FAblage) FAblage->Melden(DateiFehlertext("Cannot write file \"%1\". %2", FPfad, errno));
   }
   if (FBeiEnde) FBeiEnde(ende);
-  else if (ende.Ok) CRC32Merken(ende.St, FPfad, FCrc, FGeschrieben);
+  else if (ende.Ok && FSummieren) CRC32Merken(ende.St, FPfad, FCrc, FGeschrieben);
 }
 
 HRESULT T7zStream::QueryInterface(const GUID& iid, void** outObject) {
@@ -280,7 +285,7 @@ HRESULT T7zStream::Write(const void* data, std::uint32_t size, std::uint32_t* pr
       if (processedSize) *processedSize = geschrieben;
       return HResultAusErrno(fehler);
     }
-    FCrc = CRC32Weiter(FCrc, p + geschrieben, std::size_t(n));
+    if (FSummieren) FCrc = CRC32Weiter(FCrc, p + geschrieben, std::size_t(n));
     FGeschrieben += std::uint64_t(n);
     geschrieben += std::uint32_t(n);
   }
@@ -376,6 +381,15 @@ QString I7zInArchive::ItemPath(std::uint32_t Index) {
   if (wert.vt == VT_BSTR && wert.bstrVal) pfad = QString::fromWCharArray(wert.bstrVal);
   FBibliothek->Freigeben(wert);
   return pfad;
+}
+
+std::optional<std::uint32_t> I7zInArchive::ItemCRC(std::uint32_t Index) {
+  PROPVARIANT wert{};
+  Pruefen(FArchiv->GetProperty(Index, kpidCRC, &wert));
+  std::optional<std::uint32_t> crc;
+  if (wert.vt == VT_UI4) crc = wert.ulVal;
+  FBibliothek->Freigeben(wert);
+  return crc;
 }
 
 bool I7zInArchive::ItemIsFolder(std::uint32_t Index) {

@@ -239,6 +239,8 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
   curl_easy_setopt(c, CURLOPT_HEADERDATA, &lauf);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Schreiben);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &lauf);
+  // Large bodies arrive in fewer, larger pieces (libcurl's own default is 16 KiB).
+  curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 512L << 10);
 
   // libcurl's low-speed limit averages over its period, so a stall would run on for seconds
   // after the last byte; the time since the last byte is measured here instead.

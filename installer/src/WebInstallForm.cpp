@@ -3,6 +3,7 @@
 #include "Arbeitsordner.h"
 #include "bilder/Bildersammlung.h"
 #include "datafiles/ScriptPruefung.h"
+#include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
@@ -39,9 +40,11 @@
 #include <QVBoxLayout>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 
 namespace kiro {
 
@@ -867,6 +870,80 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
   return true;
 }
 
+namespace {
+
+// A download's file, written straight to its descriptor in large blocks. The CRC-32 is taken
+// from the bytes as they are written and kept for the file, so the check that follows the
+// download finds it without reading the part again.
+class TSummierteDatei final : public QIODevice {
+ public:
+  explicit TSummierteDatei(int Deskriptor) : FDeskriptor(Deskriptor) {
+    FPuffer.reserve(kBlock);
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+  }
+  ~TSummierteDatei() override {
+    if (FDeskriptor >= 0) ::close(FDeskriptor);
+  }
+  TSummierteDatei(const TSummierteDatei&) = delete;
+  TSummierteDatei& operator=(const TSummierteDatei&) = delete;
+
+  bool isSequential() const override { return true; }
+
+  // Writes the rest and closes the file; the sum is kept only when every byte and the close
+  // succeeded. 0, or the error number of the first failure.
+  int Schliessen(const QString& Pfad) {
+    if (FDeskriptor < 0) return FFehler;
+    Leeren();
+    struct stat st {};
+    const bool status = FFehler == 0 && ::fstat(FDeskriptor, &st) == 0;
+    if (::close(FDeskriptor) != 0 && FFehler == 0) FFehler = errno;
+    FDeskriptor = -1;
+    QIODevice::close();
+    if (FFehler == 0 && status) CRC32Merken(st, Pfad, FCrc, FGeschrieben);
+    return FFehler;
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* Daten, qint64 Laenge) override {
+    if (FFehler != 0 || FDeskriptor < 0) return -1;
+    FPuffer.insert(FPuffer.end(), Daten, Daten + Laenge);
+    if (FPuffer.size() >= kBlock && !Leeren()) return -1;
+    return Laenge;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 256 << 10;
+
+  bool Leeren() {
+    if (FFehler != 0) return false;
+    const char* p = FPuffer.data();
+    std::size_t rest = FPuffer.size();
+    while (rest > 0) {
+      const ssize_t n = ::write(FDeskriptor, p, rest);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        FFehler = errno;
+        return false;
+      }
+      FCrc = CRC32Weiter(FCrc, p, std::size_t(n));
+      FGeschrieben += std::uint64_t(n);
+      p += n;
+      rest -= std::size_t(n);
+    }
+    FPuffer.clear();
+    return true;
+  }
+
+  int FDeskriptor;
+  std::vector<char> FPuffer;
+  std::uint32_t FCrc = 0;
+  std::uint64_t FGeschrieben = 0;
+  int FFehler = 0;
+};
+
+}  // namespace
+
 bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
   auto serverFehler = [this] {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
@@ -896,14 +973,9 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
   if (!arbeit.Offen()) return lokalerFehler(pfad, SystemFehlertext(arbeit.Fehler()));
   const int fd = arbeit.DateiOeffnen(Dateiname, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return lokalerFehler(pfad, SystemFehlertext(errno));
-  QFile datei;
-  if (!datei.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    return lokalerFehler(pfad, datei.errorString());
-  }
+  TSummierteDatei datei(fd);
   bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei); });
-  datei.close();
-  if (datei.error() != QFileDevice::NoError) return lokalerFehler(pfad, datei.errorString());
+  if (const int fehler = datei.Schliessen(pfad)) return lokalerFehler(pfad, SystemFehlertext(fehler));
   return ok ? true : serverFehler();
 }
 

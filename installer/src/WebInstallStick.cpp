@@ -23,8 +23,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace kiro {
@@ -37,11 +41,15 @@ const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 // a server that keeps sending the wrong bytes would otherwise hold the run for ever.
 constexpr int kMaxAbrufe = 3;
 constexpr qint64 kKopierpuffer = 1 << 20;
+constexpr std::size_t kKernkopie = std::size_t(1) << 30;
+constexpr qsizetype kEntfernHelfer = 3;
 
-// A missing or unreadable file never matches, not even a Hashwert of 0.
+// A missing or unreadable file never matches, not even a Hashwert of 0. The sum taken while
+// this process wrote the file (download, unpack) counts while the file is unchanged since;
+// any other file is read.
 bool Passt(const std::optional<QString>& Pfad, const TScriptDateiInfo& Eintrag) {
   if (!Pfad) return false;
-  const std::optional<TDateiPruefsumme> s = DateiCRC32Lesen(*Pfad);
+  const std::optional<TDateiPruefsumme> s = DateiCRC32GemerktOderLesen(*Pfad);
   return s && s->Crc == Eintrag.Hashwert;
 }
 
@@ -84,7 +92,15 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
   if (::fstat(teil, &st) != 0 || (st.st_dev == MasterSt.st_dev && st.st_ino == MasterSt.st_ino)) {
     fehler = pfad + QStringLiteral(": ") + SystemFehlertext(EINVAL);
   }
+  // The kernel copies between the files, as cat does, without the bytes passing through this
+  // process. Where it cannot (another file system, no support, any error), the copy buffer takes
+  // over from where it stopped and names the file that failed.
   while (fehler.isEmpty()) {
+    const ssize_t n = ::copy_file_range(teil, nullptr, Ausgabe, nullptr, kKernkopie, 0);
+    if (n <= 0) break;
+  }
+  while (fehler.isEmpty()) {
+    if (Puffer.empty()) Puffer.resize(std::size_t(kKopierpuffer));
     const ssize_t n = ::read(teil, Puffer.data(), Puffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) fehler = pfad + QStringLiteral(": ") + SystemFehlertext(errno);
@@ -94,6 +110,23 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
   }
   ::close(teil);
   return fehler;
+}
+
+// Removes the files Namen from the work folder. Freeing a large file's blocks is most of what
+// its removal costs, and that runs side by side for different files.
+void DateienEntfernen(const TArbeitsordner& Arbeit, const QStringList& Namen) {
+  std::atomic<qsizetype> naechster{0};
+  auto entfernen = [&] {
+    for (qsizetype i = naechster++; i < Namen.size(); i = naechster++) Arbeit.DateiEntfernen(Namen[i]);
+  };
+  std::vector<std::thread> helfer;
+  try {
+    for (qsizetype k = 1; k < std::min<qsizetype>(kEntfernHelfer + 1, Namen.size()); ++k) helfer.emplace_back(entfernen);
+  } catch (const std::system_error&) {
+    // Without another thread the files are removed one after the other.
+  }
+  entfernen();
+  for (std::thread& t : helfer) t.join();
 }
 
 // Hides Cancel however the run ends.
@@ -236,7 +269,6 @@ void TFormWebInstall::StickErstellen() {
                        Formatieren(QStringLiteral("Producing master file %d/%d"), {i + 1, N}));
       const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
       if (!eintrag) continue;
-      if (puffer.empty()) puffer.resize(std::size_t(kKopierpuffer));
       schreibfehler =
           TeilAnhaengen(arbeit, eintrag->Datei.Dateiname, ausgabe, arbeit.Pfad() + masterName, masterSt, puffer);
     }
@@ -294,10 +326,10 @@ void TFormWebInstall::StickErstellen() {
   }
 
   // Clean-up: only this build's own files, then the folder when nothing else is left in it.
-  arbeit.DateiEntfernen(kStickScript);
-  arbeit.DateiEntfernen(kMasterScript);
-  for (const TScriptDateiInfo* eintrag : script1.Dateien) arbeit.DateiEntfernen(eintrag->Datei.Dateiname);
-  arbeit.DateiEntfernen(masterName);
+  QStringList eigene{kStickScript, kMasterScript};
+  for (const TScriptDateiInfo* eintrag : script1.Dateien) eigene << eintrag->Datei.Dateiname;
+  eigene << masterName;
+  DateienEntfernen(arbeit, eigene);
   arbeit.OrdnerEntfernen();
   LogAnfuegen(Formatieren(QStringLiteral("Neue Daten liegen im Verzeichnis %s"), {ziel}),
               Formatieren(QStringLiteral("You find the new data in directory %s"), {ziel}));

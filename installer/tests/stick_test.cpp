@@ -20,11 +20,13 @@
 #include <QTimer>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <ostream>
@@ -589,6 +591,72 @@ TEST_F(Stickbau, UnterbrochenerBauWirdBeimNaechstenStartFortgesetzt) {
   // With nothing left to resume, the next start proposes a new folder again.
   TFormWebInstall h(Umgebung(TEdition{.HeimStick = true}));
   EXPECT_EQ(h.FVerzRechnerInst, Heim / "Kiro3_0002/");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The checks take the CRC-32 from the bytes as this process wrote them (download, unpack). A
+// file changed after it was written must be read again: a kept sum never passes it.
+
+// Flips one byte in place (same file, same size) once the clock has moved on, as any later
+// write by someone else would.
+void Veraendern(const QString& Datei) {
+  struct stat vorher {};
+  ASSERT_EQ(::stat(QFile::encodeName(Datei).constData(), &vorher), 0) << Datei.toStdString();
+  // File times advance in ticks of the kernel's clock; a change in the tick of the write
+  // itself cannot be told apart by any file status.
+  ::usleep(50000);
+  ASSERT_TRUE(test::ByteKippen(Datei, vorher.st_size / 2));
+  struct stat nachher {};
+  ASSERT_EQ(::stat(QFile::encodeName(Datei).constData(), &nachher), 0);
+  ASSERT_EQ(nachher.st_size, vorher.st_size);
+  ASSERT_NE(std::pair(nachher.st_mtim.tv_sec, nachher.st_mtim.tv_nsec),
+            std::pair(vorher.st_mtim.tv_sec, vorher.st_mtim.tv_nsec));
+}
+
+// A part changed after its download, before the next run: fetched again, the build succeeds.
+TEST_F(Stickbau, VeraenderterTeilWirdNeuGeprueft) {
+  Server.Fehler(TeilPfad(2), TFehlerbild{.Status = 404});
+  {
+    auto f = Fenster();
+    Ausfuehren(*f);
+    ASSERT_EQ(f->LogZeilen().last(), "Download noch nicht komplett");
+  }
+  Veraendern(Arbeit() + St().Teile[0].Name);
+  Server.Fehler(TeilPfad(2), TFehlerbild{});
+  auto f = Fenster();
+  Ausfuehren(*f);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 1);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 0);
+  EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
+  EXPECT_EQ(f->LogZeilen(), Erfolg());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join(" | ").toStdString();
+}
+
+// An unpacked file changed between the unpack and its check (while the second script
+// arrives): the check reads it and names it.
+TEST_F(Stickbau, NachDemEntpackenVeraenderteDateiIstFalsch) {
+  const QList<TStickEintrag>& dateien = St().Masterdateien;
+  int k = 0;
+  while (k < dateien.size() && dateien[k].Groesse == 0) ++k;
+  ASSERT_LT(k, dateien.size());
+  const QString datei = Ziel() + QString(dateien[k].Name).replace(u'\\', u'/');
+  auto f = Fenster();
+  bool veraendert = false;
+  auto begin = f->IdHTTPDateien->WorkBegin;
+  f->IdHTTPDateien->WorkBegin = [&, begin](qint64 n) {
+    begin(n);
+    if (veraendert || Anfragen(kSkript2) == 0) return;
+    veraendert = true;
+    Veraendern(datei);
+  };
+  Ausfuehren(*f);
+  ASSERT_TRUE(veraendert);
+  QStringList log = Erfolg().mid(0, 6);
+  log << "Dateienversion falsch " + dateien[k].Name << "Neuer Stick wurde unvollständig entzippt";
+  EXPECT_EQ(f->LogZeilen(), log);
+  EXPECT_TRUE(QFileInfo::exists(Master()));
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
 }
 
 // ---------------------------------------------------------------------------------------------

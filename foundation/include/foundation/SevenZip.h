@@ -92,6 +92,9 @@ class T7zEntpackThread final : public QThread {
     QString Ziel;     // its full path, for messages and the kept CRC-32
     std::optional<T7zStreamEnde> Ende;
     std::optional<bool> DatenOk;
+    // The archive's CRC-32 of the item: once the library reports the item sound, the written
+    // bytes have it, so the unpack need not sum them itself.
+    std::optional<std::uint32_t> ArchivCrc;
   };
   void StreamBeendet(std::uint32_t Index, const T7zStreamEnde& Ende);
   // Renames or removes the file of Index once both its end and the library's verdict are in

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -68,6 +69,7 @@ constexpr HRESULT HResultAusErrno(int Fehler) { return HRESULT(0x80070000u | (un
 // Item properties.
 constexpr PROPID kpidPath = 3;
 constexpr PROPID kpidIsDir = 6;
+constexpr PROPID kpidCRC = 19;
 
 // Extraction modes and per-item results of the extract callback.
 constexpr std::int32_t kAskExtract = 0;
@@ -218,8 +220,10 @@ struct T7zStreamEnde {
 // file stays), else keeps the sum for the file (CRC32Merken) when every write succeeded.
 class T7zStream final : public ISequentialOutStream {
  public:
+  // Summieren false: the bytes are not summed here (the caller has the item's CRC-32 from the
+  // archive, which the library checks against the bytes it writes); T7zStreamEnde::Crc is then 0.
   T7zStream(int Deskriptor, bool Besitzt, QString Pfad = {}, TFehlerAblage* Ablage = nullptr,
-            std::function<void(const T7zStreamEnde&)> BeiEnde = {});
+            std::function<void(const T7zStreamEnde&)> BeiEnde = {}, bool Summieren = true);
 
   sz::HRESULT QueryInterface(const sz::GUID& iid, void** outObject) override;
   std::uint32_t AddRef() override;
@@ -234,6 +238,7 @@ class T7zStream final : public ISequentialOutStream {
   QString FPfad;
   TFehlerAblage* FAblage;
   std::function<void(const T7zStreamEnde&)> FBeiEnde;
+  bool FSummieren;
   std::uint32_t FCrc = 0;
   std::uint64_t FGeschrieben = 0;
   bool FSchreibfehler = false;
@@ -260,6 +265,8 @@ class I7zInArchive {
   std::uint32_t NumberOfItems();
   QString ItemPath(std::uint32_t Index);
   bool ItemIsFolder(std::uint32_t Index);
+  // The CRC-32 the archive holds for the item's data, when it holds one.
+  std::optional<std::uint32_t> ItemCRC(std::uint32_t Index);
   // Extracts all items. A data or CRC error of an item stops the extraction and raises
   // ESevenZip naming the item; a callback's E_ABORT raises ESevenZipAbbruch.
   void ExtractAll(bool Testmodus, void* Sender, T7zGetStreamCallBack Callback,
