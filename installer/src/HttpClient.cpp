@@ -24,6 +24,8 @@ struct THttpClient::Lauf {
   QByteArray* Text = nullptr;
   qint64 Grenze = 0;
   qint64 Empfangen = 0;
+  qint64 Gemeldet = 0;  // the count Work was last told
+  bool Gesehen = false;  // bytes arrived since the stall timer was last started
   bool Begonnen = false;
   bool KeinErfolg = false;   // a non-2xx status was seen: its body is not kept
   bool Schreibfehler = false;
@@ -42,8 +44,15 @@ struct THttpClient::Lauf {
     curl_easy_getinfo(Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &laenge);
     if (Client->WorkBegin) Client->WorkBegin(laenge > 0 ? qint64(laenge) : 0);
   }
-  void DatenGesehen() {
-    if (Stau) Stau->start();
+  void DatenGesehen() { Gesehen = true; }
+  // Once per turn of the socket, not for each of the small pieces libcurl hands over: the
+  // stall timer starts again and Work hears the new count.
+  void Melden() {
+    if (Gesehen && Stau) Stau->start();
+    Gesehen = false;
+    if (Empfangen == Gemeldet) return;
+    Gemeldet = Empfangen;
+    if (Client->Work) Client->Work(Empfangen);
   }
   void Beenden() {
     if (Schleife) Schleife->quit();
@@ -87,6 +96,7 @@ struct THttpClient::Treiber {
     InAktion = true;
     int laufend = 0;
     curl_multi_socket_action(Multi, s, ereignis, &laufend);
+    if (Aktuell) Aktuell->Melden();
     int rest = 0;
     while (CURLMsg* m = curl_multi_info_read(Multi, &rest)) {
       if (m->msg != CURLMSG_DONE || !Aktuell) continue;
@@ -165,7 +175,6 @@ size_t Schreiben(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
     if (platz > 0) lauf->Text->append(daten, int(qMin<qint64>(platz, qint64(n))));
   }
   lauf->Empfangen += qint64(n);
-  if (lauf->Client->Work) lauf->Client->Work(lauf->Empfangen);
   return n;
 }
 
