@@ -6,6 +6,7 @@
 #include "datafiles/Abbruch.h"
 #include "datafiles/KiroXMLDatei.h"
 
+#include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Konvertierung.h"
@@ -48,14 +49,6 @@ QString Ordnerteil(const QString& Name) {
 QString OhneTrenner(QString Pfad) {
   while (Pfad.size() > 1 && Pfad.endsWith(u'/')) Pfad.chop(1);
   return Pfad;
-}
-
-// The mount a folder lies on; a bind mount keeps the device number, so the mount id decides.
-std::optional<std::uint64_t> MountKennung(int Fd) {
-  struct statx sx{};
-  if (::statx(Fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) != 0 || !(sx.stx_mask & STATX_MNT_ID))
-    return std::nullopt;
-  return sx.stx_mnt_id;
 }
 
 // Whether Pfad is Ordner itself or lies below it (both resolved, links included).
@@ -186,7 +179,8 @@ void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, const QString& Ord
   const int fd =
       ::open(QFile::encodeName(Ordner).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (Anfang ? 0 : O_NOFOLLOW));
   if (fd < 0) return;
-  const std::optional<std::uint64_t> mount = MountKennung(fd);
+  // A bind mount keeps the device number, so the mount id decides.
+  const std::optional<std::uint64_t> mount = MountKennung(fd, "");
   if (mount && Anfang) Lauf.Mount = *mount;
   if (!mount || *mount != Lauf.Mount) {
     ::close(fd);
