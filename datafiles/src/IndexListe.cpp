@@ -23,18 +23,10 @@ namespace kiro {
 
 namespace {
 
-// Windows names ignore the case of a to z only; that is the form kept in the index.
-QString Gross(const QString& Text) {
-  QString s = Text;
-  for (QChar& c : s)
-    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
-  return s;
-}
-
 // The index keeps names upper-cased in a to z only; other letters (ä, Ä) stay as they are, as
 // the reference update compares them.
-bool KleinerOhneGrossKlein(const QString& a, const QString& b) { return Gross(a) < Gross(b); }
-bool GleichOhneGrossKlein(const QString& a, const QString& b) { return Gross(a) == Gross(b); }
+bool KleinerOhneGrossKlein(const QString& a, const QString& b) { return GrossAZ(a) < GrossAZ(b); }
+bool GleichOhneGrossKlein(const QString& a, const QString& b) { return GrossAZ(a) == GrossAZ(b); }
 
 qsizetype LetzterTrenner(const QString& Name) { return std::max(Name.lastIndexOf(u'\\'), Name.lastIndexOf(u'/')); }
 
@@ -127,7 +119,7 @@ void TIndexListe::DateiIndizieren(const QString& Datei, IStatusAnzeige* StBar) {
 
 void TIndexListe::VerknuepfungenSammeln(const TKiroXMLKnoten& Knoten, TDateilisteEintrag& Eintrag) {
   for (const TParse& a : Knoten.Attribute)
-    if (a.Kennung == u"Dateiname") Eintrag.Verknuepfte.Hinzufuegen(Gross(a.Wert));
+    if (a.Kennung == u"Dateiname") Eintrag.Verknuepfte.Hinzufuegen(GrossAZ(a.Wert));
   for (const auto& kind : Knoten.Unterknoten) VerknuepfungenSammeln(*kind, Eintrag);
 }
 
@@ -137,11 +129,11 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
   if (!bereich)
     Protokollieren(QString(), Formatieren(QStringLiteral("Pfad \"%s\" liegt nicht im Datenverzeichnis"), {Basispfad}),
                    2);
-  const QString altPfad = Gross(VerknDateiname);
-  const QString neuPfad = Gross(NeueDatei);
-  const QString altName = Gross(Namensteil(VerknDateiname));
+  const QString altPfad = GrossAZ(VerknDateiname);
+  const QString neuPfad = GrossAZ(NeueDatei);
+  const QString altName = GrossAZ(Namensteil(VerknDateiname));
   const std::optional<QString> altDatei = SicherVerbinden(Datenverzeichnis, VerknDateiname);
-  const QString altDateiVergleich = altDatei ? Gross(Absolut(*altDatei)) : QString();
+  const QString altDateiVergleich = altDatei ? GrossAZ(Absolut(*altDatei)) : QString();
   const std::optional<QString> neueDateiPfad = SicherVerbindenOhneGrossKlein(Datenverzeichnis, NeueDatei);
 
   const QDir bereichsOrdner(bereich ? *bereich : QString());
@@ -150,8 +142,8 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
     TDateilisteEintrag& e = Dateien[i];
     // The moved file's own entry follows the move first: a file that names itself is listed by
     // the name it has now, so that its own reference is rewritten too.
-    if (altDatei && neueDateiPfad && Gross(Namensteil(e.DateinameAbsolut)) == altName &&
-        Gross(Absolut(e.DateinameAbsolut)) == altDateiVergleich)
+    if (altDatei && neueDateiPfad && GrossAZ(Namensteil(e.DateinameAbsolut)) == altName &&
+        GrossAZ(Absolut(e.DateinameAbsolut)) == altDateiVergleich)
       e.DateinameAbsolut = *neueDateiPfad;
     if (!bereich) continue;  // a refused base has no scope
     if (e.Verknuepfte.Suchen(altPfad) < 0 && (altName == altPfad || e.Verknuepfte.Suchen(altName) < 0)) continue;
@@ -168,6 +160,13 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
       Ergebnis << e.DateinameAbsolut;
     }
   }
+}
+
+QString GrossAZ(const QString& Text) {
+  QString s = Text;
+  for (QChar& c : s)
+    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+  return s;
 }
 
 }  // namespace kiro

@@ -33,14 +33,6 @@ namespace kiro {
 
 namespace {
 
-// Windows names ignore the case of a to z only (ä and Ä stay different).
-QString GrossAZ(const QString& Text) {
-  QString s = Text;
-  for (QChar& c : s)
-    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
-  return s;
-}
-
 // The folder part of a name, up to and including its last separator ("" when there is none).
 QString Ordnerteil(const QString& Name) {
   return Name.left(std::max(Name.lastIndexOf(u'\\'), Name.lastIndexOf(u'/')) + 1);

@@ -1,4 +1,5 @@
 #include "datafiles/Script.h"
+#include "support/FarbAnsicht.h"
 #include "support/Testdatei.h"
 
 #include "foundation/Meldung.h"
@@ -26,22 +27,10 @@
 using namespace kiro;
 using kiro::test::Lesen;
 using kiro::test::TOrdnerUmgebung;
+using kiro::test::TFarbAnsicht;
 using kiro::test::TProtokollFaenger;
 
 namespace {
-
-// Records each line as "<colour letter>:<text>" (S plain, G grey, P teal, F error).
-struct TFarbAnsicht : IProtokollAnsicht {
-  QStringList Zeilen;
-  void Grundzustand() override {}
-  void Fehler() override { Zeilen << QStringLiteral("<Fehler>"); }
-  void NeuesThema() override {}
-  void Eintrag(const QString& Text) override { Zeilen << QStringLiteral("?:") + Text; }
-  void Eintrag(const QString& Text, TZeilenFarbe Farbe) override {
-    static const char* const buchstabe[] = {"S", "G", "P", "F"};
-    Zeilen << QString::fromLatin1(buchstabe[int(Farbe)]) + u':' + Text;
-  }
-};
 
 // Three base folders in a temporary tree, a trash of its own, answered boxes, caught log lines.
 class ScriptBefehle : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "datafiles/Script.h"
+#include "support/FarbAnsicht.h"
 #include "support/Testdatei.h"
 
 #include "datafiles/Abbruch.h"
@@ -32,22 +33,10 @@ inline void PrintTo(const QByteArray& Text, std::ostream* Aus) { *Aus << '"' << 
 using namespace kiro;
 using kiro::test::Lesen;
 using kiro::test::TOrdnerUmgebung;
+using kiro::test::TFarbAnsicht;
 using kiro::test::TProtokollFaenger;
 
 namespace {
-
-// Records each line as "<colour letter>:<text>" (S plain, G grey, P teal, F error, ? current style).
-struct TFarbAnsicht : IProtokollAnsicht {
-  QStringList Zeilen;
-  void Grundzustand() override {}
-  void Fehler() override { Zeilen << QStringLiteral("<Fehler>"); }
-  void NeuesThema() override {}
-  void Eintrag(const QString& Text) override { Zeilen << QStringLiteral("?:") + Text; }
-  void Eintrag(const QString& Text, TZeilenFarbe Farbe) override {
-    static const char* const buchstabe[] = {"S", "G", "P", "F"};
-    Zeilen << QString::fromLatin1(buchstabe[int(Farbe)]) + u':' + Text;
-  }
-};
 
 struct TStatus : IStatusAnzeige {
   QStringList Texte;
