@@ -25,15 +25,20 @@ pid_t ProzessMit(const QString& Pfad) {
   return 0;
 }
 
+// The demo with its temp folder and home inside the test's folder, on the offscreen platform.
+void DemoStarten(QProcess& Demo, const kiro::test::TempOrdner& T, const QStringList& Argumente) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TMPDIR", T.Pfad());
+  env.insert("HOME", T / "home");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  Demo.setProcessEnvironment(env);
+  Demo.start(QCoreApplication::applicationDirPath() + "/demo", Argumente);
+}
+
 TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
   kiro::test::TempOrdner t;
   QProcess demo;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("TMPDIR", t.Pfad());
-  env.insert("HOME", t / "home");
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  demo.setProcessEnvironment(env);
-  demo.start(QCoreApplication::applicationDirPath() + "/demo", {});
+  DemoStarten(demo, t, {});
   ASSERT_TRUE(demo.waitForStarted(10000));
 
   const QString paketlader = t.Pfad() + "kiro-" + QString::number(::getuid()) + "/Paketlader";
@@ -58,12 +63,7 @@ TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
 TEST(Demo, OhneAnzeigeBautDenStickUndMachtBildschirmfotos) {
   kiro::test::TempOrdner t;
   QProcess demo;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("TMPDIR", t.Pfad());
-  env.insert("HOME", t / "home");
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  demo.setProcessEnvironment(env);
-  demo.start(QCoreApplication::applicationDirPath() + "/demo", {"--ohne-anzeige", t / "demo"});
+  DemoStarten(demo, t, {"--ohne-anzeige", t / "demo"});
   ASSERT_TRUE(demo.waitForFinished(240000));
   const QString aus = QString::fromUtf8(demo.readAllStandardOutput());
   EXPECT_EQ(demo.exitCode(), 0) << aus.toStdString() << demo.readAllStandardError().toStdString();
