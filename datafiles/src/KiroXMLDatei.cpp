@@ -8,6 +8,7 @@
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
 #include "foundation/Sprachtabelle.h"
+#include "foundation/Textdatei.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -157,32 +158,6 @@ bool TKiroXMLDatei::SpeichernDatei(const QString& Pfad, const QString& DateiName
     return fehlschlag();
   }
   return true;
-}
-
-bool TKiroXMLDatei::DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt) {
-  const QByteArray ziel = QFile::encodeName(Pfad);
-  const QByteArray temp = ziel + '~';
-  // A leftover "name~" goes first (a link is removed, not followed), and the new one is made
-  // afresh: writing through a planted link would change a file outside the data folder.
-  ::unlink(temp.constData());
-  const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  // The rewritten file keeps the old one's permissions.
-  struct stat st{};
-  if (::stat(ziel.constData(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
-  bool ok = true;
-  for (qsizetype geschrieben = 0; ok && geschrieben < Inhalt.size();) {
-    const ssize_t n = ::write(fd, Inhalt.constData() + geschrieben, std::size_t(Inhalt.size() - geschrieben));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else geschrieben += n;
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  // One step from "name~" to the name: the old file stays until the new one is complete.
-  if (ok && std::rename(temp.constData(), ziel.constData()) != 0) ok = false;
-  if (!ok) ::unlink(temp.constData());
-  return ok;
 }
 
 void TKiroXMLDatei::Schreibe(TKiroXMLKnoten& Knoten, const QString& Kennung, const QString& Wert) {

@@ -101,6 +101,9 @@ bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehle
   ::unlink(temp.constData());
   const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return Fehlschlag(Fehler, errno);
+  // The new file keeps the old one's permissions: a private file stays private.
+  struct stat alt {};
+  if (::stat(ziel.constData(), &alt) == 0 && S_ISREG(alt.st_mode)) ::fchmod(fd, alt.st_mode & 07777);
   qsizetype geschrieben = 0;
   int code = 0;
   while (geschrieben < Inhalt.size()) {

@@ -48,6 +48,15 @@ TEST(Textdatei, ReadsOnlyRegularFilesAndReplacesInOneStep) {
   EXPECT_EQ(test::Lesen(datei), "neu");
   EXPECT_EQ(test::Lesen(opfer), "bleibt");
   EXPECT_FALSE(QFile::exists(datei + "~"));
+
+  // A private file stays private when it is replaced.
+  const QString privat = ordner.Schreiben("privat.txt", "alt");
+  ASSERT_EQ(::chmod(QFile::encodeName(privat).constData(), 0600), 0);
+  ASSERT_TRUE(DateiErsetzen(privat, "neu"));
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(privat).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+
   EXPECT_FALSE(DateiErsetzen(ordner / "fehlt/c.txt", "x", &fehler));
   EXPECT_FALSE(fehler.isEmpty());
 }

@@ -58,10 +58,6 @@ class TKiroXMLDatei {
   // Whether the last load met bytes that did not decode; such a tree is not written back.
   bool Verlustbehaftet() const { return FVerlustbehaftet; }
 
-  // Writes Inhalt to a new "Pfad~" (created without following any link), syncs it and renames
-  // it over Pfad. False when anything failed; Pfad is then as it was and no "~" file is left.
-  static bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt);
-
  protected:
   // Reader callback that builds the tree; pDaten is the node being filled.
   virtual TParseErg BaumLesen(TParse& Parse, void* pDaten);
