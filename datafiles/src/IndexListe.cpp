@@ -162,11 +162,4 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
   }
 }
 
-QString GrossAZ(const QString& Text) {
-  QString s = Text;
-  for (QChar& c : s)
-    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
-  return s;
-}
-
 }  // namespace kiro

@@ -149,17 +149,18 @@ std::optional<double> DatumZeitLesen(const QString& t) {
   return tage < 0 ? tage - zeit : tage + zeit;
 }
 
-QString AsciiGross(QString s) {
-  for (QChar& c : s)
-    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
-  return s;
-}
-
 qsizetype LetzterTrenner(const QString& Pfad) {
   return std::max(Pfad.lastIndexOf(u'\\'), Pfad.lastIndexOf(u'/'));
 }
 
 }  // namespace
+
+QString GrossAZ(const QString& Text) {
+  QString s = Text;
+  for (QChar& c : s)
+    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+  return s;
+}
 
 std::int32_t StrToIntSicher(const QString& Text) {
   if (Text.isEmpty()) return 0;
@@ -273,9 +274,9 @@ bool BekannterDateityp(const QString& Datei, bool NurMarkierte) {
   const QString name = Datei.mid(LetzterTrenner(Datei) + 1);
   const qsizetype punkt = name.lastIndexOf(u'.');
   if (punkt < 0) return false;
-  const QString endung = AsciiGross(name.mid(punkt));
+  const QString endung = GrossAZ(name.mid(punkt));
   for (const TDateiTypensDef& zeile : DateiTypenTabelle) {
-    if ((zeile.ASCII_xml || !NurMarkierte) && AsciiGross(u'.' + zeile.Suffix) == endung) return true;
+    if ((zeile.ASCII_xml || !NurMarkierte) && GrossAZ(u'.' + zeile.Suffix) == endung) return true;
   }
   if (NurMarkierte) return false;
   static const char16_t* const weitere[] = {u".XCF", u".JPG", u".GIF", u".JS", u".CSS",

@@ -2,6 +2,7 @@
 
 #include "foundation/Dateitypen.h"
 #include "foundation/Einstellungen.h"
+#include "foundation/Konvertierung.h"
 #include "foundation/Meldung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
@@ -19,14 +20,6 @@ namespace kiro {
 TSprachtabelle* Sprachtabelle = nullptr;
 
 namespace {
-
-// Folder names compare with only the letters a to z folded, as the language folders always did.
-QString GrossAZ(const QString& s) {
-  QString r = s;
-  for (QChar& c : r)
-    if (c >= u'a' && c <= u'z') c = QChar(char16_t(c.unicode() - u'a' + u'A'));
-  return r;
-}
 
 qsizetype Prozentzeichen(const QString& s) { return s.count(u'%'); }
 

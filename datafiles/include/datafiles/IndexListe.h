@@ -15,10 +15,6 @@ namespace kiro {
 
 class TKiroXMLKnoten;
 
-// Windows names ignore the case of a to z only (ä and Ä stay different): the form the index
-// keeps names in, and the one the reference update compares them in.
-QString GrossAZ(const QString& Text);
-
 // The referenced names of one file: sorted, each name once, letter case ignored.
 class TVerknuepfte {
  public:

@@ -32,6 +32,10 @@ TDateTime TextZuZeitDatumSekunden(const QString& Text);
 // True exactly for "1".
 bool StrToBoolEins(const QString& Text);
 
+// Only the letters a to z upper-cased (ä and Ä stay different): how Windows names and the
+// product's file index compare names.
+QString GrossAZ(const QString& Text);
+
 // Metres per second as whole km/h, halves to the even neighbour. A negative value gives "oo",
 // or with RohwertZeigen the value itself rounded the same way.
 QString GeschwindigkeitAlsText(float Geschwindigkeit, bool RohwertZeigen);
