@@ -6,6 +6,7 @@
 #include "datafiles/Abbruch.h"
 
 #include "foundation/Dateifunktionen.h"
+#include "foundation/Kern.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Meldung.h"
@@ -105,16 +106,10 @@ bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
       ok = false;
       break;
     }
-    for (ssize_t geschrieben = 0; geschrieben < n;) {
-      const ssize_t w = ::write(aus, puffer + geschrieben, size_t(n - geschrieben));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) {
-        ok = false;
-        break;
-      }
-      geschrieben += w;
+    if (!AllesSchreiben(aus, puffer, std::size_t(n))) {
+      ok = false;
+      break;
     }
-    if (!ok) break;
   }
   ::close(ein);
   if (::fsync(aus) != 0) ok = false;

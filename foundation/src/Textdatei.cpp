@@ -2,6 +2,7 @@
 
 #include "foundation/Ansi.h"
 #include "foundation/Dateifunktionen.h"
+#include "foundation/Kern.h"
 
 #include <QFile>
 
@@ -104,17 +105,8 @@ bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehle
   // The new file keeps the old one's permissions: a private file stays private.
   struct stat alt {};
   if (::stat(ziel.constData(), &alt) == 0 && S_ISREG(alt.st_mode)) ::fchmod(fd, alt.st_mode & 07777);
-  qsizetype geschrieben = 0;
   int code = 0;
-  while (geschrieben < Inhalt.size()) {
-    const ssize_t n = ::write(fd, Inhalt.constData() + geschrieben, std::size_t(Inhalt.size() - geschrieben));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      code = errno;
-      break;
-    }
-    geschrieben += n;
-  }
+  if (!AllesSchreiben(fd, Inhalt.constData(), std::size_t(Inhalt.size()))) code = errno;
   if (code == 0 && ::fsync(fd) != 0) code = errno;
   if (::close(fd) != 0 && code == 0) code = errno;
   if (code == 0 && std::rename(temp.constData(), ziel.constData()) != 0) code = errno;

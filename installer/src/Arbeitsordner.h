@@ -11,6 +11,8 @@ namespace kiro {
 
 // The stick build's work folder in the target folder.
 inline const QString kStickArbeitsordner = QStringLiteral("KiroStick35");
+// The stick build's first script, in the work folder; an interrupted build is known by it.
+inline const QString kStickScript = QStringLiteral("StickDateien.script.xml");
 
 class TArbeitsordner {
  public:

@@ -5,6 +5,7 @@
 #include "datafiles/ScriptPruefung.h"
 #include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
+#include "foundation/Kern.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Meldung.h"
@@ -113,7 +114,7 @@ QString UnterbrochenerStickbau(const QString& Basis) {
     if (!nummer.match(name).hasMatch()) continue;
     const QString ordner = Basis + name + u'/';
     const QFileInfo arbeit(ordner + kStickArbeitsordner);
-    const QFileInfo script(ordner + kStickArbeitsordner + QStringLiteral("/StickDateien.script.xml"));
+    const QFileInfo script(ordner + kStickArbeitsordner + u'/' + kStickScript);
     if (arbeit.isDir() && !arbeit.isSymLink() && script.isFile() && !script.isSymLink()) return ordner;
   }
   return {};
@@ -917,20 +918,12 @@ class TSummierteDatei final : public QIODevice {
 
   bool Leeren() {
     if (FFehler != 0) return false;
-    const char* p = FPuffer.data();
-    std::size_t rest = FPuffer.size();
-    while (rest > 0) {
-      const ssize_t n = ::write(FDeskriptor, p, rest);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        FFehler = errno;
-        return false;
-      }
-      FCrc = CRC32Weiter(FCrc, p, std::size_t(n));
-      FGeschrieben += std::uint64_t(n);
-      p += n;
-      rest -= std::size_t(n);
+    if (!AllesSchreiben(FDeskriptor, FPuffer.data(), FPuffer.size())) {
+      FFehler = errno;
+      return false;
     }
+    FCrc = CRC32Weiter(FCrc, FPuffer.data(), FPuffer.size());
+    FGeschrieben += FPuffer.size();
     FPuffer.clear();
     return true;
   }

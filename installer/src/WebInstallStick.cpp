@@ -7,6 +7,7 @@
 #include "datafiles/ScriptPruefung.h"
 #include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
+#include "foundation/Kern.h"
 #include "foundation/Dateitypen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
@@ -35,7 +36,6 @@ namespace kiro {
 
 namespace {
 
-const QString kStickScript = QStringLiteral("StickDateien.script.xml");
 const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 // A part that still does not match after this many fetches in one run is not fetched again:
 // a server that keeps sending the wrong bytes would otherwise hold the run for ever.
@@ -62,20 +62,6 @@ const TScriptDateiInfo* DateiEintrag(const TScript& Script, int Index) {
 bool EigenerName(const QString& Name, const QStringList& Eigene) {
   const std::optional<QStringList> teile = SichereKomponenten(Name);
   return teile && teile->size() == 1 && Eigene.contains(teile->first(), Qt::CaseInsensitive);
-}
-
-// Writes all Laenge bytes; a short write is continued, so a full disk ends in its own error.
-bool AllesSchreiben(int Fd, const char* Daten, std::size_t Laenge) {
-  while (Laenge > 0) {
-    const ssize_t n = ::write(Fd, Daten, Laenge);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    Daten += n;
-    Laenge -= std::size_t(n);
-  }
-  return true;
 }
 
 // Appends the part Name to the master file open as Ausgabe (MasterPfad, MasterSt its name and

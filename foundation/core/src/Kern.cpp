@@ -46,4 +46,18 @@ std::string BenutzerTempVerzeichnis(std::string* Fehler) {
   return ordner + "/";
 }
 
+bool AllesSchreiben(int Fd, const char* Daten, std::size_t Laenge) {
+  while (Laenge > 0) {
+    const ssize_t n = ::write(Fd, Daten, Laenge);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    Daten += n;
+    Laenge -= std::size_t(n);
+  }
+  return true;
+}
+
 }  // namespace kiro

@@ -1,5 +1,6 @@
 #pragma once
 // Qt-free routines that both programs share (Paketstarter links no Qt).
+#include <cstddef>
 #include <string>
 
 namespace kiro {
@@ -13,5 +14,9 @@ void VerzeichnisAnlegen(const std::string& Pfad);
 // owned by this user with no access for others; it ends with "/".
 // Returns "" and sets *Fehler when the folder cannot be made safe.
 std::string BenutzerTempVerzeichnis(std::string* Fehler = nullptr);
+
+// Writes all Laenge bytes to Fd, continuing short and interrupted writes, so that a full disk
+// ends in its own error. False with errno set when a write failed.
+bool AllesSchreiben(int Fd, const char* Daten, std::size_t Laenge);
 
 }  // namespace kiro
