@@ -3,7 +3,6 @@
 #include "bilder/Bildersammlung.h"
 #include "components/DateiDialogQV.h"
 #include "components/DialogAnzeigen.h"
-#include "foundation/Ansi.h"
 #include "foundation/Dateitypen.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Ordner.h"
@@ -62,10 +61,7 @@ QByteArray Kodieren(const QString& Text, TFormKategoriewahl::TKodierung k) {
     case K::Ansi:
       break;
   }
-  // Characters the code page lacks would turn into "?": such a tree is written as UTF-8.
-  const QByteArray ansi = NachAnsi(Text);
-  if (AusAnsi(ansi) == Text) return ansi;
-  return QByteArrayLiteral("\xEF\xBB\xBF") + Text.toUtf8();
+  return TextVerschluesseln(Text);
 }
 
 void Schreiben(const QTreeWidgetItem* Knoten, int Ebene, QString& Text) {

@@ -2,7 +2,6 @@
 
 #include "bilder/Bildersammlung.h"
 #include "components/Aktivfarbe.h"
-#include "foundation/Ansi.h"
 #include "foundation/Protokoll.h"
 #include "foundation/Textdatei.h"
 
@@ -307,10 +306,7 @@ bool TStringGridQV::SpeichernAb(int ErsteZeile, int ErsteSpalte, const QString& 
     for (int c = ErsteSpalte; c < columnCount(); ++c) zellen.append(Feld(Cells(c, r)));
     text += zellen.join(u'\t') + QStringLiteral("\r\n");
   }
-  // ANSI keeps the files readable by the product's other programs; what it cannot hold is not
-  // turned into "?" but written as UTF-8, which the readers know by its mark.
-  QByteArray inhalt = NachAnsi(text);
-  if (AusAnsi(inhalt) != text) inhalt = QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
+  const QByteArray inhalt = TextVerschluesseln(text);
   QString fehler;
   if (DateiErsetzen(Datei, inhalt, &fehler)) return true;
   Protokollieren(fehler, QStringLiteral("Tabelle \"%1\" konnte nicht gespeichert werden").arg(Datei), 2);

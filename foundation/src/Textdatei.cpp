@@ -41,6 +41,12 @@ QString TextEntschluesseln(const QByteArray& b) {
   return AusAnsi(b);
 }
 
+QByteArray TextVerschluesseln(const QString& Text) {
+  QByteArray ansi = NachAnsi(Text);
+  if (AusAnsi(ansi) == Text) return ansi;
+  return QByteArrayLiteral("\xEF\xBB\xBF") + Text.toUtf8();
+}
+
 QStringList TextZeilen(const QString& Text) {
   QStringList zeilen;
   qsizetype anfang = 0;

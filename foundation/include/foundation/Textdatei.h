@@ -13,6 +13,10 @@ namespace kiro {
 // without one the bytes are Windows-1252.
 QString TextEntschluesseln(const QByteArray& Bytes);
 
+// ANSI (Windows-1252), which the product's other programs read; a text with characters the
+// code page lacks is written as UTF-8 with its byte-order mark instead of turning them into "?".
+QByteArray TextVerschluesseln(const QString& Text);
+
 // Splits at CR LF, LF or CR; a line break at the very end opens no further line.
 QStringList TextZeilen(const QString& Text);
 
