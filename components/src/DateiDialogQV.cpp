@@ -1,5 +1,6 @@
 #include "components/DateiDialogQV.h"
 
+#include "components/DialogAnzeigen.h"
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Dateitypen.h"
 #include "foundation/Konvertierung.h"
@@ -33,12 +34,6 @@ QString NameTeil(const QString& Pfad) { return Pfad.mid(OrdnerTeil(Pfad).size())
 // A folder of the program's own (Startpfad) below a global folder, in native form.
 QString OrdnerVerbinden(const QString& Basis, const QString& Relativ) {
   return Basis + QString(Relativ).replace(u'\\', u'/');
-}
-
-void FehlerZeigen(const QString& Fehlertext, const QString& Meldung) {
-  Protokollieren(Fehlertext, Meldung, 2);
-  MeldungZeigen(Fehlertext.isEmpty() ? Meldung : Meldung + QStringLiteral(" (") + Fehlertext + u')',
-                TMsgDlgType::mtError, mbOK, 0);
 }
 
 }  // namespace
@@ -143,7 +138,7 @@ bool TKiroDateiDialog::LinkFolgen(const QString& Link) {
   QString text;
   QString fehler;
   if (!TextdateiLesen(Link, text, &fehler)) {
-    FehlerZeigen(fehler, QStringLiteral("Ordnerverweis \"%1\" kann nicht gelesen werden").arg(Link));
+    FehlerMelden(QStringLiteral("Ordnerverweis \"%1\" kann nicht gelesen werden").arg(Link), fehler);
     FileName.clear();
     return false;
   }
@@ -154,8 +149,8 @@ bool TKiroDateiDialog::LinkFolgen(const QString& Link) {
     // The line is the user's text: it may only name a folder below the base folder.
     const auto verbunden = SicherVerbindenOhneGrossKlein(basis, zeile);
     if (!verbunden) {
-      FehlerZeigen(QString(), QStringLiteral("Ordnerverweis \"%1\" nennt keinen Ordner unterhalb von \"%2\": %3")
-                                  .arg(Link, basis, zeile));
+      FehlerMelden(QStringLiteral("Ordnerverweis \"%1\" nennt keinen Ordner unterhalb von \"%2\": %3")
+                       .arg(Link, basis, zeile));
       FileName.clear();
       return false;
     }
@@ -173,7 +168,7 @@ bool TKiroDateiDialog::Execute() {
     StartordnerWaehlen();
     FileName = NameTeil(FileName);
   } catch (const std::exception& e) {
-    FehlerZeigen(QString::fromLocal8Bit(e.what()), QStringLiteral("Dateiauswahl kann nicht vorbereitet werden"));
+    FehlerMelden(QStringLiteral("Dateiauswahl kann nicht vorbereitet werden"), QString::fromLocal8Bit(e.what()));
   }
   for (;;) {
     try {
@@ -188,9 +183,9 @@ bool TKiroDateiDialog::Execute() {
       }
       LinkFolgen(gewaehlt);
     } catch (const std::exception& e) {
-      FehlerZeigen(QString::fromLocal8Bit(e.what()), QStringLiteral("Fehler in der Dateiauswahl"));
+      FehlerMelden(QStringLiteral("Fehler in der Dateiauswahl"), QString::fromLocal8Bit(e.what()));
     } catch (...) {
-      FehlerZeigen(QString(), QStringLiteral("Fehler in der Dateiauswahl"));
+      FehlerMelden(QStringLiteral("Fehler in der Dateiauswahl"));
     }
   }
 }

@@ -36,14 +36,14 @@ bool Abgesichert(const QString& Was, const std::function<void()>& Arbeit) {
   } catch (...) {
     fehler = QStringLiteral("unbekannter Fehler");
   }
-  Protokollieren(fehler, Was, 2);
-  MeldungZeigen(Was + QStringLiteral(" (") + fehler + u')', TMsgDlgType::mtError, mbOK, 0);
+  FehlerMelden(Was, fehler);
   return false;
 }
 
-void FehlerMelden(const QString& Fehler) {
-  Protokollieren(QString(), Fehler, 2);
-  MeldungZeigen(Fehler, TMsgDlgType::mtError, mbOK, 0);
+void FehlerMelden(const QString& Fehler, const QString& Fehlertext) {
+  Protokollieren(Fehlertext, Fehler, 2);
+  MeldungZeigen(Fehlertext.isEmpty() ? Fehler : Fehler + QStringLiteral(" (") + Fehlertext + u')',
+                TMsgDlgType::mtError, mbOK, 0);
 }
 
 }  // namespace kiro

@@ -23,7 +23,8 @@ TDialogAnzeigen DialogAnzeigenSetzen(TDialogAnzeigen Anzeigen);
 // box, so nothing crosses the event loop. False when it threw.
 bool Abgesichert(const QString& Was, const std::function<void()>& Arbeit);
 
-// A handler's failure the user must see: one log line (type 2) and one error box.
-void FehlerMelden(const QString& Fehler);
+// A handler's failure the user must see: one log line (type 2) and one error box, which names
+// the system's reason Fehlertext in brackets when there is one.
+void FehlerMelden(const QString& Fehler, const QString& Fehlertext = QString());
 
 }  // namespace kiro
