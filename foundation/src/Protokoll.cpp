@@ -104,7 +104,9 @@ void Protokollieren(const QString& Fehlertext, const QString& Meldung, quint8 Ty
     }
     // A desktop user rarely sees the error output; it gets the line all the same.
     std::fprintf(stderr, "%s\n", zeile.toLocal8Bit().constData());
-    if (gStraehne) {
+    // A streak that started again while the box still waits joins that box: never two at once.
+    if (gStraehne || gBoxOffen) {
+      gStraehne = true;
       Aufheben(gBoxOffen ? gNachDerBox : gWartend, zeile);
       return;
     }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cerrno>
 
 using namespace kiro;
@@ -122,6 +124,29 @@ TEST_F(ProtokollTest, LinesWhileTheBoxIsOpenAreShownWhenItIsAnswered) {
   });
   Protokollieren("", "zuerst", 2);
   EXPECT_EQ(Boxen, (QStringList{"zuerst", "waehrenddessen 1\nwaehrenddessen 2"}));
+}
+
+TEST_F(ProtokollTest, AStreakThatEndsAndStartsAgainWhileTheBoxIsOpenOpensNoSecondBox) {
+  // While the first box waits, a write succeeds and the next one fails again: that line
+  // follows when the box is answered instead of a second box on top of the first.
+  test::TempOrdner anderer;
+  int offen = 0;
+  int hoechstens = 0;
+  MeldungZeigenHookSetzen([&](const TMeldungsBox& b) {
+    hoechstens = std::max(hoechstens, ++offen);
+    Boxen.append(b.Text);
+    if (Boxen.size() == 1) {
+      ProtokollOrdnerSetzen(anderer.Pfad());
+      Protokollieren("", "geht", 2);
+      ProtokollOrdnerSetzen(QString());
+      Protokollieren("", "wieder nicht", 2);
+    }
+    --offen;
+    return int(mrOk);
+  });
+  Protokollieren("", "zuerst", 2);
+  EXPECT_EQ(hoechstens, 1);
+  EXPECT_EQ(Boxen, (QStringList{"zuerst", "wieder nicht"}));
 }
 
 TEST_F(ProtokollTest, LogFolderCanBeSetToOneThatExists) {
