@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <memory>
 #include <system_error>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -68,20 +69,14 @@ void StueckSummieren(int Fd, TStueck& S) {
   }
 }
 
-// Sums the file from Anfang to its end with plain reads, adding to Summe.
+// Sums the file from Anfang to its end, adding to Summe.
 bool BisZumEnde(int Fd, std::uint64_t Anfang, TDateiPruefsumme& Summe) {
-  if (::lseek(Fd, off_t(Anfang), SEEK_SET) < 0) return false;
-  auto puffer = Puffer();
-  for (;;) {
-    const ssize_t n = ::read(Fd, puffer.get(), Blockgroesse);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return true;
-    Summe.Crc = CRC32Weiter(Summe.Crc, puffer.get(), std::size_t(n));
-    Summe.Groesse += std::uint64_t(n);
-  }
+  TStueck s{Anfang, std::numeric_limits<std::uint64_t>::max(), Summe.Crc};
+  StueckSummieren(Fd, s);
+  if (s.Fehler) return false;
+  Summe.Crc = s.Crc;
+  Summe.Groesse += s.Gelesen;
+  return true;
 }
 
 // The whole size as fstat saw it, in pieces on several threads, joined with a CRC combine. False
