@@ -1,6 +1,7 @@
 #include "platform/Netz.h"
 
-#include <QFile>
+#include "Kerndateien.h"
+
 #include <QList>
 #include <QRegularExpression>
 
@@ -12,12 +13,11 @@ constexpr unsigned RTF_REJECT = 0x0200;
 
 QList<QStringList> Zeilen(const QString& Pfad) {
   QList<QStringList> zeilen;
-  QFile f(Pfad);
-  // The files under /proc report size 0, so read line by line until the end.
-  if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return zeilen;
+  const std::optional<QByteArray> inhalt = KerndateiLesen(Pfad);
+  if (!inhalt) return zeilen;
   static const QRegularExpression leer(QStringLiteral("\\s+"));
-  while (!f.atEnd()) {
-    const QString zeile = QString::fromLatin1(f.readLine()).trimmed();
+  for (const QByteArray& roh : inhalt->split('\n')) {
+    const QString zeile = QString::fromLatin1(roh).trimmed();
     if (!zeile.isEmpty()) zeilen.append(zeile.split(leer, Qt::SkipEmptyParts));
   }
   return zeilen;

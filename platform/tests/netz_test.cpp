@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 using namespace kiro;
 
 namespace {
@@ -47,6 +50,22 @@ INSTANTIATE_TEST_SUITE_P(
              false},
         Fall{"nothing", "", "", false}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// The kernel's tables report size 0 and are generated as they are read: the machine's own tables
+// must give the same answer as a plain copy of them.
+TEST(Netz, EchteRoutentabellenWieIhreKopie) {
+  test::TempOrdner ordner;
+  auto kopie = [&](const char* Pfad, const char* Name) {
+    std::ifstream ein(Pfad);
+    std::stringstream inhalt;
+    inhalt << ein.rdbuf();
+    return ordner.Schreiben(Name, QByteArray::fromStdString(inhalt.str()));
+  };
+  const QString v4 = kopie("/proc/net/route", "route");
+  const QString v6 = kopie("/proc/net/ipv6_route", "ipv6_route");
+  EXPECT_EQ(platform::InternetVerbunden(), platform::InternetVerbunden(v4, v6))
+      << test::Lesen(v4).toStdString() << test::Lesen(v6).toStdString();
+}
 
 TEST(Netz, FehlendeTabellenHeissenOffline) {
   EXPECT_FALSE(platform::InternetVerbunden("/nonexistent/route", "/nonexistent/ipv6_route"));
