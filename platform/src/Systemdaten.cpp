@@ -2,7 +2,6 @@
 
 #include "Mounttabelle.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
 
@@ -39,28 +38,15 @@ bool TLinuxSystemdaten::IstAdministrator() const { return ::geteuid() == 0; }
 QString TLinuxSystemdaten::DateisystemTyp(const QString& Pfad) const {
   const QString echt = Pfad.isEmpty() ? QString() : QFileInfo(Pfad).canonicalFilePath();
   if (echt.isEmpty()) return {};
-  QFile f(FMountInfo);
-  // /proc files report size 0, so read until the end instead of by size.
-  if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
-  QByteArray inhalt;
-  for (;;) {
-    const QByteArray stueck = f.read(64 * 1024);
-    if (stueck.isEmpty()) break;
-    inhalt += stueck;
-  }
+  const auto tabelle = MounttabelleLesen(FMountInfo);
+  if (!tabelle) return {};
   // The deepest mount point above the path; of equal ones the later line, which lies on top.
   QString typ;
   qsizetype tiefe = -1;
-  for (const QByteArray& zeile : inhalt.split('\n')) {
-    // id parent major:minor root mountpoint options [optional fields...] - fstype source options
-    const QList<QByteArray> felder = zeile.split(' ');
-    if (felder.size() < 5) continue;
-    const qsizetype trenner = felder.indexOf("-", 6);
-    if (trenner < 0 || trenner + 1 >= felder.size()) continue;
-    const QString punkt = QFile::decodeName(OktalEntschluesseln(felder[4]));
-    if (!Enthaelt(punkt, echt) || punkt.size() < tiefe) continue;
-    tiefe = punkt.size();
-    typ = QString::fromUtf8(felder[trenner + 1]);
+  for (const TEinhaengung& e : *tabelle) {
+    if (!e.Typ || !Enthaelt(e.Mountpunkt, echt) || e.Mountpunkt.size() < tiefe) continue;
+    tiefe = e.Mountpunkt.size();
+    typ = QString::fromUtf8(*e.Typ);
   }
   return typ;
 }

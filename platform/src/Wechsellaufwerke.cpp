@@ -19,39 +19,6 @@ std::optional<QByteArray> Attribut(const QString& Pfad) {
   return f.readLine(256).trimmed();
 }
 
-struct TEinhaengung {
-  QByteArray MajorMinor;
-  QByteArray Quelle;
-  QString Mountpunkt;
-  bool GanzesDateisystem = false;  // not a bind mount of a subfolder
-};
-
-std::optional<QList<TEinhaengung>> MounttabelleLesen(const QString& Pfad) {
-  QFile f(Pfad);
-  // /proc files report size 0, so read until the end instead of by size.
-  if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return std::nullopt;
-  QByteArray inhalt;
-  for (;;) {
-    const QByteArray stueck = f.read(64 * 1024);
-    if (stueck.isEmpty()) break;
-    inhalt += stueck;
-  }
-  QList<TEinhaengung> liste;
-  for (const QByteArray& zeile : inhalt.split('\n')) {
-    // id parent major:minor root mountpoint options [optional fields...] - fstype source options
-    const QList<QByteArray> felder = zeile.split(' ');
-    if (felder.size() < 5) continue;
-    TEinhaengung e;
-    e.MajorMinor = felder[2];
-    e.GanzesDateisystem = felder[3] == "/";
-    e.Mountpunkt = QFile::decodeName(OktalEntschluesseln(felder[4]));
-    const qsizetype trenner = felder.indexOf("-", 6);
-    if (trenner >= 0 && trenner + 2 < felder.size()) e.Quelle = OktalEntschluesseln(felder[trenner + 2]);
-    liste.append(e);
-  }
-  return liste;
-}
-
 // Where the device is mounted: the first mount of its whole file system, else its first mount.
 // File systems such as btrfs show an anonymous device number there, so the source counts too.
 const TEinhaengung* EinhaengungSuchen(const QList<TEinhaengung>& tabelle, const QByteArray& majorMinor,
