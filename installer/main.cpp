@@ -7,17 +7,12 @@
 #include "platform/TempOrdner.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  QTranslator qtTexte;
-  if (qtTexte.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    app.installTranslator(&qtTexte);
+  // Qt's own texts follow the window's language: the window loads their catalogue.
   kiro::MeldungsBoxInstallieren();
   // The data folder is usually the current folder, which seldom has a "temp" folder; the
   // user's temp folder always exists.

@@ -191,13 +191,60 @@ THttpClient::~THttpClient() {
   if (FCurl) curl_easy_cleanup(static_cast<CURL*>(FCurl));
 }
 
-bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, QString* Fehler) {
+QString THttpFehler::Deutsch() const {
+  switch (Art) {
+    case TArt::Keiner: return {};
+    case TArt::Schema:
+      return QStringLiteral("\"%1\" beginnt nicht mit \"http://\" oder \"https://\"").arg(Text);
+    case TArt::Laeuft: return QStringLiteral("eine andere Übertragung läuft noch");
+    case TArt::KeinClient: return QStringLiteral("HTTP-Client nicht verfügbar");
+    case TArt::Status: return QStringLiteral("HTTP-Status %1").arg(Status);
+    case TArt::Zeitlimit: return QStringLiteral("keine Daten seit %1 ms").arg(Ms);
+    case TArt::Schreibfehler: return QStringLiteral("die empfangenen Daten konnten nicht gespeichert werden");
+    case TArt::Abgebrochen: return QStringLiteral("Übertragung vorzeitig beendet");
+    case TArt::KeineAntwort: return QStringLiteral("keine Antwort vom Server");
+    case TArt::Curl: break;
+  }
+  // libcurl's own messages are English: the German line names the cause in German.
+  switch (CURLcode(Code)) {
+    case CURLE_COULDNT_RESOLVE_HOST: return QStringLiteral("Servername nicht gefunden");
+    case CURLE_COULDNT_CONNECT: return QStringLiteral("keine Verbindung zum Server möglich");
+    case CURLE_OPERATION_TIMEDOUT: return QStringLiteral("Zeitüberschreitung beim Verbindungsaufbau");
+    case CURLE_PEER_FAILED_VERIFICATION: return QStringLiteral("Zertifikat des Servers nicht vertrauenswürdig");
+    case CURLE_SSL_CONNECT_ERROR: return QStringLiteral("TLS-Verbindung fehlgeschlagen");
+    case CURLE_PARTIAL_FILE: return QStringLiteral("Antwort unvollständig");
+    case CURLE_GOT_NOTHING: return QStringLiteral("keine Antwort vom Server");
+    case CURLE_RECV_ERROR: return QStringLiteral("Fehler beim Empfangen");
+    case CURLE_SEND_ERROR: return QStringLiteral("Fehler beim Senden");
+    case CURLE_UNSUPPORTED_PROTOCOL: return QStringLiteral("Protokoll nicht unterstützt");
+    default: return QStringLiteral("Übertragungsfehler (libcurl %1)").arg(Code);
+  }
+}
+
+QString THttpFehler::Englisch() const {
+  switch (Art) {
+    case TArt::Keiner: return {};
+    case TArt::Schema:
+      return QStringLiteral("\"%1\" does not begin with \"http://\" or \"https://\"").arg(Text);
+    case TArt::Laeuft: return QStringLiteral("another transfer is running");
+    case TArt::KeinClient: return QStringLiteral("no HTTP client");
+    case TArt::Status: return QStringLiteral("HTTP status %1").arg(Status);
+    case TArt::Zeitlimit: return QStringLiteral("no data for %1 ms").arg(Ms);
+    case TArt::Schreibfehler: return QStringLiteral("the received data could not be stored");
+    case TArt::Abgebrochen: return QStringLiteral("transfer ended early");
+    case TArt::KeineAntwort: return QStringLiteral("no answer");
+    case TArt::Curl: return Text;
+  }
+  return Text;
+}
+
+bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler) {
   Lauf lauf;
   lauf.Ziel = &Ziel;
   return Ausfuehren(Url, lauf, Fehler);
 }
 
-bool THttpClient::HolenText(const QString& Url, QByteArray* Text, QString* Fehler, qint64 Grenze) {
+bool THttpClient::HolenText(const QString& Url, QByteArray* Text, THttpFehler* Fehler, qint64 Grenze) {
   QByteArray puffer;
   Lauf lauf;
   lauf.Text = &puffer;
@@ -207,17 +254,25 @@ bool THttpClient::HolenText(const QString& Url, QByteArray* Text, QString* Fehle
   return ok;
 }
 
-bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
-  auto fehler = [&](const QString& text) {
-    if (Fehler) *Fehler = text;
+bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, THttpFehler* Fehler) {
+  using TArt = THttpFehler::TArt;
+  auto fehler = [&](TArt Art) {
+    if (Fehler) {
+      *Fehler = {};
+      Fehler->Art = Art;
+    }
     return false;
   };
-  if (FLaeuft) return fehler(QStringLiteral("another transfer is running"));
+  if (FLaeuft) return fehler(TArt::Laeuft);
   CURL* c = static_cast<CURL*>(FCurl);
-  if (!c || !FTreiber || !FTreiber->Multi) return fehler(QStringLiteral("no HTTP client"));
+  if (!c || !FTreiber || !FTreiber->Multi) return fehler(TArt::KeinClient);
   // Only the scheme asked for is ever spoken; there are no redirects to switch it.
   const QByteArray schema = QUrl(Url).scheme().toLower().toLatin1();
-  if (schema != "http" && schema != "https") return fehler(QStringLiteral("unsupported scheme"));
+  if (schema != "http" && schema != "https") {
+    fehler(TArt::Schema);
+    if (Fehler) Fehler->Text = Url;
+    return false;
+  }
 
   lauf.Client = this;
   lauf.Curl = c;
@@ -284,14 +339,28 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
   curl_slist_free_all(kopf);
   if (lauf.Begonnen && WorkEnd) WorkEnd();
 
-  if (status != 0 && (status < 200 || status > 299)) return fehler(QStringLiteral("HTTP %1").arg(status));
-  if (lauf.Schreibfehler) return fehler(QStringLiteral("write error"));
-  if (lauf.Zeitlimit) return fehler(QStringLiteral("no data for %1 ms").arg(LeseZeitlimitMs));
-  if (!lauf.Fertig) return fehler(QStringLiteral("transfer ended early"));
+  if (status != 0 && (status < 200 || status > 299)) {
+    fehler(TArt::Status);
+    if (Fehler) Fehler->Status = status;
+    return false;
+  }
+  if (lauf.Schreibfehler) return fehler(TArt::Schreibfehler);
+  if (lauf.Zeitlimit) {
+    fehler(TArt::Zeitlimit);
+    if (Fehler) Fehler->Ms = LeseZeitlimitMs;
+    return false;
+  }
+  if (!lauf.Fertig) return fehler(TArt::Abgebrochen);
   const CURLcode erg = lauf.Ergebnis;
-  if (erg != CURLE_OK)
-    return fehler(QString::fromUtf8(fehlerpuffer[0] ? fehlerpuffer : curl_easy_strerror(erg)));
-  if (status == 0) return fehler(QStringLiteral("no answer"));
+  if (erg != CURLE_OK) {
+    fehler(TArt::Curl);
+    if (Fehler) {
+      Fehler->Code = int(erg);
+      Fehler->Text = QString::fromUtf8(fehlerpuffer[0] ? fehlerpuffer : curl_easy_strerror(erg));
+    }
+    return false;
+  }
+  if (status == 0) return fehler(TArt::KeineAntwort);
   return true;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/TempOrdner.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -26,7 +27,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -37,6 +41,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -153,12 +158,22 @@ class TPfadLabel : public QLabel {
   }
 };
 
-// A button bound to an action follows its caption, icon, Enabled and Visible state.
+// The tip an action gives when none is set: Qt's own, its caption without the mnemonic marker
+// and the trailing "...".
+QString KuerzelFrei(QString Text) {
+  Text.remove(QStringLiteral("..."));
+  for (qsizetype i = 0; i < Text.size(); ++i)
+    if (Text[i] == u'&') Text.remove(i, 1);
+  return Text.trimmed();
+}
+
+// A button bound to an action follows its caption, icon, Enabled and Visible state, and the tip
+// the action was given.
 void AnAktionBinden(QAbstractButton* Knopf, QAction* Aktion) {
   auto folgen = [Knopf, Aktion] {
     Knopf->setText(Aktion->text());
     Knopf->setIcon(Aktion->icon());
-    Knopf->setToolTip(Aktion->toolTip() == Aktion->text() ? QString() : Aktion->toolTip());
+    Knopf->setToolTip(Aktion->toolTip() == KuerzelFrei(Aktion->text()) ? QString() : Aktion->toolTip());
     Knopf->setEnabled(Aktion->isEnabled());
     Knopf->setVisible(Aktion->isVisible());
   };
@@ -206,9 +221,6 @@ void TFormWebInstall::KomponentenErzeugen() {
   auto* flaeche = new TFlaeche(this);
   flaeche->setObjectName(QStringLiteral("Flaeche"));
   flaeche->setAutoFillBackground(true);
-  QPalette weiss = flaeche->palette();
-  weiss.setColor(QPalette::Window, Qt::white);
-  flaeche->setPalette(weiss);
   flaeche->setFont(Schrift(kSegoe, 15 * s));
   setCentralWidget(flaeche);
   FFlaeche = flaeche;
@@ -219,7 +231,7 @@ void TFormWebInstall::KomponentenErzeugen() {
   benennen(PanelInfo, "PanelInfo");
   PanelInfo->setAlignment(Qt::AlignCenter);
   PanelInfo->setFont(Schrift(kVerdana, 25 * s, true));
-  PanelInfo->setStyleSheet(QStringLiteral("color: rgb(83,130,172); background: white;"));
+  PanelInfo->setAutoFillBackground(true);
 
   VirtualImagewwwVerbindung = new TVirtualImage(flaeche);
   benennen(VirtualImagewwwVerbindung, "VirtualImagewwwVerbindung");
@@ -236,6 +248,7 @@ void TFormWebInstall::KomponentenErzeugen() {
   benennen(LabelInfoStickLaufwerk, "LabelInfoStickLaufwerk");
   ComboBoxQVUSBLaufwerk = new TComboBoxQV(flaeche);
   benennen(ComboBoxQVUSBLaufwerk, "ComboBoxQVUSBLaufwerk");
+  LabelInfoStickLaufwerk->setBuddy(ComboBoxQVUSBLaufwerk);
   ComboBoxQVUSBLaufwerk->setEditable(false);
   // Only the user's choice counts as a change; selections made from code do not.
   connect(ComboBoxQVUSBLaufwerk, &QComboBox::activated, this, [this] { ComboBoxQVUSBLaufwerkChange(); });
@@ -286,6 +299,9 @@ void TFormWebInstall::KomponentenErzeugen() {
   RichEditLog = new QPlainTextEdit(flaeche);
   benennen(RichEditLog, "RichEditLog");
   RichEditLog->setReadOnly(true);
+  // Read-only, yet reachable by keyboard: a screen reader and the arrow keys read the log.
+  RichEditLog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  RichEditLog->setTabChangesFocus(true);
   RichEditLog->setFont(Schrift(kSegoe, qMax<qreal>(11, 13 * s)));
   RichEditLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
@@ -294,11 +310,17 @@ void TFormWebInstall::KomponentenErzeugen() {
   FileOpenDialogCBTKopieren->setFileMode(QFileDialog::Directory);
   FileOpenDialogCBTKopieren->setOption(QFileDialog::ShowDirsOnly, true);
   FileOpenDialogCBTKopieren->setAcceptMode(QFileDialog::AcceptOpen);
+  FileOpenDialogCBTKopieren->setOption(QFileDialog::DontUseNativeDialog, true);
   if (!FUmgebung.OrdnerWaehlen) {
     FUmgebung.OrdnerWaehlen = [this](const QString& Vorschlag) {
       if (!Vorschlag.isEmpty()) {
-        FileOpenDialogCBTKopieren->setDirectory(Vorschlag);
-        FileOpenDialogCBTKopieren->selectFile(Vorschlag);
+        // Opened on the folder that holds the proposal, with the proposal's name selected:
+        // accepting at once takes the proposal itself, not a folder of that name inside it.
+        QString ordner = Vorschlag;
+        while (ordner.size() > 1 && ordner.endsWith(u'/')) ordner.chop(1);
+        const QFileInfo info(ordner);
+        FileOpenDialogCBTKopieren->setDirectory(info.absolutePath());
+        FileOpenDialogCBTKopieren->selectFile(info.fileName());
       }
       if (FileOpenDialogCBTKopieren->exec() != QDialog::Accepted) return QString();
       return FileOpenDialogCBTKopieren->selectedFiles().value(0);
@@ -346,6 +368,16 @@ void TFormWebInstall::KomponentenErzeugen() {
   IdHTTPDateien->WorkBegin = [this](qint64 m) { IdHTTPDateienWorkBegin(m); };
   IdHTTPDateien->Work = [this](qint64 n) { IdHTTPDateienWork(n); };
   IdHTTPDateien->WorkEnd = [this] { IdHTTPDateienWorkEnd(); };
+
+  // Install is the button Enter presses (keyPressEvent); the default look says so.
+  BitBtnInstallieren->setDefault(true);
+  // Tab walks the left column top to bottom, then the right column, then the log.
+  const std::vector<QWidget*> folge{BitBtnZielVerzeichniswahl, BitBtnInstallieren,  BitBtnAbbrechen,
+                                    BitBtnSchliessen,          ComboBoxQVUSBLaufwerk, Installationsmodusknopf(0),
+                                    Installationsmodusknopf(1), Installationsmodusknopf(2), BitBtnFormatieren,
+                                    SpeedButtonDeutsch,        SpeedButtonEnglish,   RichEditLog};
+  for (std::size_t i = 1; i < folge.size(); ++i) setTabOrder(folge[i - 1], folge[i]);
+  FarbenUebernehmen();
 
   const QSize entwurf(qRound(782 * s), qRound(553 * s));
   flaeche->setMinimumSize(entwurf);
@@ -434,12 +466,52 @@ void TFormWebInstall::FormShow() {
 
 void TFormWebInstall::FormDestroy() { FIndexedDriveList.clear(); }
 
-void TFormWebInstall::showEvent(QShowEvent* e) {
-  QMainWindow::showEvent(e);
-  if (!FGezeigt) {
+void TFormWebInstall::setVisible(bool Sichtbar) {
+  QMainWindow::setVisible(Sichtbar);
+  // The first refresh waits for the server test; it runs once the window is on the screen, so
+  // the window is painted while it waits (the wait lets the window's events in).
+  if (Sichtbar && !FGezeigt && isVisible()) {
     FGezeigt = true;
     FormShow();
   }
+}
+
+void TFormWebInstall::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) FarbenUebernehmen();
+}
+
+void TFormWebInstall::keyPressEvent(QKeyEvent* e) {
+  const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  if (!enter || (e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QMainWindow::keyPressEvent(e);
+    return;
+  }
+  e->accept();
+  QWidget* fokus = QApplication::focusWidget();
+  if (fokus && (qobject_cast<QPushButton*>(fokus) || qobject_cast<QToolButton*>(fokus)) && fokus != BitBtnInstallieren) {
+    static_cast<QAbstractButton*>(fokus)->click();
+    return;
+  }
+  if (ActionInstallieren->isVisible() && ActionInstallieren->isEnabled()) ActionInstallieren->trigger();
+}
+
+void TFormWebInstall::FarbenUebernehmen() {
+  if (!FFlaeche || FFarbenSetzen) return;
+  FFarbenSetzen = true;
+  const QPalette quelle = QApplication::palette();
+  QPalette grund = quelle;
+  for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    grund.setColor(g, QPalette::Window, quelle.color(g, QPalette::Base));
+    grund.setColor(g, QPalette::WindowText, quelle.color(g, QPalette::Text));
+  }
+  FFlaeche->setPalette(grund);
+  // The product's blue on a light ground; on a dark one a lighter blue keeps the title readable.
+  const QColor blau(83, 130, 172);
+  QPalette titel = grund;
+  titel.setColor(QPalette::WindowText, quelle.color(QPalette::Base).lightness() >= 128 ? blau : blau.lighter(170));
+  PanelInfo->setPalette(titel);
+  FFarbenSetzen = false;
 }
 
 void TFormWebInstall::closeEvent(QCloseEvent* e) {
@@ -561,34 +633,61 @@ void TFormWebInstall::ActionDeutschExecute() {
   Sprache = QStringLiteral("Deutsch");
   LabelwwwVerbindung->setText(QStringLiteral("Verbindung zum Internetrouter"));
   LabelKiroErreichbar->setText(QStringLiteral("Verbindung zu ") + ServerHost());
-  LabelInfoStickLaufwerk->setText(QStringLiteral("Laufwerk Kiro-Stick"));
-  ActionSchliessen->setText(QStringLiteral("Schließen"));
-  ActionInstallieren->setText(QStringLiteral("Installieren"));
-  ActionFormatieren->setText(QStringLiteral("USB-Laufwerk formatieren..."));
-  RadioGroupInstallationsmodus->setTitle(QStringLiteral("Installationsmodus"));
-  Installationsmodusknopf(0)->setText(QStringLiteral("Auf Stick und Rechner installieren"));
-  Installationsmodusknopf(1)->setText(QStringLiteral("Auf den Stick installieren"));
-  Installationsmodusknopf(2)->setText(QStringLiteral("Auf den Rechner Installieren"));
-  ActionZielVerzeichniswahl->setText(QStringLiteral("Zielverzeichnis ändern..."));
-  ActionAbbrechen->setText(QStringLiteral("Abbrechen"));
+  LabelInfoStickLaufwerk->setText(QStringLiteral("Laufwerk Kiro-Stic&k"));
+  ActionSchliessen->setText(QStringLiteral("&Schließen"));
+  ActionInstallieren->setText(QStringLiteral("&Installieren"));
+  ActionFormatieren->setText(QStringLiteral("USB-Laufwerk &formatieren..."));
+  RadioGroupInstallationsmodus->setTitle(QStringLiteral("Installations&modus"));
+  Installationsmodusknopf(0)->setText(QStringLiteral("Auf Stick &und Rechner installieren"));
+  Installationsmodusknopf(1)->setText(QStringLiteral("Auf &den Stick installieren"));
+  Installationsmodusknopf(2)->setText(QStringLiteral("Auf den &Rechner Installieren"));
+  ActionZielVerzeichniswahl->setText(QStringLiteral("&Zielverzeichnis ändern..."));
+  ActionAbbrechen->setText(QStringLiteral("&Abbrechen"));
   ZugaenglicheNamenSetzen();
+  InstallierenHinweisSetzen();
+  QtTexteLaden(true);
 }
 
 void TFormWebInstall::ActionEnglishExecute() {
   Sprache = QStringLiteral("English");
   LabelwwwVerbindung->setText(QStringLiteral("Connection to internet router"));
   LabelKiroErreichbar->setText(QStringLiteral("Connection to ") + ServerHost());
-  LabelInfoStickLaufwerk->setText(QStringLiteral("Drive Kiro stick"));
-  ActionSchliessen->setText(QStringLiteral("Close"));
-  ActionInstallieren->setText(QStringLiteral("Install"));
-  ActionFormatieren->setText(QStringLiteral("Format USB drive..."));
-  RadioGroupInstallationsmodus->setTitle(QStringLiteral("Installation mode"));
-  Installationsmodusknopf(0)->setText(QStringLiteral("Install on stick and computer"));
-  Installationsmodusknopf(1)->setText(QStringLiteral("Install on stick"));
-  Installationsmodusknopf(2)->setText(QStringLiteral("Install on computer"));
-  ActionZielVerzeichniswahl->setText(QStringLiteral("Change target directory..."));
-  ActionAbbrechen->setText(QStringLiteral("Cancel"));
+  LabelInfoStickLaufwerk->setText(QStringLiteral("Drive Kiro &stick"));
+  ActionSchliessen->setText(QStringLiteral("C&lose"));
+  ActionInstallieren->setText(QStringLiteral("&Install"));
+  ActionFormatieren->setText(QStringLiteral("&Format USB drive..."));
+  RadioGroupInstallationsmodus->setTitle(QStringLiteral("Installation &mode"));
+  Installationsmodusknopf(0)->setText(QStringLiteral("Install on stick &and computer"));
+  Installationsmodusknopf(1)->setText(QStringLiteral("Install o&n stick"));
+  Installationsmodusknopf(2)->setText(QStringLiteral("Install on c&omputer"));
+  ActionZielVerzeichniswahl->setText(QStringLiteral("Change &target directory..."));
+  ActionAbbrechen->setText(QStringLiteral("&Cancel"));
   ZugaenglicheNamenSetzen();
+  InstallierenHinweisSetzen();
+  QtTexteLaden(false);
+}
+
+void TFormWebInstall::InstallierenHinweisSetzen() {
+  const bool en = Sprache == QLatin1String("English");
+  QString hinweis;
+  if (FServerWartet)
+    hinweis = en ? QStringLiteral("Waiting for the update server's answer")
+                 : QStringLiteral("Wartet auf die Antwort des Update-Servers");
+  else if (!FServerOk)
+    hinweis = en ? QStringLiteral("No connection to the update server") : QStringLiteral("Keine Verbindung zum Update-Server");
+  // Without a tip of its own the action gives its caption, which the bound button leaves out.
+  ActionInstallieren->setToolTip(hinweis);
+}
+
+void TFormWebInstall::QtTexteLaden(bool Deutsch) {
+  if (FQtTexte) QCoreApplication::removeTranslator(FQtTexte.get());
+  FQtTexte = std::make_unique<QTranslator>();
+  const QLocale sprache(Deutsch ? QLocale::German : QLocale::English);
+  if (FQtTexte->load(sprache, QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(FQtTexte.get());
+  else
+    FQtTexte.reset();
 }
 
 void TFormWebInstall::ZugaenglicheNamenSetzen() {
@@ -600,7 +699,7 @@ void TFormWebInstall::ZugaenglicheNamenSetzen() {
   SpeedButtonEnglish->setAccessibleName(QStringLiteral("English"));
   VirtualImagewwwVerbindung->setAccessibleName(LabelwwwVerbindung->text());
   VirtualImageKiroErreichbar->setAccessibleName(LabelKiroErreichbar->text());
-  ComboBoxQVUSBLaufwerk->setAccessibleName(LabelInfoStickLaufwerk->text());
+  ComboBoxQVUSBLaufwerk->setAccessibleName(KuerzelFrei(LabelInfoStickLaufwerk->text()));
   LabelZielverzeichnis->setAccessibleName(text("Zielverzeichnis", "Target directory"));
   ProgressBarInstaller->setAccessibleName(text("Fortschritt", "Progress"));
   RichEditLog->setAccessibleName(text("Protokoll", "Log"));
@@ -720,7 +819,11 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   ActionInstallieren->setEnabled(false);
   ActionFormatieren->setEnabled(false);
   ActionZielVerzeichniswahl->setEnabled(false);
+  FServerWartet = true;
+  InstallierenHinweisSetzen();
   FServerOk = ServerErreichbar();
+  FServerWartet = false;
+  InstallierenHinweisSetzen();
   VirtualImageKiroErreichbar->SetImageName(FServerOk ? kHaken : kKreuz);
 
   const bool D = !ComboBoxQVUSBLaufwerk->currentText().isEmpty();
@@ -830,10 +933,27 @@ bool TFormWebInstall::Uebertragen(const std::function<bool()>& Anfrage) {
 
 bool TFormWebInstall::ServerErreichbar() {
   if (IdHTTPDateien->Laeuft()) return false;
-  QString fehler;
+  THttpFehler fehler;
   const bool ok = IdHTTPDateien->HolenText(ServerUrl(QStringLiteral("/db/servertest.txt")), nullptr, &fehler);
-  if (!ok) LogAnfuegen(Formatieren(QStringLiteral("Host:%s  Port:%d"), {ServerHost(), ServerPort()}));
+  if (!ok) {
+    LogAnfuegen(Formatieren(QStringLiteral("Host:%s  Port:%d"), {ServerHost(), ServerPort()}));
+    GrundAnfuegen(fehler);
+  }
   return ok;
+}
+
+std::pair<QString, QString> TFormWebInstall::Grund(const THttpFehler& Fehler) const {
+  if (Fehler.Art == THttpFehler::TArt::Schema) {
+    THttpFehler basis = Fehler;
+    basis.Text = FUmgebung.UpdateServer;
+    return {QStringLiteral("KIRO_UPDATE_SERVER ") + basis.Deutsch(), QStringLiteral("KIRO_UPDATE_SERVER ") + basis.Englisch()};
+  }
+  return {Fehler.Deutsch(), Fehler.Englisch()};
+}
+
+void TFormWebInstall::GrundAnfuegen(const THttpFehler& Fehler) {
+  const auto [de, en] = Grund(Fehler);
+  LogAnfuegen(Formatieren(QStringLiteral("Grund: %s"), {de}), Formatieren(QStringLiteral("Reason: %s"), {en}));
 }
 
 bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
@@ -841,32 +961,39 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
   // A device change handled once the transfer has ended may add a line below this one.
   const TLogZeile zeile = LogAnfuegen(Formatieren(QStringLiteral("Download %s"), {Pfad}));
   EreignisseVerarbeiten();
-  auto fehlgeschlagen = [this](const QString& grund) {
+  auto fehlgeschlagen = [this](const QString& grund, const QString& reason) {
     LogAnfuegen(Formatieren(QStringLiteral("Download fehlgeschlagen: %s"), {grund}),
-                Formatieren(QStringLiteral("Download failed: %s"), {grund}));
+                Formatieren(QStringLiteral("Download failed: %s"), {reason}));
     return false;
   };
   QString pfadServer;
   if (Art == 1) pfadServer = QStringLiteral("/db/lehr.7z");
   else if (Art == 2) pfadServer = QStringLiteral("/kirocbt/stick.7z");
-  else return fehlgeschlagen(QStringLiteral("Art %1").arg(Art));
-  if (FTempSystemverzeichnis.isEmpty()) return fehlgeschlagen(QStringLiteral("no temp folder"));
-  if (IdHTTPDateien->Laeuft()) return fehlgeschlagen(QStringLiteral("another transfer is running"));
+  else return fehlgeschlagen(QStringLiteral("Art %1").arg(Art), QStringLiteral("kind %1").arg(Art));
+  if (FTempSystemverzeichnis.isEmpty()) return fehlgeschlagen(QStringLiteral("kein Temp-Ordner"), QStringLiteral("no temp folder"));
+  if (IdHTTPDateien->Laeuft())
+    return fehlgeschlagen(QStringLiteral("eine andere Übertragung läuft noch"), QStringLiteral("another transfer is running"));
 
   // An archive of an earlier run must never be taken for this one.
-  if (QFileInfo::exists(Pfad) && !QFile::remove(Pfad)) return fehlgeschlagen(Pfad);
+  if (QFileInfo::exists(Pfad) && !QFile::remove(Pfad)) return fehlgeschlagen(Pfad, Pfad);
   const QString teil = Pfad + QStringLiteral(".part");
   QFile datei(teil);
-  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fehlgeschlagen(teil + QStringLiteral(": ") + datei.errorString());
-  QString fehler;
-  bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
+  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const QString grund = teil + QStringLiteral(": ") + datei.errorString();
+    return fehlgeschlagen(grund, grund);
+  }
+  THttpFehler fehler;
+  const bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
   datei.close();
   if (ok && datei.error() != QFileDevice::NoError) {
-    ok = false;
-    fehler = datei.errorString();
+    const QString grund = teil + QStringLiteral(": ") + datei.errorString();
+    return fehlgeschlagen(grund, grund);
   }
-  if (!ok) return fehlgeschlagen(fehler);
-  if (!QFile::rename(teil, Pfad)) return fehlgeschlagen(Pfad);
+  if (!ok) {
+    const auto [de, en] = Grund(fehler);
+    return fehlgeschlagen(de, en);
+  }
+  if (!QFile::rename(teil, Pfad)) return fehlgeschlagen(Pfad, Pfad);
   LogZeileErsetzen(zeile, QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
   return true;
 }
@@ -938,9 +1065,10 @@ class TSummierteDatei final : public QIODevice {
 }  // namespace
 
 bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
-  auto serverFehler = [this] {
+  auto serverFehler = [this](const THttpFehler& Fehler) {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
                 QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
+    GrundAnfuegen(Fehler);
     Abbrechen = true;
     return false;
   };
@@ -967,9 +1095,11 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
   const int fd = arbeit.DateiOeffnen(Dateiname, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return lokalerFehler(pfad, SystemFehlertext(errno));
   TSummierteDatei datei(fd);
-  bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei); });
+  THttpFehler uebertragung;
+  const bool ok =
+      Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, &uebertragung); });
   if (const int fehler = datei.Schliessen(pfad)) return lokalerFehler(pfad, SystemFehlertext(fehler));
-  return ok ? true : serverFehler();
+  return ok ? true : serverFehler(uebertragung);
 }
 
 void TFormWebInstall::IdHTTPDateienWorkBegin(qint64 AWorkCountMax) {

@@ -26,11 +26,15 @@ pid_t ProzessMit(const QString& Pfad) {
 }
 
 // The demo with its temp folder and home inside the test's folder, on the offscreen platform.
-void DemoStarten(QProcess& Demo, const kiro::test::TempOrdner& T, const QStringList& Argumente) {
+void DemoStarten(QProcess& Demo, const kiro::test::TempOrdner& T, const QStringList& Argumente,
+                 const QString& Plattform = "offscreen") {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("TMPDIR", T.Pfad());
   env.insert("HOME", T / "home");
-  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("QT_QPA_PLATFORM", Plattform);
+  // A display that does not exist, for the platform that needs one.
+  env.insert("DISPLAY", ":97");
+  env.remove("WAYLAND_DISPLAY");
   Demo.setProcessEnvironment(env);
   Demo.start(QCoreApplication::applicationDirPath() + "/demo", Argumente);
 }
@@ -57,6 +61,20 @@ TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
   EXPECT_TRUE(aus.contains("demo: update server on http://127.0.0.1:")) << aus.toStdString();
   EXPECT_TRUE(aus.contains("Starting Paketlader")) << aus.toStdString();
   EXPECT_TRUE(aus.endsWith("demo: window closed, update server stopped\n")) << aus.toStdString();
+}
+
+// A Paketlader that cannot start (here: a display that does not exist) ends the demo with a
+// failure that shows the last lines of Paketlader's log.
+TEST(Demo, EndetMitFehlerUndDemLogWennPaketladerNichtStartet) {
+  kiro::test::TempOrdner t;
+  QProcess demo;
+  DemoStarten(demo, t, {}, "xcb");
+  ASSERT_TRUE(demo.waitForFinished(60000));
+  const QString aus = QString::fromUtf8(demo.readAllStandardOutput()) + QString::fromUtf8(demo.readAllStandardError());
+  EXPECT_NE(demo.exitCode(), 0) << aus.toStdString();
+  const QString log = t.Pfad() + "kiro-" + QString::number(::getuid()) + "/Paketlader.log";
+  EXPECT_TRUE(aus.contains("demo: Paketlader did not start; the last lines of " + log + ":")) << aus.toStdString();
+  EXPECT_TRUE(aus.contains(":97")) << "the log's own words: " << aus.toStdString();
 }
 
 // Without a display the demo drives the window itself and ends with the stick build's status.

@@ -265,7 +265,8 @@ TEST_F(Stickbau, Teil404) {
   auto f = Fenster();
   Ausfuehren(*f);
   EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
-  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download 3/3", kKeinServer, "Download noch nicht komplett"}));
+  EXPECT_EQ(f->LogZeilen(),
+            (QStringList{"Download 3/3", kKeinServer, "Grund: HTTP-Status 404", "Download noch nicht komplett"}));
   EXPECT_TRUE(f->Abbrechen);
   EXPECT_FALSE(QFileInfo::exists(Master()));
   EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
@@ -278,7 +279,8 @@ TEST_F(Stickbau, ZweitesScript404) {
   auto f = Fenster();
   Ausfuehren(*f);
   QStringList log = Erfolg().mid(0, 5);
-  log << kKeinServer << "Dateien für neuen Stick prüfen 0/0" << "Neuer Stick wurde unvollständig entzippt";
+  log << kKeinServer << "Grund: HTTP-Status 404" << "Dateien für neuen Stick prüfen 0/0"
+      << "Neuer Stick wurde unvollständig entzippt";
   EXPECT_EQ(f->LogZeilen(), log);
   EXPECT_TRUE(QFileInfo::exists(Master()));
   EXPECT_TRUE(Shell->Geoeffnet.empty());

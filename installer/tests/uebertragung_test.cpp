@@ -61,10 +61,11 @@ TEST_F(Uebertragung, Servertest404GibtKreuzHostzeileUndKeinInstall) {
   EXPECT_EQ(f->VirtualImageKiroErreichbar->ImageName(), "icon_RotesKreuz");
   EXPECT_FALSE(f->ActionInstallieren->isEnabled());
   f->OberflaecheAktualisieren();
-  // One host-and-port line per refresh, in both languages the same.
+  // One host-and-port line per refresh, in both languages the same, each with its reason.
   f->ActionEnglish->trigger();
   f->OberflaecheAktualisieren();
-  EXPECT_EQ(f->LogZeilen(), QStringList(3, HostZeile()));
+  EXPECT_EQ(f->LogZeilen(), (QStringList{HostZeile(), "Grund: HTTP-Status 404", HostZeile(), "Grund: HTTP-Status 404",
+                                         HostZeile(), "Reason: HTTP status 404"}));
 }
 
 TEST_F(Uebertragung, AndereStatuswerteZaehlenNichtAlsErfolg) {
@@ -88,7 +89,73 @@ TEST_F(Uebertragung, VerbindungAbgelehnt) {
   EXPECT_LT(uhr.elapsed(), 4000);
   EXPECT_EQ(f->VirtualImageKiroErreichbar->ImageName(), "icon_RotesKreuz");
   EXPECT_FALSE(f->ActionInstallieren->isEnabled());
-  EXPECT_EQ(f->LogZeilen(), QStringList{QStringLiteral("Host:127.0.0.1  Port:%1").arg(port)});
+  EXPECT_EQ(f->LogZeilen(), (QStringList{QStringLiteral("Host:127.0.0.1  Port:%1").arg(port),
+                                         "Grund: keine Verbindung zum Server möglich"}));
+}
+
+// What went wrong is said on the line after the Part's line, in the window's language: for the
+// server test, an edition archive and a stick-build file alike.
+TEST_F(Uebertragung, GrundDesFehlschlagsInDerSpracheDesFensters) {
+  struct Fall {
+    const char* Name;
+    TFehlerbild Fehler;
+    const char* Deutsch;
+    const char* Englisch;
+  };
+  const QString keinServerDe =
+      QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung.");
+  const QString keinServerEn = QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection");
+  Server.Setzen("/db/lehr.7z", QByteArray(1000, 'l'));
+  Server.Setzen("/stick3/teil.001", QByteArray(1000, 't'));
+  for (const Fall& c : {Fall{"404", {.Status = 404}, "HTTP-Status 404", "HTTP status 404"},
+                        Fall{"stau", {.StauVorKopfMs = 9000}, "keine Daten seit 5000 ms", "no data for 5000 ms"}}) {
+    for (const bool englisch : {false, true}) {
+      SCOPED_TRACE(std::string(c.Name) + (englisch ? " English" : " Deutsch"));
+      const QString grund = englisch ? QStringLiteral("Reason: %1").arg(c.Englisch) : QStringLiteral("Grund: %1").arg(c.Deutsch);
+      for (const char* pfad : {"/db/servertest.txt", "/db/lehr.7z", "/stick3/teil.001"}) Server.Fehler(pfad, c.Fehler);
+      auto f = Fenster(TEdition{false, false, false, true});
+      if (englisch) f->ActionEnglish->trigger();
+      EXPECT_FALSE(f->ServerErreichbar());
+      EXPECT_EQ(f->LogZeilen(), (QStringList{HostZeile(), grund}));
+
+      f->RichEditLog->clear();
+      QString archiv;
+      EXPECT_FALSE(f->EditionsarchivLaden(1, archiv));
+      EXPECT_EQ(f->LogZeilen().value(1), (englisch ? QStringLiteral("Download failed: %1").arg(c.Englisch)
+                                                   : QStringLiteral("Download fehlgeschlagen: %1").arg(c.Deutsch)));
+
+      f->RichEditLog->clear();
+      f->FVerzRechnerInst = Heim / "Ziel/";
+      EXPECT_FALSE(f->StickDateiLaden("teil.001"));
+      EXPECT_EQ(f->LogZeilen(), (QStringList{englisch ? keinServerEn : keinServerDe, grund}));
+    }
+  }
+}
+
+// A refused connection and a base URL without its scheme give their reason too, the German
+// line in German.
+TEST_F(Uebertragung, AbgelehnteVerbindungUndUrlOhneSchema) {
+  const int port = Server.Port();
+  Server.Beenden();
+  {
+    auto f = Fenster();
+    EXPECT_FALSE(f->ServerErreichbar());
+    EXPECT_EQ(f->LogZeilen().value(1), "Grund: keine Verbindung zum Server möglich");
+    f->ActionEnglish->trigger();
+    EXPECT_FALSE(f->ServerErreichbar());
+    const QString en = f->LogZeilen().value(3);
+    EXPECT_TRUE(en.startsWith("Reason: ") && en.contains(QStringLiteral("port %1").arg(port))) << en.toStdString();
+  }
+  TWebInstallUmgebung u = Umgebung();
+  u.UpdateServer = QStringLiteral("127.0.0.1:%1").arg(port);
+  TFormWebInstall f(u);
+  EXPECT_FALSE(f.ServerErreichbar());
+  EXPECT_EQ(f.LogZeilen().value(1),
+            QStringLiteral("Grund: KIRO_UPDATE_SERVER \"127.0.0.1:%1\" beginnt nicht mit \"http://\" oder \"https://\"").arg(port));
+  f.ActionEnglish->trigger();
+  EXPECT_FALSE(f.ServerErreichbar());
+  EXPECT_EQ(f.LogZeilen().value(3),
+            QStringLiteral("Reason: KIRO_UPDATE_SERVER \"127.0.0.1:%1\" does not begin with \"http://\" or \"https://\"").arg(port));
 }
 
 TEST_F(Uebertragung, StandardportIst80) {
@@ -109,7 +176,7 @@ TEST_F(Uebertragung, StauVorDenKopfzeilenEndetNachDemLeseZeitlimit) {
   EXPECT_FALSE(f->ServerErreichbar());
   EXPECT_GE(uhr.elapsed(), 4500);
   EXPECT_LE(uhr.elapsed(), 5500);
-  EXPECT_EQ(f->LogZeilen(), QStringList{HostZeile()});
+  EXPECT_EQ(f->LogZeilen(), (QStringList{HostZeile(), "Grund: keine Daten seit 5000 ms"}));
 }
 
 TEST_F(Uebertragung, StauMittenImArchivEndetNachDemLeseZeitlimit) {
@@ -296,16 +363,16 @@ TEST_F(Uebertragung, StickdateiFehlerGibtEineZeileUndAbbrechen) {
     const char* Datei;
     TFehlerbild Fehler;
     const char* Sprache;
-    const char* Zeile;  // nullptr: the server line; else the local line's start after "Download ..."
+    const char* Zeile;  // nullptr: the server line and its reason; else the local line's start after "Download ..."
     const char* Grund;
   };
   Server.Setzen("/stick3/teil.001", QByteArray(3000, 't'));
   Server.Setzen("/stick3/unter/teil.002", "x");
   const QString arbeit = Heim / "Ziel/KiroStick35/";
   for (const Fall& c :
-       {Fall{"404", "fehlt.002", {}, "Deutsch", nullptr, nullptr},
-        Fall{"404_en", "fehlt.002", {}, "English", nullptr, nullptr},
-        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch", nullptr, nullptr},
+       {Fall{"404", "fehlt.002", {}, "Deutsch", nullptr, "Grund: HTTP-Status 404"},
+        Fall{"404_en", "fehlt.002", {}, "English", nullptr, "Reason: HTTP status 404"},
+        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch", nullptr, "Grund: Antwort unvollständig"},
         Fall{"unterordner_fehlt", "unter/teil.002", {}, "Deutsch", "unter/teil.002", "No such file or directory"},
         Fall{"unterordner_fehlt_en", "unter/teil.002", {}, "English", "unter/teil.002", "No such file or directory"},
         Fall{"ausserhalb", "../../boese.txt", {}, "Deutsch", "", "../../boese.txt: file name refused"}}) {
@@ -317,14 +384,15 @@ TEST_F(Uebertragung, StickdateiFehlerGibtEineZeileUndAbbrechen) {
     f->FVerzRechnerInst = Heim / "Ziel/";
     EXPECT_FALSE(f->StickDateiLaden(c.Datei));
     EXPECT_TRUE(f->Abbrechen);
-    QString zeile;
+    QStringList zeilen;
     if (!c.Zeile)
-      zeile = englisch ? "No connection to the Kiro server. Maybe there is noc internet connection"
-                       : "Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung.";
+      zeilen << (englisch ? "No connection to the Kiro server. Maybe there is noc internet connection"
+                          : "Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung.")
+             << QString::fromUtf8(c.Grund);
     else
-      zeile = QString(englisch ? "Download failed: " : "Download fehlgeschlagen: ") +
-              (*c.Zeile ? arbeit + c.Zeile + ": " : QString()) + c.Grund;
-    EXPECT_EQ(f->LogZeilen(), QStringList{zeile});
+      zeilen << QString(englisch ? "Download failed: " : "Download fehlgeschlagen: ") +
+                    (*c.Zeile ? arbeit + c.Zeile + ": " : QString()) + c.Grund;
+    EXPECT_EQ(f->LogZeilen(), zeilen) << zeilen.join('|').toStdString() << " / " << f->LogZeilen().join('|').toStdString();
   }
   EXPECT_FALSE(QFileInfo::exists(Heim / "boese.txt"));
   EXPECT_FALSE(QFileInfo::exists(Heim.Pfad() + "../boese.txt"));
@@ -591,8 +659,8 @@ TEST(UebertragungTls, HttpsMitGeprueftemZertifikat) {
     THttpClient client;
     client.Zertifikatsdatei = c.Zertifikate;
     QByteArray text;
-    QString grund;
-    EXPECT_EQ(client.HolenText(c.Url, &text, &grund), c.Erfolg) << grund.toStdString();
+    THttpFehler grund;
+    EXPECT_EQ(client.HolenText(c.Url, &text, &grund), c.Erfolg) << grund.Englisch().toStdString();
     if (c.Erfolg) {
       EXPECT_EQ(text, "ok");
     }

@@ -12,6 +12,30 @@ class QIODevice;
 
 namespace kiro {
 
+// Why a request failed, told in the window's German or English.
+struct THttpFehler {
+  enum class TArt {
+    Keiner,
+    Schema,         // the URL is neither http:// nor https:// (Text holds it)
+    Laeuft,         // another request runs
+    KeinClient,     // libcurl could not be set up
+    Status,         // the server answered with Status, not 2xx
+    Zeitlimit,      // no byte for Ms milliseconds
+    Schreibfehler,  // the received bytes could not be stored
+    Abgebrochen,    // the transfer ended before its answer was complete
+    KeineAntwort,   // the server closed without an answer
+    Curl,           // libcurl's Code, with its own message in Text
+  };
+  TArt Art = TArt::Keiner;
+  long Status = 0;
+  int Ms = 0;
+  int Code = 0;
+  QString Text;
+
+  QString Deutsch() const;
+  QString Englisch() const;
+};
+
 class THttpClient {
  public:
   THttpClient();
@@ -40,10 +64,10 @@ class THttpClient {
   // GET Url (scheme "http" or "https") into Ziel (open for writing). While it waits, the
   // calling thread's events are handled in a local event loop; the caller keeps every other
   // action locked meanwhile. True only for a complete 2xx answer; the body of any other answer
-  // is not written. Fehler gets a short reason on failure.
-  bool Holen(const QString& Url, QIODevice& Ziel, QString* Fehler = nullptr);
+  // is not written. Fehler gets the reason on failure.
+  bool Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler = nullptr);
   // GET Url as bytes (at most Grenze bytes are kept).
-  bool HolenText(const QString& Url, QByteArray* Text, QString* Fehler = nullptr, qint64 Grenze = 1 << 20);
+  bool HolenText(const QString& Url, QByteArray* Text, THttpFehler* Fehler = nullptr, qint64 Grenze = 1 << 20);
 
   // True while a request runs (also in the handlers of events that arrive meanwhile).
   bool Laeuft() const { return FLaeuft; }
@@ -52,7 +76,7 @@ class THttpClient {
   struct Lauf;
 
  private:
-  bool Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler);
+  bool Ausfuehren(const QString& Url, Lauf& lauf, THttpFehler* Fehler);
   // The multi handle with its socket notifiers and timer; it outlives every request.
   struct Treiber;
   void* FCurl = nullptr;

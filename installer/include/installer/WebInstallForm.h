@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -26,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
+class QTranslator;
 
 namespace kiro {
 
@@ -214,6 +216,11 @@ class TFormWebInstall : public QMainWindow {
   void IdHTTPDateienWorkBegin(qint64 AWorkCountMax);
   void IdHTTPDateienWork(qint64 AWorkCount);
   void IdHTTPDateienWorkEnd();
+  // Why a request failed, German and English; a base URL without its scheme is named as the
+  // setting it comes from.
+  std::pair<QString, QString> Grund(const THttpFehler& Fehler) const;
+  // Appends the reason of a failed request on a line of its own.
+  void GrundAnfuegen(const THttpFehler& Fehler);
   // Server host and port as configured.
   QString ServerHost() const;
   int ServerPort() const;
@@ -256,8 +263,11 @@ class TFormWebInstall : public QMainWindow {
   const TWebInstallUmgebung& Umgebung() const { return FUmgebung; }
 
  protected:
-  void showEvent(QShowEvent* e) override;
+  void setVisible(bool Sichtbar) override;
   void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  // Enter presses Install, as a dialog's default button would; a focused button takes it itself.
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void KomponentenErzeugen();
@@ -266,6 +276,13 @@ class TFormWebInstall : public QMainWindow {
   // Refills the picker and takes its drives as the known ones (names and devices).
   void IndexNeuAufnehmen();
   void ZugaenglicheNamenSetzen();
+  // The window's own colours from the palette: its ground is the palette's base (white in a
+  // light palette, as designed) and its texts the base's text colour.
+  void FarbenUebernehmen();
+  // The tip that says why Install is greyed, in the window's language.
+  void InstallierenHinweisSetzen();
+  // Qt's own texts (its dialogs and buttons) in the window's language.
+  void QtTexteLaden(bool Deutsch);
   void AusstehendeAusfuehren();
   bool Uebertragen(const std::function<bool()>& Anfrage);
   QString ServerUrl(const QString& Pfad) const;
@@ -280,6 +297,10 @@ class TFormWebInstall : public QMainWindow {
   bool FGezeigt = false;
   int FLaufTiefe = 0;
   bool FServerOk = false;
+  // The server test has not answered yet (before the first refresh and while one waits).
+  bool FServerWartet = true;
+  std::unique_ptr<QTranslator> FQtTexte;
+  bool FFarbenSetzen = false;
   bool FAktualisierungLaeuft = false;
   bool FAktualisierungAusstehend = false;
   bool FSchliessenAusstehend = false;
