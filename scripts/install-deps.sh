@@ -7,6 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
   qt6-base-dev libqt6gui6 libqt6widgets6 qt6-qpa-plugins libgl-dev qt6-svg-dev
+  qt6-translations-l10n  # Qt's own dialogs in German
   fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   libexpat1-dev libarchive-dev zlib1g-dev libisal-dev
