@@ -6,6 +6,7 @@
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
 #include "platform/Shell.h"
+#include "platform/TempOrdner.h"
 #include "testsupport/Aktualisierungsserver.h"
 #include "testsupport/HttpServer.h"
 
@@ -18,7 +19,10 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <QFile>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -143,13 +147,30 @@ int main(int argc, char** argv) {
   }
   p.waitForFinished(-1);
   const int code = p.exitCode();
-  // The adopted Paketlader: wait for every child, so the server lives as long as the window.
+  // The adopted Paketlader: wait for every child, so the server lives as long as the window. A
+  // child that failed (an exit code, or a crash; being ended by a signal to end is no failure)
+  // means Paketlader did not come up.
+  bool gescheitert = code != 0;
   while (true) {
-    const pid_t pid = ::waitpid(-1, nullptr, 0);
+    int status = 0;
+    const pid_t pid = ::waitpid(-1, &status, 0);
     if (pid < 0 && errno == EINTR) continue;
     if (pid < 0) break;
+    const bool beendet = WIFSIGNALED(status) && (WTERMSIG(status) == SIGTERM || WTERMSIG(status) == SIGINT ||
+                                                 WTERMSIG(status) == SIGHUP);
+    if (!beendet && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) gescheitert = true;
   }
   server.Beenden();
+  if (gescheitert) {
+    const QString log = kiro::platform::TempVerzeichnis() + QStringLiteral("Paketlader.log");
+    std::fprintf(stderr, "demo: Paketlader did not start; the last lines of %s:\n", qPrintable(log));
+    QFile f(log);
+    QStringList zeilen;
+    if (f.open(QIODevice::ReadOnly)) zeilen = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& zeile : zeilen.mid(qMax<qsizetype>(0, zeilen.size() - 15)))
+      std::fprintf(stderr, "  %s\n", qPrintable(zeile));
+    return 1;
+  }
   std::printf("demo: window closed, update server stopped\n");
   return code;
 }

@@ -56,7 +56,13 @@ void AnOrtSpeichern(const TRessource& r, const std::string& pfad, mode_t modus) 
 void ErsetzendSpeichern(const TRessource& r, const std::string& pfad) {
   const std::string neu = pfad + ".new";
   ::unlink(neu.c_str());
-  AnOrtSpeichern(r, neu, 0644);
+  try {
+    AnOrtSpeichern(r, neu, 0644);
+  } catch (const Exception&) {
+    // A full temp folder leaves no half-written copy behind.
+    ::unlink(neu.c_str());
+    throw;
+  }
   if (::rename(neu.c_str(), pfad.c_str()) != 0) {
     const int e = errno;
     ::unlink(neu.c_str());
@@ -76,7 +82,7 @@ void LoesgeloestStarten(const std::string& Pfad) {
   // The program outlives the launcher: it must not hold the launcher's streams open (a pipe
   // reader such as "Paketstarter | tee" would wait for its window to close). Its input is the
   // null device, its output a log file beside it.
-  const std::string protokoll = Pfad + ".log";
+  const std::string protokoll = Pfad + std::string(ProtokollEndung);
   posix_spawn_file_actions_t aktionen;
   posix_spawn_file_actions_init(&aktionen);
   posix_spawn_file_actions_addopen(&aktionen, 0, "/dev/null", O_RDONLY, 0);
@@ -110,7 +116,10 @@ int Ausfuehren(std::span<const TRessource> Ressourcen, std::ostream& Ausgabe, co
       Ausgabe << "Extracting " << ProgrammName << '\n' << std::flush;
       AnOrtSpeichern(*r, temp + std::string(ProgrammName), 0755);
     }
-    Ausgabe << "Starting " << ProgrammName << '\n' << std::flush;
+    // The started program's own output goes to its log; the line names it, so a program that
+    // ends at once (no display, say) can be looked after.
+    Ausgabe << "Starting " << ProgrammName << " (log: " << temp << ProgrammName << ProtokollEndung << ")\n"
+            << std::flush;
     Starten(temp + std::string(ProgrammName));
     return 0;
   } catch (const Exception& e) {

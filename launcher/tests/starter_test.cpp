@@ -50,9 +50,10 @@ TEST(Paketstarter, WritesBothFilesAndStartsTheInstaller) {
   const QString marker = t / "gestartet";
   const Lauf l = Starter(t.Pfad(), marker);
   EXPECT_EQ(l.code, 0);
-  EXPECT_EQ(l.zeilen, (QStringList{"Extracting _InstSetup/lib/sevenzip/7z.so", "Extracting Paketlader",
-                                   "Starting Paketlader"}));
   const QString ziel = Eigen(t.Pfad());
+  // The start line names the log that holds what the started program writes.
+  EXPECT_EQ(l.zeilen, (QStringList{"Extracting _InstSetup/lib/sevenzip/7z.so", "Extracting Paketlader",
+                                   "Starting Paketlader (log: " + ziel + "Paketlader.log)"}));
   EXPECT_EQ(kiro::test::Lesen(ziel + "Paketlader"), kiro::test::Lesen(KIRO_TESTPAYLOAD));
   EXPECT_EQ(kiro::test::Lesen(ziel + "_InstSetup/lib/sevenzip/7z.so"), kiro::test::Lesen(KIRO_SEVENZIP));
   EXPECT_TRUE(QFileInfo(ziel + "Paketlader").isExecutable());
@@ -79,7 +80,8 @@ TEST(Paketstarter, APipeReaderEndsWithTheLauncher) {
   const qint64 dauer = uhr.elapsed();
   EXPECT_EQ(p.exitCode(), 0);
   EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-            (QStringList{"Extracting _InstSetup/lib/sevenzip/7z.so", "Extracting Paketlader", "Starting Paketlader"}));
+            (QStringList{"Extracting _InstSetup/lib/sevenzip/7z.so", "Extracting Paketlader",
+                         "Starting Paketlader (log: " + Eigen(t.Pfad()) + "Paketlader.log)"}));
   EXPECT_LT(dauer, 4000) << "the pipe stayed open while the program ran";
   ASSERT_TRUE(Warten(marker, 10000));
   const QString log = Eigen(t.Pfad()) + "Paketlader.log";
@@ -117,6 +119,27 @@ TEST(Paketstarter, ASecondStartWhileTheInstallerRunsFailsOnItsBusyFile) {
       << "the running copy stays intact";
 }
 
+// A temp folder that fills up while the library is written (here: the process's file-size
+// limit, as a full disk would) leaves no half-written new library behind.
+TEST(Paketstarter, AFullTempFolderLeavesNoPartialLibrary) {
+  kiro::test::TempOrdner t;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TMPDIR", t.Pfad());
+  env.insert("KIRO_TEST_MARKER", t / "gestartet");
+  p.setProcessEnvironment(env);
+  // 128 blocks of 512 bytes: far less than the library; the write fails instead of killing.
+  p.start("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 128; exec \"$0\"", KIRO_TESTSTARTER});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QStringList zeilen = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  EXPECT_NE(p.exitCode(), 0);
+  ASSERT_EQ(zeilen.size(), 2) << zeilen.join('|').toStdString();
+  EXPECT_TRUE(zeilen[1].startsWith("EWriteError: ")) << zeilen[1].toStdString();
+  const QString ordner = Eigen(t.Pfad()) + "_InstSetup/lib/sevenzip/";
+  EXPECT_FALSE(QFileInfo::exists(ordner + "7z.so.new"));
+  EXPECT_FALSE(QFileInfo::exists(ordner + "7z.so"));
+}
+
 TEST(Paketstarter, MissingResourcesSkipTheirStepsAndResourceNamesIgnoreCase) {
   static const unsigned char daten[] = {'x'};
   const TRessource res[] = {{"PAKETLADER", daten, 1}};
@@ -128,13 +151,14 @@ TEST(Paketstarter, MissingResourcesSkipTheirStepsAndResourceNamesIgnoreCase) {
   std::ostringstream aus;
   std::string gestartet;
   EXPECT_EQ(Ausfuehren({}, aus, [&](const std::string& p) { gestartet = p; }), 0);
-  EXPECT_EQ(aus.str(), "Starting Paketlader\n");
+  EXPECT_EQ(aus.str(), "Starting Paketlader (log: " + Eigen(t.Pfad()).toStdString() + "Paketlader.log)\n");
   EXPECT_EQ(QString::fromStdString(gestartet), Eigen(t.Pfad()) + "Paketlader");
 
   std::ostringstream aus2;
   EXPECT_EQ(Ausfuehren(res, aus2, [](const std::string& p) { throw EStartError("Cannot start \"" + p + "\". x"); }), 1);
-  EXPECT_EQ(aus2.str(), "Extracting Paketlader\nStarting Paketlader\nEStartError: Cannot start \"" +
-                            Eigen(t.Pfad()).toStdString() + "Paketlader\". x\n");
+  EXPECT_EQ(aus2.str(), "Extracting Paketlader\nStarting Paketlader (log: " + Eigen(t.Pfad()).toStdString() +
+                            "Paketlader.log)\nEStartError: Cannot start \"" + Eigen(t.Pfad()).toStdString() +
+                            "Paketlader\". x\n");
   qunsetenv("TMPDIR");
 }
 

@@ -49,11 +49,13 @@ class EStartError : public Exception {
 };
 
 // Starts a program detached, without waiting for it; throws EStartError when it cannot start.
+// Its output goes to the file of its path with ProtokollEndung.
 using TStarter = std::function<void(const std::string& Pfad)>;
 void LoesgeloestStarten(const std::string& Pfad);
 
 inline constexpr std::string_view BibliothekPfad = "_InstSetup/lib/sevenzip/7z.so";
 inline constexpr std::string_view ProgrammName = "Paketlader";
+inline constexpr std::string_view ProtokollEndung = ".log";
 
 // The whole run. Returns the exit code: 0 on success, 1 after a failure (then nothing is started).
 int Ausfuehren(std::span<const TRessource> Ressourcen, std::ostream& Ausgabe, const TStarter& Starten);
