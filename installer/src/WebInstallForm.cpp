@@ -10,6 +10,7 @@
 #include "foundation/Formatieren.h"
 #include "foundation/Meldung.h"
 #include "foundation/Pfade.h"
+#include "foundation/Protokoll.h"
 #include "platform/Formatierer.h"
 #include "platform/Laufwerksbeobachter.h"
 #include "platform/Netz.h"
@@ -1028,7 +1029,7 @@ QString SteuerzeichenSichtbar(const QString& Zeile) {
 }  // namespace
 
 TLogZeile TFormWebInstall::LogAnfuegen(const QString& Zeile) {
-  RichEditLog->appendPlainText(SteuerzeichenSichtbar(Zeile));
+  RichEditLog->appendPlainText(SteuerzeichenSichtbar(ProtokollzeileKuerzen(Zeile)));
   return TLogZeile{RichEditLog->document()->blockCount() - 1};
 }
 
@@ -1042,7 +1043,7 @@ void TFormWebInstall::LogZeileErsetzen(TLogZeile Zeile, const QString& Text) {
   QTextCursor c(block);
   c.movePosition(QTextCursor::StartOfBlock);
   c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  c.insertText(SteuerzeichenSichtbar(Text));
+  c.insertText(SteuerzeichenSichtbar(ProtokollzeileKuerzen(Text)));
 }
 
 void TFormWebInstall::LogLetzteErsetzen(const QString& Zeile) {

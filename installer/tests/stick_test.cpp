@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QTimer>
 
@@ -787,6 +788,45 @@ TEST_F(Stickbau, SteuerzeichenImNamenSindSichtbar) {
   const QString text = f->RichEditLog->toPlainText();
   EXPECT_TRUE(text.endsWith("Download noch nicht komplett")) << text.toStdString();
   for (const QChar c : text) EXPECT_TRUE(c == u'\n' || c.unicode() >= 0x20) << int(c.unicode());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The world changes under the build: hostile names, a vanishing disk, a stop signal, an endless
+// server, a read-only target, a second run, an archive with programs.
+
+// Names longer than the file system allows are refused with their line, and a name of 2 MiB
+// neither freezes the window nor fills its log: the run ends and Close, pressed during it,
+// closes the window.
+TEST_F(Stickbau, UeberlangeNamenImErstenScript) {
+  struct Fall {
+    const char* Name;
+    QString Dateiname;
+  };
+  const QList<Fall> faelle{{"Komponente256", QString(252, u'k') + ".001"},
+                           {"ZweiMiB", QString(2 << 20, u'n') + ".001"}};
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    QList<TStickEintrag> teile = St().Teile;
+    teile[1].Name = c.Dateiname;
+    Aktualisierung.StickScriptSetzen(kSkript1, teile);
+    auto f = Fenster();
+    QTimer::singleShot(0, f.get(), [&] { f->ActionSchliessen->trigger(); });
+    QElapsedTimer dauer;
+    dauer.start();
+    Ausfuehren(*f);
+    QCoreApplication::processEvents();
+    EXPECT_LT(dauer.elapsed(), 20000);
+    EXPECT_FALSE(f->isVisible()) << "Close was pressed during the run";
+    const QStringList log = f->LogZeilen();
+    ASSERT_EQ(log.size(), 3);
+    const QString zeile = QStringLiteral("Script %1: unzulässiger Dateiname ").arg(kSkript1);
+    EXPECT_TRUE(log[1].startsWith(zeile + c.Dateiname.left(200))) << log[1].left(300).toStdString();
+    // Foreign text is shortened; the line still shows where the name ends.
+    EXPECT_LE(log[1].size(), 1000);
+    EXPECT_TRUE(log[1].endsWith(c.Dateiname.right(100))) << log[1].right(300).toStdString();
+    EXPECT_EQ(log[2], "Download noch nicht komplett");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 0);
+  }
 }
 
 }  // namespace
