@@ -224,7 +224,13 @@ void TFormWebInstall::StickErstellen() {
         continue;
       }
       ok = false;
-      if (abrufe == kMaxAbrufe) break;
+      if (abrufe == kMaxAbrufe) {
+        LogAnfuegen(Formatieren(QStringLiteral("Teil %s: Prüfsumme (CRC-32) stimmt auch nach %d Downloads nicht"),
+                                {eintrag->Datei.Dateiname, kMaxAbrufe}),
+                    Formatieren(QStringLiteral("Part %s: checksum (CRC-32) still does not match after %d downloads"),
+                                {eintrag->Datei.Dateiname, kMaxAbrufe}));
+        break;
+      }
       LogZeileErsetzen(downloadZeile, Formatieren(QStringLiteral("Download %d/%d"), {i + 1, N}));
       ++abrufe;
       StickDateiLaden(eintrag->Datei.Dateiname);

@@ -243,6 +243,7 @@ TEST_F(Stickbau, FehlendeDateiMitHashwertNullWirdGeholt) {
 // ---------------------------------------------------------------------------------------------
 // The download does not complete: no master file, nothing unpacked, the parts that arrived stay.
 
+// A part that never matches is fetched three times, then named with the reason.
 TEST_F(Stickbau, ImmerVerdorbenerTeilHoechstensDreimal) {
   for (const bool englisch : {false, true}) {
     SCOPED_TRACE(englisch);
@@ -252,8 +253,12 @@ TEST_F(Stickbau, ImmerVerdorbenerTeilHoechstensDreimal) {
     EXPECT_EQ(Server.Anfragen(TeilPfad(0)), englisch ? 0 : 1);
     EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 3);
     EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 0);
+    const QString name = St().Teile[1].Name;
     EXPECT_EQ(f->LogZeilen(),
-              (QStringList{"Download 2/3", englisch ? "Download not complete" : "Download noch nicht komplett"}));
+              (QStringList{"Download 2/3",
+                           englisch ? "Part " + name + ": checksum (CRC-32) still does not match after 3 downloads"
+                                    : "Teil " + name + ": Prüfsumme (CRC-32) stimmt auch nach 3 Downloads nicht",
+                           englisch ? "Download not complete" : "Download noch nicht komplett"}));
     EXPECT_FALSE(QFileInfo::exists(Master()));
     EXPECT_TRUE(QFileInfo::exists(Arbeit() + St().Teile[0].Name));
     EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
