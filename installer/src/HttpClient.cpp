@@ -23,6 +23,9 @@ struct THttpClient::Lauf {
   QIODevice* Ziel = nullptr;
   QByteArray* Text = nullptr;
   qint64 Grenze = 0;
+  qint64 Hoechstens = 0;  // 0: no limit but the announced length
+  bool ZuGross = false;
+  bool Abgebrochen = false;
   qint64 Empfangen = 0;
   qint64 Gemeldet = 0;  // the count Work was last told
   bool Gesehen = false;  // bytes arrived since the stall timer was last started
@@ -165,6 +168,13 @@ size_t Schreiben(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   lauf->DatenGesehen();
   if (lauf->KeinErfolg) return 0;  // ends the transfer: an error page is never stored
   lauf->Beginnen();
+  curl_off_t angekuendigt = -1;
+  curl_easy_getinfo(lauf->Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &angekuendigt);
+  const qint64 neu = lauf->Empfangen + qint64(n);
+  if ((angekuendigt >= 0 && neu > qint64(angekuendigt)) || (lauf->Hoechstens > 0 && neu > lauf->Hoechstens)) {
+    lauf->ZuGross = true;
+    return 0;
+  }
   if (lauf->Ziel) {
     if (lauf->Ziel->write(daten, qint64(n)) != qint64(n)) {
       lauf->Schreibfehler = true;
@@ -191,10 +201,19 @@ THttpClient::~THttpClient() {
   if (FCurl) curl_easy_cleanup(static_cast<CURL*>(FCurl));
 }
 
-bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, QString* Fehler) {
+bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, QString* Fehler, qint64 Hoechstens) {
   Lauf lauf;
   lauf.Ziel = &Ziel;
-  return Ausfuehren(Url, lauf, Fehler);
+  lauf.Hoechstens = Hoechstens;
+  const bool ok = Ausfuehren(Url, lauf, Fehler);
+  FZuGross = lauf.ZuGross;
+  return ok;
+}
+
+void THttpClient::Abbrechen() {
+  if (!FTreiber || !FTreiber->Aktuell) return;
+  FTreiber->Aktuell->Abgebrochen = true;
+  FTreiber->Aktuell->Beenden();
 }
 
 bool THttpClient::HolenText(const QString& Url, QByteArray* Text, QString* Fehler, qint64 Grenze) {
@@ -203,6 +222,7 @@ bool THttpClient::HolenText(const QString& Url, QByteArray* Text, QString* Fehle
   lauf.Text = &puffer;
   lauf.Grenze = Grenze;
   const bool ok = Ausfuehren(Url, lauf, Fehler);
+  FZuGross = lauf.ZuGross;
   if (Text) *Text = puffer;
   return ok;
 }
@@ -285,6 +305,8 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, QString* Fehler) {
   if (lauf.Begonnen && WorkEnd) WorkEnd();
 
   if (status != 0 && (status < 200 || status > 299)) return fehler(QStringLiteral("HTTP %1").arg(status));
+  if (lauf.Abgebrochen) return fehler(QStringLiteral("cancelled"));
+  if (lauf.ZuGross) return fehler(QStringLiteral("more data than allowed"));
   if (lauf.Schreibfehler) return fehler(QStringLiteral("write error"));
   if (lauf.Zeitlimit) return fehler(QStringLiteral("no data for %1 ms").arg(LeseZeitlimitMs));
   if (!lauf.Fertig) return fehler(QStringLiteral("transfer ended early"));

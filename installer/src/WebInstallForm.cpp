@@ -938,7 +938,7 @@ class TSummierteDatei final : public QIODevice {
 
 }  // namespace
 
-bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
+bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse) {
   auto serverFehler = [this] {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
                 QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
@@ -968,9 +968,19 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
   const int fd = arbeit.DateiOeffnen(Dateiname, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return lokalerFehler(pfad, SystemFehlertext(errno));
   TSummierteDatei datei(fd);
-  bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei); });
-  if (const int fehler = datei.Schliessen(pfad)) return lokalerFehler(pfad, SystemFehlertext(fehler));
-  return ok ? true : serverFehler();
+  const bool ok = Uebertragen(
+      [&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, nullptr, Groesse); });
+  const int fehler = datei.Schliessen(pfad);
+  if (ok && fehler == 0) return true;
+  // A part that did not arrive whole cannot match its CRC-32: kept, it would only hold the room.
+  arbeit.DateiEntfernen(Dateiname);
+  if (fehler) return lokalerFehler(pfad, SystemFehlertext(fehler));
+  if (IdHTTPDateien->ZuGross())
+    return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als die angegebenen %1 Bytes"),
+                                            QStringLiteral("more than the %1 bytes listed"))
+                                   .value_or(QString())
+                                   .arg(Groesse));
+  return serverFehler();
 }
 
 void TFormWebInstall::IdHTTPDateienWorkBegin(qint64 AWorkCountMax) {

@@ -233,7 +233,7 @@ void TFormWebInstall::StickErstellen() {
       }
       LogZeileErsetzen(downloadZeile, Formatieren(QStringLiteral("Download %d/%d"), {i + 1, N}));
       ++abrufe;
-      StickDateiLaden(eintrag->Datei.Dateiname);
+      StickDateiLaden(eintrag->Datei.Dateiname, eintrag->Groesse);
     }
   }
   if (Abbrechen || !ok) {

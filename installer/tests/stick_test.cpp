@@ -799,6 +799,43 @@ TEST_F(Stickbau, SteuerzeichenImNamenSindSichtbar) {
 // The world changes under the build: hostile names, a vanishing disk, a stop signal, an endless
 // server, a read-only target, a second run, an archive with programs.
 
+// A file system of its own at Ordner (a real tmpfs), removed lazily at the end.
+class TEigeneTmpfs {
+ public:
+  TEigeneTmpfs(const QString& Ordner, const char* Optionen, unsigned long Schalter = 0) : FOrdner(Ordner) {
+    QDir().mkpath(Ordner);
+    FFehler = ::mount("tmpfs", QFile::encodeName(Ordner).constData(), "tmpfs", MS_NOSUID | MS_NODEV | Schalter,
+                      Optionen) == 0
+                  ? 0
+                  : errno;
+  }
+  ~TEigeneTmpfs() { Aushaengen(); }
+  TEigeneTmpfs(const TEigeneTmpfs&) = delete;
+  TEigeneTmpfs& operator=(const TEigeneTmpfs&) = delete;
+  // "" when mounted, else why not.
+  std::string Fehler() const { return FFehler ? std::strerror(FFehler) : std::string(); }
+  // As when a stick is pulled: the path names the folder below at once, open files stay.
+  void Aushaengen() {
+    if (FFehler == 0 && !FWeg) ::umount2(QFile::encodeName(FOrdner).constData(), MNT_DETACH);
+    FWeg = true;
+  }
+  qint64 Frei() const {
+    struct statvfs sv {};
+    if (FWeg || ::statvfs(QFile::encodeName(FOrdner).constData(), &sv) != 0) return -1;
+    return qint64(sv.f_bavail) * qint64(sv.f_frsize);
+  }
+
+ private:
+  QString FOrdner;
+  int FFehler = 0;
+  bool FWeg = false;
+};
+
+#define EIGENE_TMPFS(Name, Ordner, Optionen, ...)                                       \
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";            \
+  TEigeneTmpfs Name(Ordner, Optionen __VA_OPT__(, ) __VA_ARGS__);                      \
+  if (!Name.Fehler().empty()) GTEST_SKIP() << "cannot mount a tmpfs: " << Name.Fehler()
+
 // Names longer than the file system allows are refused with their line, and a name of 2 MiB
 // neither freezes the window nor fills its log: the run ends and Close, pressed during it,
 // closes the window.
@@ -831,6 +868,42 @@ TEST_F(Stickbau, UeberlangeNamenImErstenScript) {
     EXPECT_TRUE(log[1].endsWith(c.Dateiname.right(100))) << log[1].right(300).toStdString();
     EXPECT_EQ(log[2], "Download noch nicht komplett");
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 0);
+  }
+}
+
+// A part body that never ends, or is longer than the script lists, onto a file system of
+// 100 MiB: the transfer stops at the listed size, the part is removed, and the room is free
+// again.
+TEST_F(Stickbau, ZuLangerTeilWirdAbgebrochenUndEntfernt) {
+  struct Fall {
+    const char* Name;
+    TFehlerbild Fehler;
+    qint64 Inhalt;  // bytes served (with their length announced) when the body ends
+  };
+  const QList<Fall> faelle{{"Endlos", TFehlerbild{.Endlos = true}, 0},
+                           {"LaengerAlsGelistet", TFehlerbild{}, 8 << 20}};
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    QDir(Ziel()).removeRecursively();
+    EIGENE_TMPFS(platte, Ziel(), "size=100m");
+    const qint64 frei = platte.Frei();
+    if (c.Inhalt > 0) Server.Setzen(TeilPfad(0), QByteArray(c.Inhalt, 'l'));
+    Server.Fehler(TeilPfad(0), c.Fehler);
+    auto f = Fenster();
+    Ausfuehren(*f);
+    const QString teil = Arbeit() + St().Teile[0].Name;
+    EXPECT_EQ(f->LogZeilen(),
+              (QStringList{"Download 1/3",
+                           QStringLiteral("Download fehlgeschlagen: %1: mehr als die angegebenen %2 Bytes")
+                               .arg(teil)
+                               .arg(St().Teile[0].Groesse),
+                           "Download noch nicht komplett"}));
+    EXPECT_FALSE(QFileInfo::exists(teil));
+    // The script and the folder's own blocks are all that is left.
+    EXPECT_GT(platte.Frei(), frei - (1 << 20));
+    EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 0);
+    Server.Fehler(TeilPfad(0), TFehlerbild{});
+    Server.SetzenDatei(TeilPfad(0), St().TeilDateien[0]);
   }
 }
 

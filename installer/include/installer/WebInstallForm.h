@@ -209,8 +209,9 @@ class TFormWebInstall : public QMainWindow {
   // "stick.7z.part" and renamed when complete, and an older "stick.7z" is removed first.
   bool EditionsarchivLaden(int Art, QString& Pfad);
   // Fetches one stick-build file into FVerzRechnerInst + "KiroStick35/"; a failure logs the
-  // server line and sets Abbrechen.
-  bool StickDateiLaden(const QString& Dateiname);
+  // server line, removes what arrived and sets Abbrechen. A body longer than Groesse (when
+  // above 0) or than the server announced is stopped there.
+  bool StickDateiLaden(const QString& Dateiname, qint64 Groesse = 0);
   void IdHTTPDateienWorkBegin(qint64 AWorkCountMax);
   void IdHTTPDateienWork(qint64 AWorkCount);
   void IdHTTPDateienWorkEnd();
