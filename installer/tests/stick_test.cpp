@@ -5,6 +5,7 @@
 
 #include "foundation/CRC32.h"
 #include "foundation/Meldung.h"
+#include "installer/Stoppsignale.h"
 #include "platform/Shell.h"
 #include "support/AufzeichnendeShell.h"
 #include "testsupport/Aktualisierungsserver.h"
@@ -18,15 +19,20 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTimer>
 
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -871,6 +877,79 @@ TEST_F(Stickbau, UeberlangeNamenImErstenScript) {
   }
 }
 
+// Every name below Ordner that starts with ".~kiro", relative.
+QStringList Temporaere(const QString& Ordner) {
+  QStringList namen;
+  QDirIterator it(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    if (it.fileName().startsWith(".~kiro")) namen << QDir(Ordner).relativeFilePath(it.filePath());
+  }
+  namen.sort();
+  return namen;
+}
+
+// A process id that is gone: a child that has ended and been reaped.
+qint64 BeendeterProzess() {
+  QProcess p;
+  p.start("true", {});
+  p.waitForStarted();
+  const qint64 pid = p.processId();
+  p.waitForFinished();
+  return pid;
+}
+
+// SIGTERM (a logout, kill) while a large file is unpacked: the program ends the normal way, its
+// unpack stops and removes its temporary file, and the window closes. A temporary left by a
+// process that is gone (killed outright) is removed by the next unpack into that folder; one
+// of a process that still runs is not touched.
+TEST_F(Stickbau, StoppsignalWaehrendDesEntpackens) {
+  test::TempOrdner quelle;
+  QByteArray gross(24 << 20, Qt::Uninitialized);
+  QRandomGenerator zufall(31);
+  zufall.fillRange(reinterpret_cast<quint32*>(gross.data()), gross.size() / 4);
+  quelle.Schreiben("Daten/gross.bin", gross);
+  quelle.Schreiben("Daten/klein.txt", "klein");
+  // PPMd takes as long to unpack as to pack: time enough for the signal.
+  ASSERT_TRUE(Aktualisierung.StickAusOrdner(quelle.Pfad(), 1, {"-m0=PPMd"}, &Fehler)) << Fehler.toStdString();
+  auto f = Fenster();
+  StoppsignaleUmleiten([&] { f->ProgrammBeenden(); });
+  // Sent from another thread once the unpack writes its temporary file, as kill would.
+  std::atomic<bool> ende{false}, gesendet{false};
+  std::thread wache([&] {
+    while (!ende) {
+      if (!Temporaere(Ziel()).isEmpty()) {
+        gesendet = true;
+        ::kill(::getpid(), SIGTERM);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  Ausfuehren(*f);
+  ende = true;
+  wache.join();
+  StoppsignaleZuruecksetzen();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(gesendet);
+  EXPECT_EQ(Temporaere(Ziel()), QStringList());
+  EXPECT_FALSE(QFileInfo::exists(Ziel() + "Daten/gross.bin")) << "the unpack stopped in the middle of the file";
+  EXPECT_FALSE(f->LogZeilen().join('\n').contains("Neue Daten")) << f->LogZeilen().join(" | ").toStdString();
+  EXPECT_FALSE(f->isVisible()) << "the window closes once the run has ended";
+  EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join(" | ").toStdString();
+
+  // The next run, with what a killed process would have left.
+  const QString tot = QString::number(BeendeterProzess());
+  Heim.Schreiben("Kiro3_0001/Daten/.~kiro" + tot + ".0", QByteArray(1000, 't'));
+  Heim.Schreiben("Kiro3_0001/.~kiro" + tot + ".1", "t");
+  Heim.Schreiben("Kiro3_0001/.~kiro1.0", "of a process that runs");
+  auto g = Fenster();
+  Ausfuehren(*g);
+  EXPECT_EQ(g->LogZeilen().last(), "Neue Daten liegen im Verzeichnis " + Ziel());
+  EXPECT_EQ(Temporaere(Ziel()), QStringList{".~kiro1.0"});
+}
+
 // A part body that never ends, or is longer than the script lists, onto a file system of
 // 100 MiB: the transfer stops at the listed size, the part is removed, and the room is free
 // again.
@@ -904,6 +983,35 @@ TEST_F(Stickbau, ZuLangerTeilWirdAbgebrochenUndEntfernt) {
     EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 0);
     Server.Fehler(TeilPfad(0), TFehlerbild{});
     Server.SetzenDatei(TeilPfad(0), St().TeilDateien[0]);
+  }
+}
+
+// Programs in the archive keep their execute bits; setuid, setgid and sticky never arrive.
+TEST_F(Stickbau, ProgrammeImArchivBleibenAusfuehrbar) {
+  test::TempOrdner quelle;
+  struct Fall {
+    const char* Name;
+    mode_t Archiv, Ziel;
+  };
+  const QList<Fall> faelle{{"KiroSim.exe", 0755, 0755},
+                           {"bin/start.sh", 0750, 0750},
+                           {"bin/setuid", 04755, 0755},
+                           {"lies.txt", 0644, 0644}};
+  for (const Fall& c : faelle) {
+    quelle.Schreiben(c.Name, QByteArray("#!/bin/sh\n"));
+    ASSERT_EQ(::chmod(QFile::encodeName(quelle / c.Name).constData(), c.Archiv), 0);
+  }
+  ASSERT_TRUE(Aktualisierung.StickAusOrdner(quelle.Pfad(), 1, {}, &Fehler)) << Fehler.toStdString();
+  const mode_t maske = ::umask(022);
+  auto f = Fenster();
+  Ausfuehren(*f);
+  ::umask(maske);
+  EXPECT_EQ(f->LogZeilen().last(), "Neue Daten liegen im Verzeichnis " + Ziel());
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(Ziel() + c.Name).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.Ziel);
   }
 }
 

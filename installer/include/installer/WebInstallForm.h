@@ -173,6 +173,9 @@ class TFormWebInstall : public QMainWindow {
                              const QString& Beschreibung);
   // The stick build into FVerzRechnerInst, its work folder FVerzRechnerInst + "KiroStick35/".
   void StickErstellen();
+  // A stop signal arrived (a logout, kill): a run stops at once, its unpack removes what it
+  // had begun, and the window closes as soon as the run has ended.
+  void ProgrammBeenden();
   // Whether a fetched stick-build script can be used; when not, logs why.
   bool StickScriptBrauchbar(const TGeprueftesScript& Script, const QString& Name);
 
