@@ -171,7 +171,13 @@ void TFormWebInstall::StickErstellen() {
   // Held open for the whole run: every file of the build is reached through it.
   const TArbeitsordner arbeit(ziel, kStickArbeitsordner);
   if (!arbeit.Offen()) {
-    if (arbeit.IstVerweis())
+    if (arbeit.Belegt())
+      LogAnfuegen(Formatieren(QStringLiteral("Arbeitsordner %s wird von einem anderen Lauf benutzt; der neue Stick "
+                                             "wird nicht erstellt"),
+                              {arbeit.Pfad()}),
+                  Formatieren(QStringLiteral("Work folder %s is in use by another run; the new stick is not built"),
+                              {arbeit.Pfad()}));
+    else if (arbeit.IstVerweis())
       LogAnfuegen(Formatieren(QStringLiteral("Arbeitsordner %s ist ein symbolischer Verweis; der neue Stick wird "
                                              "nicht erstellt"),
                               {arbeit.Pfad()}),
@@ -271,6 +277,15 @@ void TFormWebInstall::StickErstellen() {
     LogAnfuegen(QStringLiteral("Neuer Stick wurde unvollständig entzippt"),
                 QStringLiteral("New stick was not unzipped completely"));
   };
+  // Once the target's file system has gone (a stick pulled, a lazy unmount), its path names the
+  // folder on the disk below: nothing is unpacked there, and no check by path may pass.
+  auto zielVerschwunden = [&] {
+    if (arbeit.ZielUnveraendert()) return false;
+    LogAnfuegen(Formatieren(QStringLiteral("Zielverzeichnis %s ist nicht mehr vorhanden (Laufwerk entfernt?)"), {ziel}),
+                Formatieren(QStringLiteral("Target directory %s is gone (drive removed?)"), {ziel}));
+    unvollstaendig();
+    return true;
+  };
   if (!schreibfehler.isEmpty()) {
     // Nothing is unpacked from a master file that is not whole; what stood in its way stays.
     if (masterAngelegt) arbeit.DateiEntfernen(masterName);
@@ -282,8 +297,9 @@ void TFormWebInstall::StickErstellen() {
   LogAnfuegen(QStringLiteral("Masterdatei erstellt"), QStringLiteral("Master file complete"));
   LogAnfuegen(QStringLiteral("Masterdatei entpacken"), QStringLiteral("Unzipping master file"));
 
-  // Phase 3: unpack; a failure has shown its error box.
-  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller)) {
+  // Phase 3: unpack into the target as it was opened; a failure has shown its error box.
+  if (zielVerschwunden()) return;
+  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller, arbeit.ZielDeskriptor())) {
     unvollstaendig();
     return;
   }
@@ -296,6 +312,7 @@ void TFormWebInstall::StickErstellen() {
                                   Formatieren(QStringLiteral("Checking files for new stick %d/%d"), {0, M}));
   bool ok2 = !Abbrechen;
   if (script2Geladen && !StickScriptBrauchbar(script2, kMasterScript)) ok2 = false;
+  if (ok2 && zielVerschwunden()) return;
   const bool pruefen = ok2;
   for (int j = 0; pruefen && j <= M - 1 && !Abbrechen; ++j) {
     LogZeileErsetzen(P, Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {j + 1, M}),
@@ -316,6 +333,7 @@ void TFormWebInstall::StickErstellen() {
     unvollstaendig();
     return;
   }
+  if (zielVerschwunden()) return;
 
   // Clean-up: only this build's own files, then the folder when nothing else is left in it.
   QStringList eigene{kStickScript, kMasterScript};

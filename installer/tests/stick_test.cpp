@@ -877,6 +877,33 @@ TEST_F(Stickbau, UeberlangeNamenImErstenScript) {
   }
 }
 
+// The target's file system is unmounted lazily while a part downloads (a stick pulled): the
+// build stops with a line naming the target, and nothing appears on the disk below the mount
+// point.
+TEST_F(Stickbau, ZielVerschwindetWaehrendDesDownloads) {
+  EIGENE_TMPFS(platte, Ziel(), "size=100m");
+  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
+  auto f = Fenster();
+  bool weg = false;
+  QTimer uhr;
+  uhr.setInterval(5);
+  QObject::connect(&uhr, &QTimer::timeout, f.get(), [&] {
+    if (weg || Server.Anfragen(TeilPfad(0)) == 0) return;
+    weg = true;
+    platte.Aushaengen();
+  });
+  uhr.start();
+  Ausfuehren(*f);
+  uhr.stop();
+  ASSERT_TRUE(weg);
+  const QStringList log = f->LogZeilen();
+  EXPECT_EQ(log.mid(0, 5), Erfolg().mid(0, 5));
+  EXPECT_EQ(log.mid(5), (QStringList{"Zielverzeichnis " + Ziel() + " ist nicht mehr vorhanden (Laufwerk entfernt?)",
+                                     "Neuer Stick wurde unvollständig entzippt"}));
+  EXPECT_EQ(ZielEintraege(), QStringList()) << "below the mount point";
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
 // Every name below Ordner that starts with ".~kiro", relative.
 QStringList Temporaere(const QString& Ordner) {
   QStringList namen;
@@ -984,6 +1011,55 @@ TEST_F(Stickbau, ZuLangerTeilWirdAbgebrochenUndEntfernt) {
     Server.Fehler(TeilPfad(0), TFehlerbild{});
     Server.SetzenDatei(TeilPfad(0), St().TeilDateien[0]);
   }
+}
+
+// A read-only target: the line gives the reason the folder could not be made.
+TEST_F(Stickbau, SchreibgeschuetztesZielNenntDenGrund) {
+  for (const bool englisch : {false, true}) {
+    SCOPED_TRACE(englisch);
+    EIGENE_TMPFS(platte, Ziel(), "size=1m", MS_RDONLY);
+    auto f = Fenster(englisch);
+    Ausfuehren(*f);
+    const QString grund = QString::fromLocal8Bit(std::strerror(EROFS));
+    EXPECT_EQ(f->LogZeilen(),
+              QStringList{englisch ? "Cannot create work folder " + Arbeit() + ": " + grund +
+                                         "; the new stick is not built"
+                                   : "Arbeitsordner " + Arbeit() + " kann nicht angelegt werden: " + grund +
+                                         "; der neue Stick wird nicht erstellt"});
+    EXPECT_EQ(Anfragen(kSkript1), 0);
+  }
+  // A target that does not exist yet, below a read-only folder.
+  EIGENE_TMPFS(oben, Heim / "nur-lesen", "size=1m", MS_RDONLY);
+  auto f = Fenster();
+  f->FVerzRechnerInst = Heim / "nur-lesen/Kiro3_0001/";
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), QStringList{"Arbeitsordner " + Heim / "nur-lesen/Kiro3_0001/KiroStick35/" +
+                                        " kann nicht angelegt werden: " + QString::fromLocal8Bit(std::strerror(EROFS)) +
+                                        "; der neue Stick wird nicht erstellt"});
+}
+
+// Two windows on one target: the second run stops at once with its line, the first completes.
+TEST_F(Stickbau, ZweiterLaufAufDemselbenArbeitsordner) {
+  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
+  auto erster = Fenster();
+  auto zweiter = Fenster(true);
+  bool gestartet = false;
+  QTimer uhr;
+  uhr.setInterval(5);
+  QObject::connect(&uhr, &QTimer::timeout, erster.get(), [&] {
+    if (gestartet || Server.Anfragen(TeilPfad(0)) == 0) return;
+    gestartet = true;
+    zweiter->ActionInstallieren->trigger();
+  });
+  uhr.start();
+  Ausfuehren(*erster);
+  uhr.stop();
+  ASSERT_TRUE(gestartet);
+  EXPECT_EQ(zweiter->LogZeilen(),
+            QStringList{"Work folder " + Arbeit() + " is in use by another run; the new stick is not built"});
+  EXPECT_EQ(erster->LogZeilen(), Erfolg());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 1);
 }
 
 // Programs in the archive keep their execute bits; setuid, setgid and sticky never arrive.
