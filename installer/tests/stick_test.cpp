@@ -31,6 +31,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -86,6 +87,22 @@ class Stickbau : public test::Fensterumgebung {
     // Whatever the outcome, Cancel is hidden again and the controls are back.
     EXPECT_FALSE(f.ActionAbbrechen->isVisible());
     EXPECT_TRUE(f.ActionInstallieren->isEnabled());
+  }
+
+  // Runs the build like Ausfuehren; Aktion runs once, from the window's event loop, as soon as
+  // the server has seen a request for Pfad. Whether it ran.
+  bool AusfuehrenUndBeiAnfrage(TFormWebInstall& f, const std::string& Pfad, const std::function<void()>& Aktion) {
+    bool gelaufen = false;
+    QTimer uhr;
+    uhr.setInterval(5);
+    QObject::connect(&uhr, &QTimer::timeout, &f, [&] {
+      if (gelaufen || Server.Anfragen(Pfad) == 0) return;
+      gelaufen = true;
+      Aktion();
+    });
+    uhr.start();
+    Ausfuehren(f);
+    return gelaufen;
   }
 
   const test::TStick& St() const { return Aktualisierung.StickDaten(); }
@@ -884,18 +901,7 @@ TEST_F(Stickbau, ZielVerschwindetWaehrendDesDownloads) {
   EIGENE_TMPFS(platte, Ziel(), "size=100m");
   Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
   auto f = Fenster();
-  bool weg = false;
-  QTimer uhr;
-  uhr.setInterval(5);
-  QObject::connect(&uhr, &QTimer::timeout, f.get(), [&] {
-    if (weg || Server.Anfragen(TeilPfad(0)) == 0) return;
-    weg = true;
-    platte.Aushaengen();
-  });
-  uhr.start();
-  Ausfuehren(*f);
-  uhr.stop();
-  ASSERT_TRUE(weg);
+  ASSERT_TRUE(AusfuehrenUndBeiAnfrage(*f, TeilPfad(0), [&] { platte.Aushaengen(); }));
   const QStringList log = f->LogZeilen();
   EXPECT_EQ(log.mid(0, 5), Erfolg().mid(0, 5));
   EXPECT_EQ(log.mid(5), (QStringList{"Zielverzeichnis " + Ziel() + " ist nicht mehr vorhanden (Laufwerk entfernt?)",
@@ -1043,18 +1049,7 @@ TEST_F(Stickbau, ZweiterLaufAufDemselbenArbeitsordner) {
   Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
   auto erster = Fenster();
   auto zweiter = Fenster(true);
-  bool gestartet = false;
-  QTimer uhr;
-  uhr.setInterval(5);
-  QObject::connect(&uhr, &QTimer::timeout, erster.get(), [&] {
-    if (gestartet || Server.Anfragen(TeilPfad(0)) == 0) return;
-    gestartet = true;
-    zweiter->ActionInstallieren->trigger();
-  });
-  uhr.start();
-  Ausfuehren(*erster);
-  uhr.stop();
-  ASSERT_TRUE(gestartet);
+  ASSERT_TRUE(AusfuehrenUndBeiAnfrage(*erster, TeilPfad(0), [&] { zweiter->ActionInstallieren->trigger(); }));
   EXPECT_EQ(zweiter->LogZeilen(),
             QStringList{"Work folder " + Arbeit() + " is in use by another run; the new stick is not built"});
   EXPECT_EQ(erster->LogZeilen(), Erfolg());
