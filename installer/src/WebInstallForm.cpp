@@ -975,11 +975,15 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse) 
   // A part that did not arrive whole cannot match its CRC-32: kept, it would only hold the room.
   arbeit.DateiEntfernen(Dateiname);
   if (fehler) return lokalerFehler(pfad, SystemFehlertext(fehler));
-  if (IdHTTPDateien->ZuGross())
+  if (IdHTTPDateien->ZuGross() && Groesse > 0)
     return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als die angegebenen %1 Bytes"),
                                             QStringLiteral("more than the %1 bytes listed"))
                                    .value_or(QString())
                                    .arg(Groesse));
+  if (IdHTTPDateien->ZuGross())
+    return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr Daten als vom Server angekündigt"),
+                                            QStringLiteral("more data than the server announced"))
+                                   .value_or(QString()));
   return serverFehler();
 }
 
