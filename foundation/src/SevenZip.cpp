@@ -7,10 +7,13 @@
 #include "foundation/Meldung.h"
 #include "foundation/Pfade.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QMutex>
+#include <QTimer>
 
 #include <cxxabi.h>
 #include <dirent.h>
@@ -123,11 +126,29 @@ bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverz
                        int BasisDeskriptor) {
   const std::uint64_t anfragen = gBeendenAnfragen;
   T7zEntpackThread thread(Basisverzeichnis, SevenZipDateiAbs, ProgressBar, BasisDeskriptor);
-  // The window stays alive: handle its events between short waits.
-  while (!thread.wait(QDeadlineTimer(250))) {
-    EreignisseVerarbeiten();
+  // The window stays alive: its events are handled as they arrive, in a local event loop that
+  // the worker's end leaves at once; it wakes every 250 ms besides, to see a request to stop.
+  // Off the user-interface thread, or once the application quits (its loops then refuse to
+  // run), the wait goes in slices instead.
+  auto* app = QCoreApplication::instance();
+  const bool fenster = app && QThread::currentThread() == app->thread();
+  QEventLoop schleife;
+  std::atomic<bool> fertig{false};
+  QObject::connect(&thread, &QThread::finished, &schleife, [&] {
+    fertig = true;
+    schleife.quit();
+  });
+  QTimer wecker;
+  QObject::connect(&wecker, &QTimer::timeout, &schleife, &QEventLoop::quit);
+  if (fenster) wecker.start(250);
+  while (!fertig && !thread.isFinished()) {
+    if (!fenster || schleife.exec() != 0) {
+      thread.wait(QDeadlineTimer(250));
+      EreignisseVerarbeiten();
+    }
     if (gBeendenAnfragen != anfragen) thread.Terminate();
   }
+  thread.wait();
   if (!thread.FatalFehler().isEmpty()) MeldungZeigen(thread.FatalFehler(), TMsgDlgType::mtError, mbOK, 0);
   return thread.Result();
 }
