@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProgressBar>
 
@@ -41,7 +42,8 @@ const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 // a server that keeps sending the wrong bytes would otherwise hold the run for ever.
 constexpr int kMaxAbrufe = 3;
 constexpr qint64 kKopierpuffer = 1 << 20;
-constexpr std::size_t kKernkopie = std::size_t(1) << 30;
+// The kernel copies this much at a time; the window's events are handled between the pieces.
+constexpr std::size_t kKernkopie = std::size_t(32) << 20;
 constexpr qsizetype kEntfernHelfer = 3;
 
 // A missing or unreadable file never matches, not even a Hashwert of 0. The sum taken while
@@ -84,6 +86,7 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
   while (fehler.isEmpty()) {
     const ssize_t n = ::copy_file_range(teil, nullptr, Ausgabe, nullptr, kKernkopie, 0);
     if (n <= 0) break;
+    EreignisseVerarbeiten();
   }
   while (fehler.isEmpty()) {
     if (Puffer.empty()) Puffer.resize(std::size_t(kKopierpuffer));
@@ -99,19 +102,34 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
 }
 
 // Removes the files Namen from the work folder. Freeing a large file's blocks is most of what
-// its removal costs, and that runs side by side for different files.
+// its removal costs, and that runs side by side for different files, in helper threads while
+// the window keeps answering.
 void DateienEntfernen(const TArbeitsordner& Arbeit, const QStringList& Namen) {
   std::atomic<qsizetype> naechster{0};
+  std::atomic<int> laufend{0};
+  QEventLoop schleife;
   auto entfernen = [&] {
     for (qsizetype i = naechster++; i < Namen.size(); i = naechster++) Arbeit.DateiEntfernen(Namen[i]);
   };
+  // The last helper to end, or a helper that could not start after it, ends the wait.
+  auto beendet = [&] {
+    if (--laufend == 0) QMetaObject::invokeMethod(&schleife, &QEventLoop::quit, Qt::QueuedConnection);
+  };
   std::vector<std::thread> helfer;
   try {
-    for (qsizetype k = 1; k < std::min<qsizetype>(kEntfernHelfer + 1, Namen.size()); ++k) helfer.emplace_back(entfernen);
+    for (qsizetype k = 0; k < std::min<qsizetype>(kEntfernHelfer + 1, Namen.size()); ++k) {
+      ++laufend;
+      helfer.emplace_back([&] {
+        entfernen();
+        beendet();
+      });
+    }
   } catch (const std::system_error&) {
-    // Without another thread the files are removed one after the other.
+    // Fewer threads, or none: then the files are removed here, one after the other.
+    beendet();
   }
-  entfernen();
+  if (helfer.empty()) entfernen();
+  else schleife.exec();
   for (std::thread& t : helfer) t.join();
 }
 
