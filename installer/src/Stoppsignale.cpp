@@ -4,6 +4,7 @@
 #include "installer/WebInstallForm.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <memory>
 
 namespace kiro {
 
@@ -22,7 +22,8 @@ constexpr int kSignale[] = {SIGTERM, SIGINT, SIGHUP};
 // The write end is all the handler touches: writing one byte is safe in a signal handler.
 int gWeckerSchreiben = -1;
 int gWeckerLesen = -1;
-std::unique_ptr<QSocketNotifier> gWecker;
+// Belongs to the application object, so it goes with it.
+QPointer<QSocketNotifier> gWecker;
 std::function<void()> gBeenden;
 
 void Wecken(int) {
@@ -36,13 +37,15 @@ void Wecken(int) {
 
 void StoppsignaleUmleiten(std::function<void()> Beenden) {
   gBeenden = std::move(Beenden);
-  if (!gWecker) {
+  if (gWeckerLesen < 0) {
     int rohr[2];
     if (::pipe2(rohr, O_CLOEXEC | O_NONBLOCK) != 0) return;
     gWeckerLesen = rohr[0];
     gWeckerSchreiben = rohr[1];
-    gWecker = std::make_unique<QSocketNotifier>(gWeckerLesen, QSocketNotifier::Read);
-    QObject::connect(gWecker.get(), &QSocketNotifier::activated, [] {
+  }
+  if (!gWecker) {
+    gWecker = new QSocketNotifier(gWeckerLesen, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(gWecker, &QSocketNotifier::activated, [] {
       char puffer[64];
       while (::read(gWeckerLesen, puffer, sizeof puffer) > 0) {
       }
