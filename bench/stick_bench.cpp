@@ -2,7 +2,10 @@
 // server) through the real window, against the same work done by the tools in the same run:
 // "curl" for each part, "cat" to join them and "7z x" to unpack. Rounds alternate which side
 // goes first; the best and the median time of each side and their ratios are printed, and the
-// same for the unpack inside the build against "7z x".
+// same for the unpack inside the build against "7z x". During each build a timer ticks every
+// 10 ms in the window's thread: the worst gap and the 99th percentile between its ticks show
+// how long the window could not answer (Cancel could not be pressed); the peak resident memory
+// of the build (the process's, with the loopback server's buffers) is printed beside them.
 //   stick_bench [work folder] [MB] [parts] [rounds]
 #include "foundation/Meldung.h"
 #include "installer/InfoForm.h"
@@ -15,12 +18,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -37,6 +43,59 @@ bool Lauf(const QString& Programm, const QStringList& Argumente, const QString& 
 }
 
 void Sync() { Lauf(QStringLiteral("sync"), {}); }
+
+// The peak resident memory counts again from now ("5" resets VmHWM).
+void SpitzeZuruecksetzen() {
+  QFile f(QStringLiteral("/proc/self/clear_refs"));
+  if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+// The peak resident memory since the last reset, in MB; -1 when unknown.
+double SpitzeMB() {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& zeile : f.readAll().split('\n'))
+    if (zeile.startsWith("VmHWM:")) return zeile.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+  return -1;
+}
+
+// Gaps between the ticks of a 10 ms timer in the window's thread, in milliseconds.
+class TTaktmesser {
+ public:
+  TTaktmesser() {
+    FTakt.setTimerType(Qt::PreciseTimer);
+    FTakt.setInterval(10);
+    QObject::connect(&FTakt, &QTimer::timeout, [this] {
+      const qint64 jetzt = FUhr.nsecsElapsed();
+      FLuecken.push_back(double(jetzt - FLetzter) / 1e6);
+      FLetzter = jetzt;
+    });
+  }
+  void Starten() {
+    FLuecken.clear();
+    FUhr.start();
+    FLetzter = 0;
+    FTakt.start();
+  }
+  // Ends the measurement; the time since the last tick counts as a gap too.
+  void Beenden() {
+    FTakt.stop();
+    FLuecken.push_back(double(FUhr.nsecsElapsed() - FLetzter) / 1e6);
+    std::sort(FLuecken.begin(), FLuecken.end());
+  }
+  double Schlimmste() const { return FLuecken.empty() ? 0 : FLuecken.back(); }
+  double Perzentil99() const {
+    if (FLuecken.empty()) return 0;
+    return FLuecken[std::min(FLuecken.size() - 1, std::size_t(std::ceil(0.99 * double(FLuecken.size()))) - 1)];
+  }
+  std::size_t Ticks() const { return FLuecken.size(); }
+
+ private:
+  QTimer FTakt;
+  QElapsedTimer FUhr;
+  qint64 FLetzter = 0;
+  std::vector<double> FLuecken;
+};
 
 }  // namespace
 
@@ -72,7 +131,8 @@ int main(int argc, char** argv) {
               mb, QFileInfo(st.Masterarchiv).size() / 1000000, qlonglong(st.Teile.size()));
 
   kiro::TFormInfo info;
-  std::vector<double> zeitenFenster, zeitenWerkzeuge, entpackenFenster, entpacken7z;
+  std::vector<double> zeitenFenster, zeitenWerkzeuge, entpackenFenster, entpacken7z, schlimmste, perzentile, spitzen;
+  TTaktmesser takt;
   for (int r = 0; r < runden; ++r) {
     for (int seite = 0; seite < 2; ++seite) {
       const bool fenster = (seite == 0) == (r % 2 == 0);
@@ -105,9 +165,13 @@ int main(int argc, char** argv) {
           if (entpackenAb >= 0 && entpackenBis < 0) entpackenBis = uhr.nsecsElapsed();
           begin(n);
         };
+        SpitzeZuruecksetzen();
+        takt.Starten();
         uhr.start();
         f.ActionInstallieren->trigger();
         const double s = double(uhr.nsecsElapsed()) / 1e9;
+        takt.Beenden();
+        const double spitze = SpitzeMB();
         const QString letzte = f.LogZeilen().value(f.LogZeilen().size() - 1);
         if (!letzte.startsWith(QStringLiteral("Neue Daten liegen im Verzeichnis"))) {
           std::fprintf(stderr, "stick_bench: the build failed: %s\n", qPrintable(f.LogZeilen().join(" | ")));
@@ -116,7 +180,12 @@ int main(int argc, char** argv) {
         zeitenFenster.push_back(s);
         const double entpacken = double(entpackenBis - entpackenAb) / 1e9;
         entpackenFenster.push_back(entpacken);
-        std::printf("round %d: Paketlader stick build  %7.3f s (unpack %.3f)\n", r + 1, s, entpacken);
+        schlimmste.push_back(takt.Schlimmste());
+        perzentile.push_back(takt.Perzentil99());
+        spitzen.push_back(spitze);
+        std::printf("round %d: Paketlader stick build  %7.3f s (unpack %.3f); 10 ms ticks: %zu, worst gap %.1f ms, "
+                    "99th percentile %.1f ms; peak memory %.1f MB\n",
+                    r + 1, s, entpacken, takt.Ticks(), takt.Schlimmste(), takt.Perzentil99(), spitze);
       } else {
         const QString w = ziel + "KiroStick35/";
         QDir().mkpath(w);
@@ -158,6 +227,11 @@ int main(int argc, char** argv) {
   const double medianE = entpackenFenster[entpackenFenster.size() / 2], median7 = entpacken7z[entpacken7z.size() / 2];
   std::printf("unpack best:   in the build %.3f s, 7z x %.3f s, ratio %.3f\n", bestE, best7, bestE / best7);
   std::printf("unpack median: in the build %.3f s, 7z x %.3f s, ratio %.3f\n", medianE, median7, medianE / median7);
+  // The window's answer time: the worst round counts.
+  std::printf("window: worst gap %.1f ms, 99th percentile %.1f ms (worst of the rounds); peak memory %.1f MB\n",
+              *std::max_element(schlimmste.begin(), schlimmste.end()),
+              *std::max_element(perzentile.begin(), perzentile.end()),
+              *std::max_element(spitzen.begin(), spitzen.end()));
   QDir(arbeit).removeRecursively();
   return 0;
 }

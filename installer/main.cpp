@@ -3,6 +3,7 @@
 #include "foundation/MeldungsBox.h"
 #include "foundation/Protokoll.h"
 #include "installer/InfoForm.h"
+#include "installer/Stoppsignale.h"
 #include "installer/WebInstallForm.h"
 #include "platform/TempOrdner.h"
 
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
 
   kiro::TFormWebInstall FormWebInstall(umgebung);
   kiro::TFormInfo FormInfo;
+  // A logout or kill ends the program through its event loop, so nothing half-written stays.
+  kiro::StoppsignaleUmleiten([&FormWebInstall] { FormWebInstall.ProgrammBeenden(); });
   FormWebInstall.show();
   return app.exec();
 }

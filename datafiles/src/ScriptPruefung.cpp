@@ -5,12 +5,18 @@
 #include "foundation/Pfade.h"
 #include "foundation/Protokoll.h"
 
+#include <QFile>
+
 #include <cstdint>
 #include <limits>
 
 namespace kiro {
 
 namespace {
+
+// The kernel's limits, in bytes: one component (NAME_MAX) and a whole path with its NUL (PATH_MAX).
+constexpr qsizetype kNamenHoechstens = 255;
+constexpr qsizetype kPfadHoechstens = 4096;
 
 // A CRC-32 written signed (-1) or unsigned (4294967295) is both fine; anything wider only
 // became a 32-bit number by losing bits. 0, also as an absent attribute (writers leave zero
@@ -25,7 +31,13 @@ bool HashwertBrauchbar(const TScriptDateiInfo& Eintrag) {
 
 bool ScriptDateinameZulaessig(const QString& Dateiname) {
   if (Dateiname.endsWith(u'\\') || Dateiname.endsWith(u'/')) return false;
-  return SichereKomponenten(Dateiname).has_value();
+  // No file system here holds a longer name; checked before the name goes anywhere else.
+  if (Dateiname.size() >= kPfadHoechstens || QFile::encodeName(Dateiname).size() >= kPfadHoechstens) return false;
+  const std::optional<QStringList> teile = SichereKomponenten(Dateiname);
+  if (!teile) return false;
+  for (const QString& teil : *teile)
+    if (QFile::encodeName(teil).size() > kNamenHoechstens) return false;
+  return true;
 }
 
 TGeprueftesScript GeprueftesScriptLaden(const QString& Ordner, const QString& DateiName) {

@@ -74,6 +74,30 @@ TEST(ScriptPruefung, FeindlicheNamenWerdenAbgelehnt) {
   }
 }
 
+// A name the file system cannot hold is refused before anyone tries it: a component over 255
+// bytes (as UTF-8, so 128 umlauts are too many) or a path over 4096 bytes.
+TEST(ScriptPruefung, UeberlangeNamenWerdenAbgelehnt) {
+  struct Fall {
+    const char* Name;
+    QString Dateiname;
+    bool Zulaessig;
+  };
+  const QString ordner = QString(200, u'o') + u'\\';
+  const QList<Fall> faelle{
+      {"Komponente255", QString(255, u'k'), true},
+      {"Komponente256", QString(252, u'k') + ".001", false},
+      {"Umlaute127", QString(127, u'\u00e4'), true},
+      {"Umlaute128", QString(128, u'\u00e4'), false},
+      {"Pfad4095", ordner.repeated(20) + QString(4095 - 20 * 201, u'p'), true},
+      {"Pfad4097", ordner.repeated(20) + QString(4097 - 20 * 201, u'p'), false},
+      {"ZweiMiB", QString(2 << 20, u'n'), false},
+  };
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(ScriptDateinameZulaessig(c.Dateiname), c.Zulaessig);
+  }
+}
+
 TEST(ScriptPruefung, EintragOhneDateiWirdAbgelehnt) {
   TOrdnerUmgebung u;
   TProtokollFaenger log;

@@ -82,10 +82,21 @@ void ProtokollUhrSetzen(std::function<QTime()> Uhr) {
   gUhr = std::move(Uhr);
 }
 
+QString ProtokollzeileKuerzen(const QString& Zeile) {
+  constexpr qsizetype kVorn = 400, kHinten = 200;
+  if (Zeile.size() <= kVorn + kHinten) return Zeile;
+  // A cut never separates the two halves of a surrogate pair.
+  qsizetype vorn = kVorn, hinten = Zeile.size() - kHinten;
+  if (Zeile[vorn - 1].isHighSurrogate()) --vorn;
+  if (Zeile[hinten].isLowSurrogate()) ++hinten;
+  return Zeile.left(vorn) + QChar(0x2026) + Zeile.mid(hinten);
+}
+
 void Protokollieren(const QString& Fehlertext, const QString& Meldung, quint8 Typ) {
   if (Typ == 0) return;
   QString zeile = Meldung;
   if (!Fehlertext.isEmpty()) zeile += QStringLiteral(" (") + Fehlertext + u')';
+  zeile = ProtokollzeileKuerzen(zeile);
 
   if (TMeldungsListe* liste = MeldungsListBox.load()) {
     liste->MeldungAnfuegen(Typ, Jetzt().toString(QStringLiteral("hh:mm:ss:zzz")) + QStringLiteral(": ") + zeile);

@@ -7,10 +7,13 @@
 #include "foundation/Meldung.h"
 #include "foundation/Pfade.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QMutex>
+#include <QTimer>
 
 #include <cxxabi.h>
 #include <dirent.h>
@@ -18,6 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -60,16 +64,41 @@ QString KlassenName() {
 int AlsInt(std::uint32_t Wert) { return Wert > std::uint32_t(INT_MAX) ? INT_MAX : int(Wert); }
 
 std::atomic<std::uint64_t> gTempZaehler{0};
+// Counts the requests to stop: an unpack stops when it changes while it runs.
+std::atomic<std::uint64_t> gBeendenAnfragen{0};
+
+// The temporary files of the unpack are ".~kiro<process id>.<number>".
+const QByteArray kTempAnfang = QByteArrayLiteral(".~kiro");
 
 // Creates a new file of a name of its own in the folder, never through a link; -1 on failure.
-int TempDateiAnlegen(int Ordner, QByteArray& Name) {
+// Modus is the file's mode before the umask.
+int TempDateiAnlegen(int Ordner, QByteArray& Name, mode_t Modus) {
   for (int versuch = 0; versuch < 100; ++versuch) {
-    Name = QByteArrayLiteral(".~kiro") + QByteArray::number(qint64(::getpid())) + '.' +
-           QByteArray::number(gTempZaehler.fetch_add(1));
-    const int fd = ::openat(Ordner, Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    Name = kTempAnfang + QByteArray::number(qint64(::getpid())) + '.' + QByteArray::number(gTempZaehler.fetch_add(1));
+    const int fd = ::openat(Ordner, Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Modus);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Whether Name is a temporary file of an unpack whose process has ended. A process of that id
+// that runs (maybe another program by now) keeps it: only what is certainly orphaned goes.
+bool VerwaisteTempDatei(const QByteArray& Name) {
+  if (!Name.startsWith(kTempAnfang)) return false;
+  const QList<QByteArray> teile = Name.mid(kTempAnfang.size()).split('.');
+  if (teile.size() != 2) return false;
+  bool zahl = false, nummer = false;
+  const qint64 pid = teile[0].toLongLong(&zahl);
+  teile[1].toULongLong(&nummer);
+  if (!zahl || !nummer || pid <= 0 || pid > INT_MAX || pid == ::getpid()) return false;
+  return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+// The mode a file of the archive gets: the read and execute bits its Unix attributes give (never
+// setuid, setgid or sticky), writable for whom the umask allows; without them, as any new file.
+mode_t DateiModus(std::optional<unsigned> Rechte) {
+  if (!Rechte) return 0666;
+  return mode_t((*Rechte & 0555u) | 0222u);
 }
 
 }  // namespace
@@ -91,21 +120,50 @@ void ArchivObjektErzeugen(std::unique_ptr<I7zInArchive>& Arch) {
   Arch = std::make_unique<I7zInArchive>(SevenZipBibliothek(), CLSID_Format7z);
 }
 
-bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar) {
-  T7zEntpackThread thread(Basisverzeichnis, SevenZipDateiAbs, ProgressBar);
-  // The window stays alive: handle its events between short waits.
-  while (!thread.wait(QDeadlineTimer(250))) EreignisseVerarbeiten();
+void EntpackenBeenden() { ++gBeendenAnfragen; }
+
+bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar,
+                       int BasisDeskriptor) {
+  const std::uint64_t anfragen = gBeendenAnfragen;
+  T7zEntpackThread thread(Basisverzeichnis, SevenZipDateiAbs, ProgressBar, BasisDeskriptor);
+  // The window stays alive: its events are handled as they arrive, in a local event loop that
+  // the worker's end leaves at once; it wakes every 250 ms besides, to see a request to stop.
+  // Off the user-interface thread, or once the application quits (its loops then refuse to
+  // run), the wait goes in slices instead.
+  auto* app = QCoreApplication::instance();
+  const bool fenster = app && QThread::currentThread() == app->thread();
+  QEventLoop schleife;
+  std::atomic<bool> fertig{false};
+  QObject::connect(&thread, &QThread::finished, &schleife, [&] {
+    fertig = true;
+    schleife.quit();
+  });
+  QTimer wecker;
+  QObject::connect(&wecker, &QTimer::timeout, &schleife, &QEventLoop::quit);
+  if (fenster) wecker.start(250);
+  while (!fertig && !thread.isFinished()) {
+    if (!fenster || schleife.exec() != 0) {
+      thread.wait(QDeadlineTimer(250));
+      EreignisseVerarbeiten();
+    }
+    if (gBeendenAnfragen != anfragen) thread.Terminate();
+  }
+  thread.wait();
   if (!thread.FatalFehler().isEmpty()) MeldungZeigen(thread.FatalFehler(), TMsgDlgType::mtError, mbOK, 0);
   return thread.Result();
 }
 
 T7zEntpackThread::T7zEntpackThread(const QString& Basisverzeichnis, const QString& SevenZipDateiAbs,
-                                   QObject* ProgressBar)
+                                   QObject* ProgressBar, int BasisDeskriptor)
     : FBasisverzeichnis(Basisverzeichnis),
       FSevenZipDateiAbs(SevenZipDateiAbs),
       FProgressBarHandle(ProgressBar) {
   // An empty folder means the current one; it must not turn into the root.
   if (!FBasisverzeichnis.isEmpty() && !FBasisverzeichnis.endsWith(u'/')) FBasisverzeichnis += u'/';
+  if (BasisDeskriptor >= 0) {
+    FBasisGegeben = true;
+    FBasisDeskriptor = ::fcntl(BasisDeskriptor, F_DUPFD_CLOEXEC, 0);
+  }
   // Every field is set before the body runs.
   start();
 }
@@ -193,7 +251,7 @@ void T7zEntpackThread::NeueVerwerfen() {
 }
 
 int T7zEntpackThread::BasisOeffnen() {
-  if (FBasisDeskriptor >= 0) return FBasisDeskriptor;
+  if (FBasisDeskriptor >= 0 || FBasisGegeben) return FBasisDeskriptor;
   // The target folder itself is the caller's choice and may be reached through links;
   // below it nothing is followed.
   if (!FBasisverzeichnis.isEmpty()) VerzeichnisAnlegen(std::string(FBasisverzeichnis.toLocal8Bit().constData()));
@@ -212,6 +270,11 @@ QString T7zEntpackThread::NameAufPlatte(int Deskriptor, const QString& Relativ, 
     if (d) {
       ::rewinddir(d);
       while (const dirent* e = ::readdir(d)) {
+        struct stat st {};
+        if (VerwaisteTempDatei(QByteArray(e->d_name)) &&
+            ::fstatat(Deskriptor, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            ::unlinkat(Deskriptor, e->d_name, 0) == 0)
+          continue;
         const QString n = QString::fromLocal8Bit(e->d_name);
         if (n == u"." || n == u"..") continue;
         it->Namen.insert(n);
@@ -240,6 +303,7 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
       QMetaObject::invokeMethod(t->FProgressBarHandle, "setValue", Qt::QueuedConnection, Q_ARG(int, AlsInt(index)));
     const QString name = t->FArch->ItemPath(index);
     const std::optional<std::uint32_t> archivCrc = t->FArch->ItemCRC(index);
+    const mode_t modus = DateiModus(t->FArch->ItemUnixRechte(index));
     const auto teile = SichereKomponenten(name);
     if (!teile) {
       t->FDateiFehler.Melden(UnsichererName(name));
@@ -282,7 +346,7 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
       return fehlschlag(S_ISDIR(vorher.st_mode) ? EISDIR : S_ISLNK(vorher.st_mode) ? ELOOP : EEXIST);
     // Written beside the old file, which stays whole until the new one is complete.
     QByteArray temp;
-    const int fd = TempDateiAnlegen(ordner, temp);
+    const int fd = TempDateiAnlegen(ordner, temp, modus);
     if (fd < 0) return fehlschlag(errno);
     // The folder stays open for the rename; the base descriptor belongs to the thread.
     const int ordnerFuerDatei = ordner != basis ? ordner : ::fcntl(basis, F_DUPFD_CLOEXEC, 0);
@@ -298,7 +362,7 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     }
     auto* stream = new T7zStream(
         fd, true, ziel, &t->FDateiFehler, [t, index](const T7zStreamEnde& e) { t->StreamBeendet(index, e); },
-        !archivCrc);
+        !archivCrc, &t->FTerminated);
     stream->AddRef();
     *outStream = stream;
     return S_OK;

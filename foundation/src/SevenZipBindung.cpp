@@ -229,13 +229,15 @@ class TEntpackCallback final : public TObjekt<IArchiveExtractCallback> {
 };
 
 T7zStream::T7zStream(int Deskriptor, bool Besitzt, QString Pfad, TFehlerAblage* Ablage,
-                     std::function<void(const T7zStreamEnde&)> BeiEnde, bool Summieren)
+                     std::function<void(const T7zStreamEnde&)> BeiEnde, bool Summieren,
+                     const std::atomic<bool>* Abbruch)
     : FDeskriptor(Deskriptor),
       FBesitzt(Besitzt),
       FPfad(std::move(Pfad)),
       FAblage(Ablage),
       FBeiEnde(std::move(BeiEnde)),
-      FSummieren(Summieren) {}
+      FSummieren(Summieren),
+      FAbbruch(Abbruch) {}
 
 T7zStream::~T7zStream() {
   if (!FBesitzt) return;
@@ -273,6 +275,11 @@ std::uint32_t T7zStream::Release() {
 
 HRESULT T7zStream::Write(const void* data, std::uint32_t size, std::uint32_t* processedSize) {
   if (processedSize) *processedSize = 0;
+  if (FAbbruch && *FAbbruch) {
+    // The file is incomplete: its end must not count as whole.
+    FSchreibfehler = true;
+    return E_ABORT;
+  }
   const char* p = static_cast<const char*>(data);
   std::uint32_t geschrieben = 0;
   while (geschrieben < size) {
@@ -390,6 +397,17 @@ std::optional<std::uint32_t> I7zInArchive::ItemCRC(std::uint32_t Index) {
   if (wert.vt == VT_UI4) crc = wert.ulVal;
   FBibliothek->Freigeben(wert);
   return crc;
+}
+
+std::optional<unsigned> I7zInArchive::ItemUnixRechte(std::uint32_t Index) {
+  // 7-Zip keeps a Unix mode in the high 16 bits of the Windows attributes and marks it so.
+  constexpr std::uint32_t kUnixErweiterung = 0x8000;
+  PROPVARIANT wert{};
+  Pruefen(FArchiv->GetProperty(Index, kpidAttrib, &wert));
+  std::optional<unsigned> rechte;
+  if (wert.vt == VT_UI4 && (wert.ulVal & kUnixErweiterung) && (wert.ulVal >> 16) != 0) rechte = (wert.ulVal >> 16) & 0777u;
+  FBibliothek->Freigeben(wert);
+  return rechte;
 }
 
 bool I7zInArchive::ItemIsFolder(std::uint32_t Index) {

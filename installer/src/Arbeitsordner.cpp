@@ -1,14 +1,16 @@
 #include "Arbeitsordner.h"
 
-#include "foundation/Dateifunktionen.h"
 #include "foundation/Pfade.h"
 
 #include <QFile>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <optional>
 
 namespace kiro {
@@ -36,18 +38,32 @@ int ElternOeffnen(int Ordner, const QStringList& Teile) {
 
 }  // namespace
 
-TArbeitsordner::TArbeitsordner(const QString& Ziel, const QString& Name) : FPfad(Ziel + Name + u'/'), FName(Name) {
-  VerzeichnisAnlegen(Ziel);
+TArbeitsordner::TArbeitsordner(const QString& Ziel, const QString& Name)
+    : FZielPfad(Ziel), FPfad(Ziel + Name + u'/'), FName(Name) {
+  // The reason a folder could not be created is the one to tell; the open after it would only
+  // say that the folder is missing.
+  QString ziel = Ziel;
+  while (ziel.size() > 1 && ziel.endsWith(u'/')) ziel.chop(1);
+  std::error_code anlegen;
+  std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(ziel).toStdString()), anlegen);
   FZiel = ::open(QFile::encodeName(Ziel).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (FZiel < 0) {
-    FFehler = errno;
+    FFehler = errno == ENOENT && anlegen ? anlegen.value() : errno;
     return;
   }
   const QByteArray name = QFile::encodeName(Name);
-  ::mkdirat(FZiel, name.constData(), 0777);
+  const int angelegt = ::mkdirat(FZiel, name.constData(), 0777) == 0 || errno == EEXIST ? 0 : errno;
   FOrdner = ::openat(FZiel, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (FOrdner >= 0) return;
-  FFehler = errno;
+  if (FOrdner >= 0) {
+    // Released with the descriptor, also when the program ends in any other way.
+    if (::flock(FOrdner, LOCK_EX | LOCK_NB) == 0) return;
+    FFehler = errno;
+    FBelegt = errno == EWOULDBLOCK;
+    ::close(FOrdner);
+    FOrdner = -1;
+    return;
+  }
+  FFehler = errno == ENOENT && angelegt ? angelegt : errno;
   struct stat st {};
   FVerweis = ::fstatat(FZiel, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
@@ -55,6 +71,12 @@ TArbeitsordner::TArbeitsordner(const QString& Ziel, const QString& Name) : FPfad
 TArbeitsordner::~TArbeitsordner() {
   if (FOrdner >= 0) ::close(FOrdner);
   if (FZiel >= 0) ::close(FZiel);
+}
+
+bool TArbeitsordner::ZielUnveraendert() const {
+  struct stat offen {}, jetzt {};
+  return FZiel >= 0 && ::fstat(FZiel, &offen) == 0 && ::stat(QFile::encodeName(FZielPfad).constData(), &jetzt) == 0 &&
+         offen.st_dev == jetzt.st_dev && offen.st_ino == jetzt.st_ino;
 }
 
 QString TArbeitsordner::Zugang() const { return QStringLiteral("/proc/self/fd/%1/").arg(FOrdner); }

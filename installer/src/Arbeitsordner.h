@@ -3,6 +3,7 @@
 // real folder: a symbolic link in its place is refused, never followed. Every file of the build
 // is opened, created and removed relative to that descriptor without following links, so
 // nothing the build writes or deletes lies outside the folder, whatever is renamed meanwhile.
+// The folder is locked for as long as it is held, so two runs never share it.
 #include <QString>
 
 #include <sys/stat.h>
@@ -24,9 +25,16 @@ class TArbeitsordner {
   TArbeitsordner& operator=(const TArbeitsordner&) = delete;
 
   bool Offen() const { return FOrdner >= 0; }
-  // Why it could not be opened (an error number), and whether a symbolic link is in its place.
+  // Why it could not be opened (an error number; a failed creation gives its own), whether a
+  // symbolic link is in its place, and whether another run holds it.
   int Fehler() const { return FFehler; }
   bool IstVerweis() const { return FVerweis; }
+  bool Belegt() const { return FBelegt; }
+  // Whether Ziel still names the folder that was opened: after a lazy unmount (a stick pulled)
+  // it names the folder below the mount point instead, and nothing may be written there.
+  bool ZielUnveraendert() const;
+  // The target folder as it was opened, for work that must land in it and nowhere else.
+  int ZielDeskriptor() const { return FZiel; }
   // Ziel + Name + "/", for messages.
   const QString& Pfad() const { return FPfad; }
   // A path that reaches the open folder itself, for readers that take a path.
@@ -46,6 +54,8 @@ class TArbeitsordner {
   int FOrdner = -1;
   int FFehler = 0;
   bool FVerweis = false;
+  bool FBelegt = false;
+  QString FZielPfad;
   QString FPfad;
   QString FName;
 };

@@ -23,6 +23,9 @@ struct THttpClient::Lauf {
   QIODevice* Ziel = nullptr;
   QByteArray* Text = nullptr;
   qint64 Grenze = 0;
+  qint64 Hoechstens = 0;  // 0: no limit but the announced length
+  bool ZuGross = false;
+  bool Abgebrochen = false;
   qint64 Empfangen = 0;
   qint64 Gemeldet = 0;  // the count Work was last told
   bool Gesehen = false;  // bytes arrived since the stall timer was last started
@@ -165,6 +168,13 @@ size_t Schreiben(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   lauf->DatenGesehen();
   if (lauf->KeinErfolg) return 0;  // ends the transfer: an error page is never stored
   lauf->Beginnen();
+  curl_off_t angekuendigt = -1;
+  curl_easy_getinfo(lauf->Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &angekuendigt);
+  const qint64 neu = lauf->Empfangen + qint64(n);
+  if ((angekuendigt >= 0 && neu > qint64(angekuendigt)) || (lauf->Hoechstens > 0 && neu > lauf->Hoechstens)) {
+    lauf->ZuGross = true;
+    return 0;
+  }
   if (lauf->Ziel) {
     if (lauf->Ziel->write(daten, qint64(n)) != qint64(n)) {
       lauf->Schreibfehler = true;
@@ -201,7 +211,9 @@ QString THttpFehler::Deutsch() const {
     case TArt::Status: return QStringLiteral("HTTP-Status %1").arg(Status);
     case TArt::Zeitlimit: return QStringLiteral("keine Daten seit %1 ms").arg(Ms);
     case TArt::Schreibfehler: return QStringLiteral("die empfangenen Daten konnten nicht gespeichert werden");
-    case TArt::Abgebrochen: return QStringLiteral("Übertragung vorzeitig beendet");
+    case TArt::Abgebrochen: return QStringLiteral("abgebrochen");
+    case TArt::ZuGross: return QStringLiteral("mehr Daten als erlaubt");
+    case TArt::Unvollstaendig: return QStringLiteral("Übertragung vorzeitig beendet");
     case TArt::KeineAntwort: return QStringLiteral("keine Antwort vom Server");
     case TArt::Curl: break;
   }
@@ -231,17 +243,28 @@ QString THttpFehler::Englisch() const {
     case TArt::Status: return QStringLiteral("HTTP status %1").arg(Status);
     case TArt::Zeitlimit: return QStringLiteral("no data for %1 ms").arg(Ms);
     case TArt::Schreibfehler: return QStringLiteral("the received data could not be stored");
-    case TArt::Abgebrochen: return QStringLiteral("transfer ended early");
+    case TArt::Abgebrochen: return QStringLiteral("cancelled");
+    case TArt::ZuGross: return QStringLiteral("more data than allowed");
+    case TArt::Unvollstaendig: return QStringLiteral("transfer ended early");
     case TArt::KeineAntwort: return QStringLiteral("no answer");
     case TArt::Curl: return Text;
   }
   return Text;
 }
 
-bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler) {
+bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler, qint64 Hoechstens) {
   Lauf lauf;
   lauf.Ziel = &Ziel;
-  return Ausfuehren(Url, lauf, Fehler);
+  lauf.Hoechstens = Hoechstens;
+  const bool ok = Ausfuehren(Url, lauf, Fehler);
+  FZuGross = lauf.ZuGross;
+  return ok;
+}
+
+void THttpClient::Abbrechen() {
+  if (!FTreiber || !FTreiber->Aktuell) return;
+  FTreiber->Aktuell->Abgebrochen = true;
+  FTreiber->Aktuell->Beenden();
 }
 
 bool THttpClient::HolenText(const QString& Url, QByteArray* Text, THttpFehler* Fehler, qint64 Grenze) {
@@ -250,6 +273,7 @@ bool THttpClient::HolenText(const QString& Url, QByteArray* Text, THttpFehler* F
   lauf.Text = &puffer;
   lauf.Grenze = Grenze;
   const bool ok = Ausfuehren(Url, lauf, Fehler);
+  FZuGross = lauf.ZuGross;
   if (Text) *Text = puffer;
   return ok;
 }
@@ -344,13 +368,15 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, THttpFehler* Fehler
     if (Fehler) Fehler->Status = status;
     return false;
   }
+  if (lauf.Abgebrochen) return fehler(TArt::Abgebrochen);
+  if (lauf.ZuGross) return fehler(TArt::ZuGross);
   if (lauf.Schreibfehler) return fehler(TArt::Schreibfehler);
   if (lauf.Zeitlimit) {
     fehler(TArt::Zeitlimit);
     if (Fehler) Fehler->Ms = LeseZeitlimitMs;
     return false;
   }
-  if (!lauf.Fertig) return fehler(TArt::Abgebrochen);
+  if (!lauf.Fertig) return fehler(TArt::Unvollstaendig);
   const CURLcode erg = lauf.Ergebnis;
   if (erg != CURLE_OK) {
     fehler(TArt::Curl);

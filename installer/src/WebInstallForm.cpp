@@ -10,6 +10,7 @@
 #include "foundation/Formatieren.h"
 #include "foundation/Meldung.h"
 #include "foundation/Pfade.h"
+#include "foundation/Protokoll.h"
 #include "platform/Formatierer.h"
 #include "platform/Laufwerksbeobachter.h"
 #include "platform/Netz.h"
@@ -1064,7 +1065,7 @@ class TSummierteDatei final : public QIODevice {
 
 }  // namespace
 
-bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
+bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse) {
   auto serverFehler = [this](const THttpFehler& Fehler) {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
                 QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
@@ -1096,10 +1097,24 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname) {
   if (fd < 0) return lokalerFehler(pfad, SystemFehlertext(errno));
   TSummierteDatei datei(fd);
   THttpFehler uebertragung;
-  const bool ok =
-      Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, &uebertragung); });
-  if (const int fehler = datei.Schliessen(pfad)) return lokalerFehler(pfad, SystemFehlertext(fehler));
-  return ok ? true : serverFehler(uebertragung);
+  const bool ok = Uebertragen([&] {
+    return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, &uebertragung, Groesse);
+  });
+  const int fehler = datei.Schliessen(pfad);
+  if (ok && fehler == 0) return true;
+  // A part that did not arrive whole cannot match its CRC-32: kept, it would only hold the room.
+  arbeit.DateiEntfernen(Dateiname);
+  if (fehler) return lokalerFehler(pfad, SystemFehlertext(fehler));
+  if (IdHTTPDateien->ZuGross() && Groesse > 0)
+    return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als die angegebenen %1 Bytes"),
+                                            QStringLiteral("more than the %1 bytes listed"))
+                                   .value_or(QString())
+                                   .arg(Groesse));
+  if (IdHTTPDateien->ZuGross())
+    return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr Daten als vom Server angekündigt"),
+                                            QStringLiteral("more data than the server announced"))
+                                   .value_or(QString()));
+  return serverFehler(uebertragung);
 }
 
 void TFormWebInstall::IdHTTPDateienWorkBegin(qint64 AWorkCountMax) {
@@ -1158,7 +1173,7 @@ QString SteuerzeichenSichtbar(const QString& Zeile) {
 }  // namespace
 
 TLogZeile TFormWebInstall::LogAnfuegen(const QString& Zeile) {
-  RichEditLog->appendPlainText(SteuerzeichenSichtbar(Zeile));
+  RichEditLog->appendPlainText(SteuerzeichenSichtbar(ProtokollzeileKuerzen(Zeile)));
   return TLogZeile{RichEditLog->document()->blockCount() - 1};
 }
 
@@ -1172,7 +1187,7 @@ void TFormWebInstall::LogZeileErsetzen(TLogZeile Zeile, const QString& Text) {
   QTextCursor c(block);
   c.movePosition(QTextCursor::StartOfBlock);
   c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  c.insertText(SteuerzeichenSichtbar(Text));
+  c.insertText(SteuerzeichenSichtbar(ProtokollzeileKuerzen(Text)));
 }
 
 void TFormWebInstall::LogLetzteErsetzen(const QString& Zeile) {

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProgressBar>
 
@@ -41,7 +42,8 @@ const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
 // a server that keeps sending the wrong bytes would otherwise hold the run for ever.
 constexpr int kMaxAbrufe = 3;
 constexpr qint64 kKopierpuffer = 1 << 20;
-constexpr std::size_t kKernkopie = std::size_t(1) << 30;
+// The kernel copies this much at a time; the window's events are handled between the pieces.
+constexpr std::size_t kKernkopie = std::size_t(32) << 20;
 constexpr qsizetype kEntfernHelfer = 3;
 
 // A missing or unreadable file never matches, not even a Hashwert of 0. The sum taken while
@@ -84,6 +86,7 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
   while (fehler.isEmpty()) {
     const ssize_t n = ::copy_file_range(teil, nullptr, Ausgabe, nullptr, kKernkopie, 0);
     if (n <= 0) break;
+    EreignisseVerarbeiten();
   }
   while (fehler.isEmpty()) {
     if (Puffer.empty()) Puffer.resize(std::size_t(kKopierpuffer));
@@ -99,19 +102,34 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
 }
 
 // Removes the files Namen from the work folder. Freeing a large file's blocks is most of what
-// its removal costs, and that runs side by side for different files.
+// its removal costs, and that runs side by side for different files, in helper threads while
+// the window keeps answering.
 void DateienEntfernen(const TArbeitsordner& Arbeit, const QStringList& Namen) {
   std::atomic<qsizetype> naechster{0};
+  std::atomic<int> laufend{0};
+  QEventLoop schleife;
   auto entfernen = [&] {
     for (qsizetype i = naechster++; i < Namen.size(); i = naechster++) Arbeit.DateiEntfernen(Namen[i]);
   };
+  // The last helper to end, or a helper that could not start after it, ends the wait.
+  auto beendet = [&] {
+    if (--laufend == 0) QMetaObject::invokeMethod(&schleife, &QEventLoop::quit, Qt::QueuedConnection);
+  };
   std::vector<std::thread> helfer;
   try {
-    for (qsizetype k = 1; k < std::min<qsizetype>(kEntfernHelfer + 1, Namen.size()); ++k) helfer.emplace_back(entfernen);
+    for (qsizetype k = 0; k < std::min<qsizetype>(kEntfernHelfer + 1, Namen.size()); ++k) {
+      ++laufend;
+      helfer.emplace_back([&] {
+        entfernen();
+        beendet();
+      });
+    }
   } catch (const std::system_error&) {
-    // Without another thread the files are removed one after the other.
+    // Fewer threads, or none: then the files are removed here, one after the other.
+    beendet();
   }
-  entfernen();
+  if (helfer.empty()) entfernen();
+  else schleife.exec();
   for (std::thread& t : helfer) t.join();
 }
 
@@ -171,7 +189,13 @@ void TFormWebInstall::StickErstellen() {
   // Held open for the whole run: every file of the build is reached through it.
   const TArbeitsordner arbeit(ziel, kStickArbeitsordner);
   if (!arbeit.Offen()) {
-    if (arbeit.IstVerweis())
+    if (arbeit.Belegt())
+      LogAnfuegen(Formatieren(QStringLiteral("Arbeitsordner %s wird von einem anderen Lauf benutzt; der neue Stick "
+                                             "wird nicht erstellt"),
+                              {arbeit.Pfad()}),
+                  Formatieren(QStringLiteral("Work folder %s is in use by another run; the new stick is not built"),
+                              {arbeit.Pfad()}));
+    else if (arbeit.IstVerweis())
       LogAnfuegen(Formatieren(QStringLiteral("Arbeitsordner %s ist ein symbolischer Verweis; der neue Stick wird "
                                              "nicht erstellt"),
                               {arbeit.Pfad()}),
@@ -224,10 +248,16 @@ void TFormWebInstall::StickErstellen() {
         continue;
       }
       ok = false;
-      if (abrufe == kMaxAbrufe) break;
+      if (abrufe == kMaxAbrufe) {
+        LogAnfuegen(Formatieren(QStringLiteral("Teil %s: Prüfsumme (CRC-32) stimmt auch nach %d Downloads nicht"),
+                                {eintrag->Datei.Dateiname, kMaxAbrufe}),
+                    Formatieren(QStringLiteral("Part %s: checksum (CRC-32) still does not match after %d downloads"),
+                                {eintrag->Datei.Dateiname, kMaxAbrufe}));
+        break;
+      }
       LogZeileErsetzen(downloadZeile, Formatieren(QStringLiteral("Download %d/%d"), {i + 1, N}));
       ++abrufe;
-      StickDateiLaden(eintrag->Datei.Dateiname);
+      StickDateiLaden(eintrag->Datei.Dateiname, eintrag->Groesse);
     }
   }
   if (Abbrechen || !ok) {
@@ -265,6 +295,15 @@ void TFormWebInstall::StickErstellen() {
     LogAnfuegen(QStringLiteral("Neuer Stick wurde unvollständig entzippt"),
                 QStringLiteral("New stick was not unzipped completely"));
   };
+  // Once the target's file system has gone (a stick pulled, a lazy unmount), its path names the
+  // folder on the disk below: nothing is unpacked there, and no check by path may pass.
+  auto zielVerschwunden = [&] {
+    if (arbeit.ZielUnveraendert()) return false;
+    LogAnfuegen(Formatieren(QStringLiteral("Zielverzeichnis %s ist nicht mehr vorhanden (Laufwerk entfernt?)"), {ziel}),
+                Formatieren(QStringLiteral("Target directory %s is gone (drive removed?)"), {ziel}));
+    unvollstaendig();
+    return true;
+  };
   if (!schreibfehler.isEmpty()) {
     // Nothing is unpacked from a master file that is not whole; what stood in its way stays.
     if (masterAngelegt) arbeit.DateiEntfernen(masterName);
@@ -276,8 +315,9 @@ void TFormWebInstall::StickErstellen() {
   LogAnfuegen(QStringLiteral("Masterdatei erstellt"), QStringLiteral("Master file complete"));
   LogAnfuegen(QStringLiteral("Masterdatei entpacken"), QStringLiteral("Unzipping master file"));
 
-  // Phase 3: unpack; a failure has shown its error box.
-  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller)) {
+  // Phase 3: unpack into the target as it was opened; a failure has shown its error box.
+  if (zielVerschwunden()) return;
+  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller, arbeit.ZielDeskriptor())) {
     unvollstaendig();
     return;
   }
@@ -290,6 +330,7 @@ void TFormWebInstall::StickErstellen() {
                                   Formatieren(QStringLiteral("Checking files for new stick %d/%d"), {0, M}));
   bool ok2 = !Abbrechen;
   if (script2Geladen && !StickScriptBrauchbar(script2, kMasterScript)) ok2 = false;
+  if (ok2 && zielVerschwunden()) return;
   const bool pruefen = ok2;
   for (int j = 0; pruefen && j <= M - 1 && !Abbrechen; ++j) {
     LogZeileErsetzen(P, Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {j + 1, M}),
@@ -310,6 +351,7 @@ void TFormWebInstall::StickErstellen() {
     unvollstaendig();
     return;
   }
+  if (zielVerschwunden()) return;
 
   // Clean-up: only this build's own files, then the folder when nothing else is left in it.
   QStringList eigene{kStickScript, kMasterScript};

@@ -5,6 +5,7 @@
 
 #include "foundation/CRC32.h"
 #include "foundation/Meldung.h"
+#include "installer/Stoppsignale.h"
 #include "platform/Shell.h"
 #include "support/AufzeichnendeShell.h"
 #include "testsupport/Aktualisierungsserver.h"
@@ -16,16 +17,23 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTimer>
 
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -79,6 +87,22 @@ class Stickbau : public test::Fensterumgebung {
     // Whatever the outcome, Cancel is hidden again and the controls are back.
     EXPECT_FALSE(f.ActionAbbrechen->isVisible());
     EXPECT_TRUE(f.ActionInstallieren->isEnabled());
+  }
+
+  // Runs the build like Ausfuehren; Aktion runs once, from the window's event loop, as soon as
+  // the server has seen a request for Pfad. Whether it ran.
+  bool AusfuehrenUndBeiAnfrage(TFormWebInstall& f, const std::string& Pfad, const std::function<void()>& Aktion) {
+    bool gelaufen = false;
+    QTimer uhr;
+    uhr.setInterval(5);
+    QObject::connect(&uhr, &QTimer::timeout, &f, [&] {
+      if (gelaufen || Server.Anfragen(Pfad) == 0) return;
+      gelaufen = true;
+      Aktion();
+    });
+    uhr.start();
+    Ausfuehren(f);
+    return gelaufen;
   }
 
   const test::TStick& St() const { return Aktualisierung.StickDaten(); }
@@ -242,6 +266,7 @@ TEST_F(Stickbau, FehlendeDateiMitHashwertNullWirdGeholt) {
 // ---------------------------------------------------------------------------------------------
 // The download does not complete: no master file, nothing unpacked, the parts that arrived stay.
 
+// A part that never matches is fetched three times, then named with the reason.
 TEST_F(Stickbau, ImmerVerdorbenerTeilHoechstensDreimal) {
   for (const bool englisch : {false, true}) {
     SCOPED_TRACE(englisch);
@@ -251,8 +276,12 @@ TEST_F(Stickbau, ImmerVerdorbenerTeilHoechstensDreimal) {
     EXPECT_EQ(Server.Anfragen(TeilPfad(0)), englisch ? 0 : 1);
     EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 3);
     EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 0);
+    const QString name = St().Teile[1].Name;
     EXPECT_EQ(f->LogZeilen(),
-              (QStringList{"Download 2/3", englisch ? "Download not complete" : "Download noch nicht komplett"}));
+              (QStringList{"Download 2/3",
+                           englisch ? "Part " + name + ": checksum (CRC-32) still does not match after 3 downloads"
+                                    : "Teil " + name + ": Prüfsumme (CRC-32) stimmt auch nach 3 Downloads nicht",
+                           englisch ? "Download not complete" : "Download noch nicht komplett"}));
     EXPECT_FALSE(QFileInfo::exists(Master()));
     EXPECT_TRUE(QFileInfo::exists(Arbeit() + St().Teile[0].Name));
     EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
@@ -789,6 +818,274 @@ TEST_F(Stickbau, SteuerzeichenImNamenSindSichtbar) {
   const QString text = f->RichEditLog->toPlainText();
   EXPECT_TRUE(text.endsWith("Download noch nicht komplett")) << text.toStdString();
   for (const QChar c : text) EXPECT_TRUE(c == u'\n' || c.unicode() >= 0x20) << int(c.unicode());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The world changes under the build: hostile names, a vanishing disk, a stop signal, an endless
+// server, a read-only target, a second run, an archive with programs.
+
+// A file system of its own at Ordner (a real tmpfs), removed lazily at the end.
+class TEigeneTmpfs {
+ public:
+  TEigeneTmpfs(const QString& Ordner, const char* Optionen, unsigned long Schalter = 0) : FOrdner(Ordner) {
+    QDir().mkpath(Ordner);
+    FFehler = ::mount("tmpfs", QFile::encodeName(Ordner).constData(), "tmpfs", MS_NOSUID | MS_NODEV | Schalter,
+                      Optionen) == 0
+                  ? 0
+                  : errno;
+  }
+  ~TEigeneTmpfs() { Aushaengen(); }
+  TEigeneTmpfs(const TEigeneTmpfs&) = delete;
+  TEigeneTmpfs& operator=(const TEigeneTmpfs&) = delete;
+  // "" when mounted, else why not.
+  std::string Fehler() const { return FFehler ? std::strerror(FFehler) : std::string(); }
+  // As when a stick is pulled: the path names the folder below at once, open files stay.
+  void Aushaengen() {
+    if (FFehler == 0 && !FWeg) ::umount2(QFile::encodeName(FOrdner).constData(), MNT_DETACH);
+    FWeg = true;
+  }
+  qint64 Frei() const {
+    struct statvfs sv {};
+    if (FWeg || ::statvfs(QFile::encodeName(FOrdner).constData(), &sv) != 0) return -1;
+    return qint64(sv.f_bavail) * qint64(sv.f_frsize);
+  }
+
+ private:
+  QString FOrdner;
+  int FFehler = 0;
+  bool FWeg = false;
+};
+
+#define EIGENE_TMPFS(Name, Ordner, Optionen, ...)                                       \
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";            \
+  TEigeneTmpfs Name(Ordner, Optionen __VA_OPT__(, ) __VA_ARGS__);                      \
+  if (!Name.Fehler().empty()) GTEST_SKIP() << "cannot mount a tmpfs: " << Name.Fehler()
+
+// Names longer than the file system allows are refused with their line, and a name of 2 MiB
+// neither freezes the window nor fills its log: the run ends and Close, pressed during it,
+// closes the window.
+TEST_F(Stickbau, UeberlangeNamenImErstenScript) {
+  struct Fall {
+    const char* Name;
+    QString Dateiname;
+  };
+  const QList<Fall> faelle{{"Komponente256", QString(252, u'k') + ".001"},
+                           {"ZweiMiB", QString(2 << 20, u'n') + ".001"}};
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    QList<TStickEintrag> teile = St().Teile;
+    teile[1].Name = c.Dateiname;
+    Aktualisierung.StickScriptSetzen(kSkript1, teile);
+    auto f = Fenster();
+    QTimer::singleShot(0, f.get(), [&] { f->ActionSchliessen->trigger(); });
+    QElapsedTimer dauer;
+    dauer.start();
+    Ausfuehren(*f);
+    QCoreApplication::processEvents();
+    EXPECT_LT(dauer.elapsed(), 20000);
+    EXPECT_FALSE(f->isVisible()) << "Close was pressed during the run";
+    const QStringList log = f->LogZeilen();
+    ASSERT_EQ(log.size(), 3);
+    const QString zeile = QStringLiteral("Script %1: unzulässiger Dateiname ").arg(kSkript1);
+    EXPECT_TRUE(log[1].startsWith(zeile + c.Dateiname.left(200))) << log[1].left(300).toStdString();
+    // Foreign text is shortened; the line still shows where the name ends.
+    EXPECT_LE(log[1].size(), 1000);
+    EXPECT_TRUE(log[1].endsWith(c.Dateiname.right(100))) << log[1].right(300).toStdString();
+    EXPECT_EQ(log[2], "Download noch nicht komplett");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 0);
+  }
+}
+
+// The target's file system is unmounted lazily while a part downloads (a stick pulled): the
+// build stops with a line naming the target, and nothing appears on the disk below the mount
+// point.
+TEST_F(Stickbau, ZielVerschwindetWaehrendDesDownloads) {
+  EIGENE_TMPFS(platte, Ziel(), "size=100m");
+  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
+  auto f = Fenster();
+  ASSERT_TRUE(AusfuehrenUndBeiAnfrage(*f, TeilPfad(0), [&] { platte.Aushaengen(); }));
+  const QStringList log = f->LogZeilen();
+  EXPECT_EQ(log.mid(0, 5), Erfolg().mid(0, 5));
+  EXPECT_EQ(log.mid(5), (QStringList{"Zielverzeichnis " + Ziel() + " ist nicht mehr vorhanden (Laufwerk entfernt?)",
+                                     "Neuer Stick wurde unvollständig entzippt"}));
+  EXPECT_EQ(ZielEintraege(), QStringList()) << "below the mount point";
+  EXPECT_TRUE(Shell->Geoeffnet.empty());
+}
+
+// Every name below Ordner that starts with ".~kiro", relative.
+QStringList Temporaere(const QString& Ordner) {
+  QStringList namen;
+  QDirIterator it(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    if (it.fileName().startsWith(".~kiro")) namen << QDir(Ordner).relativeFilePath(it.filePath());
+  }
+  namen.sort();
+  return namen;
+}
+
+// A process id that is gone: a child that has ended and been reaped.
+qint64 BeendeterProzess() {
+  QProcess p;
+  p.start("true", {});
+  p.waitForStarted();
+  const qint64 pid = p.processId();
+  p.waitForFinished();
+  return pid;
+}
+
+// SIGTERM (a logout, kill) while a large file is unpacked: the program ends the normal way, its
+// unpack stops and removes its temporary file, and the window closes. A temporary left by a
+// process that is gone (killed outright) is removed by the next unpack into that folder; one
+// of a process that still runs is not touched.
+TEST_F(Stickbau, StoppsignalWaehrendDesEntpackens) {
+  test::TempOrdner quelle;
+  QByteArray gross(24 << 20, Qt::Uninitialized);
+  QRandomGenerator zufall(31);
+  zufall.fillRange(reinterpret_cast<quint32*>(gross.data()), gross.size() / 4);
+  quelle.Schreiben("Daten/gross.bin", gross);
+  quelle.Schreiben("Daten/klein.txt", "klein");
+  // PPMd takes as long to unpack as to pack: time enough for the signal.
+  ASSERT_TRUE(Aktualisierung.StickAusOrdner(quelle.Pfad(), 1, {"-m0=PPMd"}, &Fehler)) << Fehler.toStdString();
+  auto f = Fenster();
+  StoppsignaleUmleiten([&] { f->ProgrammBeenden(); });
+  // Sent from another thread once the unpack writes its temporary file, as kill would.
+  std::atomic<bool> ende{false}, gesendet{false};
+  std::thread wache([&] {
+    while (!ende) {
+      if (!Temporaere(Ziel()).isEmpty()) {
+        gesendet = true;
+        ::kill(::getpid(), SIGTERM);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  Ausfuehren(*f);
+  ende = true;
+  wache.join();
+  StoppsignaleZuruecksetzen();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(gesendet);
+  EXPECT_EQ(Temporaere(Ziel()), QStringList());
+  EXPECT_FALSE(QFileInfo::exists(Ziel() + "Daten/gross.bin")) << "the unpack stopped in the middle of the file";
+  EXPECT_FALSE(f->LogZeilen().join('\n').contains("Neue Daten")) << f->LogZeilen().join(" | ").toStdString();
+  EXPECT_FALSE(f->isVisible()) << "the window closes once the run has ended";
+  EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join(" | ").toStdString();
+
+  // The next run, with what a killed process would have left.
+  const QString tot = QString::number(BeendeterProzess());
+  Heim.Schreiben("Kiro3_0001/Daten/.~kiro" + tot + ".0", QByteArray(1000, 't'));
+  Heim.Schreiben("Kiro3_0001/.~kiro" + tot + ".1", "t");
+  Heim.Schreiben("Kiro3_0001/.~kiro1.0", "of a process that runs");
+  auto g = Fenster();
+  Ausfuehren(*g);
+  EXPECT_EQ(g->LogZeilen().last(), "Neue Daten liegen im Verzeichnis " + Ziel());
+  EXPECT_EQ(Temporaere(Ziel()), QStringList{".~kiro1.0"});
+}
+
+// A part body that never ends, or is longer than the script lists, onto a file system of
+// 100 MiB: the transfer stops at the listed size, the part is removed, and the room is free
+// again.
+TEST_F(Stickbau, ZuLangerTeilWirdAbgebrochenUndEntfernt) {
+  struct Fall {
+    const char* Name;
+    TFehlerbild Fehler;
+    qint64 Inhalt;  // bytes served (with their length announced) when the body ends
+  };
+  const QList<Fall> faelle{{"Endlos", TFehlerbild{.Endlos = true}, 0},
+                           {"LaengerAlsGelistet", TFehlerbild{}, 8 << 20}};
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    QDir(Ziel()).removeRecursively();
+    EIGENE_TMPFS(platte, Ziel(), "size=100m");
+    const qint64 frei = platte.Frei();
+    if (c.Inhalt > 0) Server.Setzen(TeilPfad(0), QByteArray(c.Inhalt, 'l'));
+    Server.Fehler(TeilPfad(0), c.Fehler);
+    auto f = Fenster();
+    Ausfuehren(*f);
+    const QString teil = Arbeit() + St().Teile[0].Name;
+    EXPECT_EQ(f->LogZeilen(),
+              (QStringList{"Download 1/3",
+                           QStringLiteral("Download fehlgeschlagen: %1: mehr als die angegebenen %2 Bytes")
+                               .arg(teil)
+                               .arg(St().Teile[0].Groesse),
+                           "Download noch nicht komplett"}));
+    EXPECT_FALSE(QFileInfo::exists(teil));
+    // The script and the folder's own blocks are all that is left.
+    EXPECT_GT(platte.Frei(), frei - (1 << 20));
+    EXPECT_EQ(Server.Anfragen(TeilPfad(1)), 0);
+    Server.Fehler(TeilPfad(0), TFehlerbild{});
+    Server.SetzenDatei(TeilPfad(0), St().TeilDateien[0]);
+  }
+}
+
+// A read-only target: the line gives the reason the folder could not be made.
+TEST_F(Stickbau, SchreibgeschuetztesZielNenntDenGrund) {
+  for (const bool englisch : {false, true}) {
+    SCOPED_TRACE(englisch);
+    EIGENE_TMPFS(platte, Ziel(), "size=1m", MS_RDONLY);
+    auto f = Fenster(englisch);
+    Ausfuehren(*f);
+    const QString grund = QString::fromLocal8Bit(std::strerror(EROFS));
+    EXPECT_EQ(f->LogZeilen(),
+              QStringList{englisch ? "Cannot create work folder " + Arbeit() + ": " + grund +
+                                         "; the new stick is not built"
+                                   : "Arbeitsordner " + Arbeit() + " kann nicht angelegt werden: " + grund +
+                                         "; der neue Stick wird nicht erstellt"});
+    EXPECT_EQ(Anfragen(kSkript1), 0);
+  }
+  // A target that does not exist yet, below a read-only folder.
+  EIGENE_TMPFS(oben, Heim / "nur-lesen", "size=1m", MS_RDONLY);
+  auto f = Fenster();
+  f->FVerzRechnerInst = Heim / "nur-lesen/Kiro3_0001/";
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), QStringList{"Arbeitsordner " + Heim / "nur-lesen/Kiro3_0001/KiroStick35/" +
+                                        " kann nicht angelegt werden: " + QString::fromLocal8Bit(std::strerror(EROFS)) +
+                                        "; der neue Stick wird nicht erstellt"});
+}
+
+// Two windows on one target: the second run stops at once with its line, the first completes.
+TEST_F(Stickbau, ZweiterLaufAufDemselbenArbeitsordner) {
+  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
+  auto erster = Fenster();
+  auto zweiter = Fenster(true);
+  ASSERT_TRUE(AusfuehrenUndBeiAnfrage(*erster, TeilPfad(0), [&] { zweiter->ActionInstallieren->trigger(); }));
+  EXPECT_EQ(zweiter->LogZeilen(),
+            QStringList{"Work folder " + Arbeit() + " is in use by another run; the new stick is not built"});
+  EXPECT_EQ(erster->LogZeilen(), Erfolg());
+  EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+  EXPECT_EQ(Server.Anfragen(TeilPfad(0)), 1);
+}
+
+// Programs in the archive keep their execute bits; setuid, setgid and sticky never arrive.
+TEST_F(Stickbau, ProgrammeImArchivBleibenAusfuehrbar) {
+  test::TempOrdner quelle;
+  struct Fall {
+    const char* Name;
+    mode_t Archiv, Ziel;
+  };
+  const QList<Fall> faelle{{"KiroSim.exe", 0755, 0755},
+                           {"bin/start.sh", 0750, 0750},
+                           {"bin/setuid", 04755, 0755},
+                           {"lies.txt", 0644, 0644}};
+  for (const Fall& c : faelle) {
+    quelle.Schreiben(c.Name, QByteArray("#!/bin/sh\n"));
+    ASSERT_EQ(::chmod(QFile::encodeName(quelle / c.Name).constData(), c.Archiv), 0);
+  }
+  ASSERT_TRUE(Aktualisierung.StickAusOrdner(quelle.Pfad(), 1, {}, &Fehler)) << Fehler.toStdString();
+  const mode_t maske = ::umask(022);
+  auto f = Fenster();
+  Ausfuehren(*f);
+  ::umask(maske);
+  EXPECT_EQ(f->LogZeilen().last(), "Neue Daten liegen im Verzeichnis " + Ziel());
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(Ziel() + c.Name).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.Ziel);
+  }
 }
 
 }  // namespace

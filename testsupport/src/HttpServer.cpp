@@ -79,6 +79,19 @@ void HttpServer::Starten() {
       laenge = std::size_t(datei->size());
     }
     const bool verdorben = nummer < f.VerdorbeneAntworten;
+    if (f.Endlos) {
+      // Chunked, so no length is announced; the body ends only when the client goes away.
+      auto gesendet = std::make_shared<std::size_t>(0);
+      res.set_chunked_content_provider(
+          "application/octet-stream", [this, inhalt, gesendet](std::size_t, httplib::DataSink& sink) {
+            if (!sink.is_writable() || !Warten(0)) return false;
+            QByteArray stueck = *gesendet < std::size_t(inhalt->size()) ? inhalt->mid(qsizetype(*gesendet), 1 << 20)
+                                                                        : QByteArray(1 << 16, 'e');
+            *gesendet += std::size_t(stueck.size());
+            return sink.write(stueck.constData(), std::size_t(stueck.size()));
+          });
+      return;
+    }
     if (!datei && f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0) {
       std::string body = inhalt->toStdString();
       if (verdorben)

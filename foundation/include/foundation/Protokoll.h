@@ -39,6 +39,12 @@ class TMeldungsListe {
   TUebernehmen FUebernehmen;
 };
 
+// A log line as it may be shown: a line carries names from scripts, archives and servers, and a
+// name of megabytes would hold the window that lays it out. A line of more than 600 characters
+// keeps its first 400 and its last 200 with "…" between, so both its own text and the end of the
+// name stay readable.
+QString ProtokollzeileKuerzen(const QString& Zeile);
+
 // The host's message list, or nullptr when there is none.
 extern std::atomic<TMeldungsListe*> MeldungsListBox;
 

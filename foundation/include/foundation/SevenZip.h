@@ -36,13 +36,22 @@ void ArchivObjektErzeugen(std::unique_ptr<I7zInArchive>& Arch);
 // true when every item was written. A failure has been shown in one error box by then.
 // ProgressBar (may be null) receives queued calls setRange(0, item count) and setValue(index
 // of the file being written), as a QProgressBar does. Call on the user-interface thread only.
-bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar);
+// With BasisDeskriptor (the target folder held open by the caller) the files go into that folder
+// whatever its path names meanwhile; Basisverzeichnis then only names it in messages.
+bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar,
+                       int BasisDeskriptor = -1);
+
+// Stops every unpack that runs now at once, also in the middle of a file: the program is
+// ending. What it had begun is removed; such a stop is no error.
+void EntpackenBeenden();
 
 // The worker that unpacks one archive. It starts running when constructed; its owner waits
 // for it and destroys it (which waits, too).
 class T7zEntpackThread final : public QThread {
  public:
-  T7zEntpackThread(const QString& Basisverzeichnis, const QString& SevenZipDateiAbs, QObject* ProgressBar);
+  // BasisDeskriptor as for SevenZipEntpacken; the thread takes a copy of it.
+  T7zEntpackThread(const QString& Basisverzeichnis, const QString& SevenZipDateiAbs, QObject* ProgressBar,
+                   int BasisDeskriptor = -1);
   ~T7zEntpackThread() override;
 
   // Asks the worker to stop before its next item; such a stop is no error.
@@ -65,6 +74,8 @@ class T7zEntpackThread final : public QThread {
   int BasisOeffnen();
   // The name under which Name is found in the folder open as Deskriptor (Relativ: its path
   // below the target): an entry that exists in another letter case is taken, as on Windows.
+  // The first look at a folder removes the temporary files that unpacks of processes that are
+  // gone left there (killed before they could clean up).
   QString NameAufPlatte(int Deskriptor, const QString& Relativ, const QString& Name);
 
   std::unique_ptr<I7zInArchive> FArch;
@@ -76,6 +87,7 @@ class T7zEntpackThread final : public QThread {
   QString FFatalFehler;
   TFehlerAblage FDateiFehler;  // file errors of the callback and of the output streams
   int FBasisDeskriptor = -1;
+  bool FBasisGegeben = false;  // the caller's folder; never opened again by path
   struct TOrdnerNamen {
     QSet<QString> Namen;               // as on disk
     QHash<QString, QString> Gefaltet;  // case-folded name -> name on disk

@@ -69,6 +69,7 @@ constexpr HRESULT HResultAusErrno(int Fehler) { return HRESULT(0x80070000u | (un
 // Item properties.
 constexpr PROPID kpidPath = 3;
 constexpr PROPID kpidIsDir = 6;
+constexpr PROPID kpidAttrib = 9;
 constexpr PROPID kpidCRC = 19;
 
 // Extraction modes and per-item results of the extract callback.
@@ -222,8 +223,10 @@ class T7zStream final : public ISequentialOutStream {
  public:
   // Summieren false: the bytes are not summed here (the caller has the item's CRC-32 from the
   // archive, which the library checks against the bytes it writes); T7zStreamEnde::Crc is then 0.
+  // Once *Abbruch is set, every further write fails with E_ABORT.
   T7zStream(int Deskriptor, bool Besitzt, QString Pfad = {}, TFehlerAblage* Ablage = nullptr,
-            std::function<void(const T7zStreamEnde&)> BeiEnde = {}, bool Summieren = true);
+            std::function<void(const T7zStreamEnde&)> BeiEnde = {}, bool Summieren = true,
+            const std::atomic<bool>* Abbruch = nullptr);
 
   sz::HRESULT QueryInterface(const sz::GUID& iid, void** outObject) override;
   std::uint32_t AddRef() override;
@@ -239,6 +242,7 @@ class T7zStream final : public ISequentialOutStream {
   TFehlerAblage* FAblage;
   std::function<void(const T7zStreamEnde&)> FBeiEnde;
   bool FSummieren;
+  const std::atomic<bool>* FAbbruch;
   std::uint32_t FCrc = 0;
   std::uint64_t FGeschrieben = 0;
   bool FSchreibfehler = false;
@@ -265,6 +269,9 @@ class I7zInArchive {
   std::uint32_t NumberOfItems();
   QString ItemPath(std::uint32_t Index);
   bool ItemIsFolder(std::uint32_t Index);
+  // The item's permission bits (0777) as the archive's Unix attributes give them; none when the
+  // archive holds no Unix attributes for it (as archives made on Windows).
+  std::optional<unsigned> ItemUnixRechte(std::uint32_t Index);
   // The CRC-32 the archive holds for the item's data, when it holds one.
   std::optional<std::uint32_t> ItemCRC(std::uint32_t Index);
   // Extracts all items. A data or CRC error of an item stops the extraction and raises

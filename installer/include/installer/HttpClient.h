@@ -22,7 +22,9 @@ struct THttpFehler {
     Status,         // the server answered with Status, not 2xx
     Zeitlimit,      // no byte for Ms milliseconds
     Schreibfehler,  // the received bytes could not be stored
-    Abgebrochen,    // the transfer ended before its answer was complete
+    Abgebrochen,    // the caller cancelled the request
+    ZuGross,        // the body passed the length announced or allowed
+    Unvollstaendig, // the transfer ended before its answer was complete
     KeineAntwort,   // the server closed without an answer
     Curl,           // libcurl's Code, with its own message in Text
   };
@@ -64,13 +66,19 @@ class THttpClient {
   // GET Url (scheme "http" or "https") into Ziel (open for writing). While it waits, the
   // calling thread's events are handled in a local event loop; the caller keeps every other
   // action locked meanwhile. True only for a complete 2xx answer; the body of any other answer
-  // is not written. Fehler gets the reason on failure.
-  bool Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler = nullptr);
+  // is not written. Fehler gets the reason on failure. A body that passes the length the
+  // server announced, or Hoechstens bytes (when above 0), is stopped there (see ZuGross): a
+  // server that never ends its answer must not fill the disk.
+  bool Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler = nullptr, qint64 Hoechstens = 0);
   // GET Url as bytes (at most Grenze bytes are kept).
   bool HolenText(const QString& Url, QByteArray* Text, THttpFehler* Fehler = nullptr, qint64 Grenze = 1 << 20);
 
   // True while a request runs (also in the handlers of events that arrive meanwhile).
   bool Laeuft() const { return FLaeuft; }
+  // Whether the last request was stopped for a body longer than allowed.
+  bool ZuGross() const { return FZuGross; }
+  // Ends the running request now (the program is ending); it fails.
+  void Abbrechen();
 
   // State of one request, shared with libcurl's callbacks.
   struct Lauf;
@@ -82,6 +90,7 @@ class THttpClient {
   void* FCurl = nullptr;
   std::unique_ptr<Treiber> FTreiber;
   bool FLaeuft = false;
+  bool FZuGross = false;
 };
 
 }  // namespace kiro

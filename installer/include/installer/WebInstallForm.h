@@ -175,6 +175,9 @@ class TFormWebInstall : public QMainWindow {
                              const QString& Beschreibung);
   // The stick build into FVerzRechnerInst, its work folder FVerzRechnerInst + "KiroStick35/".
   void StickErstellen();
+  // A stop signal arrived (a logout, kill): a run stops at once, its unpack removes what it
+  // had begun, and the window closes as soon as the run has ended.
+  void ProgrammBeenden();
   // Whether a fetched stick-build script can be used; when not, logs why.
   bool StickScriptBrauchbar(const TGeprueftesScript& Script, const QString& Name);
 
@@ -211,8 +214,9 @@ class TFormWebInstall : public QMainWindow {
   // "stick.7z.part" and renamed when complete, and an older "stick.7z" is removed first.
   bool EditionsarchivLaden(int Art, QString& Pfad);
   // Fetches one stick-build file into FVerzRechnerInst + "KiroStick35/"; a failure logs the
-  // server line and sets Abbrechen.
-  bool StickDateiLaden(const QString& Dateiname);
+  // server line, removes what arrived and sets Abbrechen. A body longer than Groesse (when
+  // above 0) or than the server announced is stopped there.
+  bool StickDateiLaden(const QString& Dateiname, qint64 Groesse = 0);
   void IdHTTPDateienWorkBegin(qint64 AWorkCountMax);
   void IdHTTPDateienWork(qint64 AWorkCount);
   void IdHTTPDateienWorkEnd();

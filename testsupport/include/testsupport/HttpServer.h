@@ -27,6 +27,7 @@ struct TFehlerbild {
   int VerdorbeneAntworten = 0;   // the first N answers carry the content with every byte flipped
   int BytesProSchritt = 0;       // send the body in pieces of this size (0: at once) ...
   int PauseProSchrittMs = 0;     // ... with this pause between them
+  bool Endlos = false;           // no length announced; after the content, bytes follow without end
 };
 
 // One request as the server saw it.
