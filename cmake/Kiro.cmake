@@ -9,6 +9,9 @@ endfunction()
 
 # kiro_tests(PREFIX DIR LIBS ...): every DIR/*_test.cpp becomes one test executable PREFIX_<name>.
 function(kiro_tests prefix dir)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
   foreach(t ${tests})
