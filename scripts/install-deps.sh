@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential g++ cmake ninja-build pkg-config git
+  build-essential g++ cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   qt6-base-dev libqt6gui6 libqt6widgets6 qt6-qpa-plugins libgl-dev qt6-svg-dev
   qt6-translations-l10n  # Qt's own dialogs in German
