@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of Paketlader's main window under Xvfb, German and English, taken by a small test
 # tool (the window grabs itself) against a loopback update server, then of the info window and
-# of a sheet with every image of its collections. PNGs go to build/screenshots/.
+# of a sheet with every image of its collections (the main window also under a dark palette).
+# PNGs go to build/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null
@@ -14,6 +15,11 @@ for edition in "${@:-LehrStick}"; do
       build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-$edition-$sprache.png" \
       --sprache "$sprache" --edition "$edition"
     echo "$out/paketlader-$edition-$sprache.png"
+    # The same under a dark desktop palette.
+    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+      build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-$edition-$sprache-dunkel.png" \
+      --sprache "$sprache" --edition "$edition" --palette dunkel
+    echo "$out/paketlader-$edition-$sprache-dunkel.png"
   done
 done
 for fenster in info bilder; do

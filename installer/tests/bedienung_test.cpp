@@ -3,6 +3,7 @@
 // stays readable, the keyboard reaches everything in order, and Qt's own texts follow the window's
 // language.
 #include "support/Fensterumgebung.h"
+#include "testsupport/Palette.h"
 
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -146,32 +147,12 @@ double Kontrast(const QColor& a, const QColor& b) {
   return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
-QPalette DunklePalette() {
-  QPalette p;
-  const QColor fenster(53, 53, 53), basis(42, 42, 42), hell(230, 230, 230);
-  p.setColor(QPalette::Window, fenster);
-  p.setColor(QPalette::WindowText, hell);
-  p.setColor(QPalette::Base, basis);
-  p.setColor(QPalette::AlternateBase, fenster);
-  p.setColor(QPalette::Text, hell);
-  p.setColor(QPalette::Button, fenster);
-  p.setColor(QPalette::ButtonText, hell);
-  p.setColor(QPalette::ToolTipBase, basis);
-  p.setColor(QPalette::ToolTipText, hell);
-  p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-  p.setColor(QPalette::HighlightedText, Qt::black);
-  p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(150, 150, 150));
-  p.setColor(QPalette::Disabled, QPalette::Text, QColor(150, 150, 150));
-  p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(150, 150, 150));
-  return p;
-}
-
 // Under Fusion with a dark palette every text of the window stands out from what is drawn
 // behind it (4.5:1, the title band's large bold text 3:1).
 TEST_F(Bedienung, DunklePaletteBleibtLesbar) {
   const QPalette vorher = QApplication::palette();
   QApplication::setStyle(QStyleFactory::create("Fusion"));
-  QApplication::setPalette(DunklePalette());
+  QApplication::setPalette(test::DunklePalette());
   {
     Laufwerke = QStringList{Heim / "stick/"};
     auto f = Fenster(TEdition{false, false, true, false});

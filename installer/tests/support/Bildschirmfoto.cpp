@@ -6,8 +6,10 @@
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
 #include "testsupport/HttpServer.h"
+#include "testsupport/Palette.h"
 
 #include <QApplication>
+#include <QStyleFactory>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPainter>
@@ -70,16 +72,22 @@ int Bilderbogen(const QString& Datei) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QString datei, sprache = QStringLiteral("Deutsch"), edition = QStringLiteral("LehrStick"), ansicht;
+  QString datei, sprache = QStringLiteral("Deutsch"), edition = QStringLiteral("LehrStick"), ansicht, palette;
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == QLatin1String("--screenshot")) datei = args[i + 1];
     else if (args[i] == QLatin1String("--sprache")) sprache = args[i + 1];
     else if (args[i] == QLatin1String("--edition")) edition = args[i + 1];
     else if (args[i] == QLatin1String("--fenster")) ansicht = args[i + 1];
+    else if (args[i] == QLatin1String("--palette")) palette = args[i + 1];
+  }
+  // As under a dark desktop theme: Fusion with light texts on dark grounds.
+  if (palette == QLatin1String("dunkel")) {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(kiro::test::DunklePalette());
   }
   if (datei.isEmpty()) {
-    std::fprintf(stderr, "usage: %s --screenshot FILE [--sprache Deutsch|English] [--edition NAME]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s --screenshot FILE [--sprache Deutsch|English] [--edition NAME] [--palette dunkel]\n", argv[0]);
     return 2;
   }
   if (ansicht == QLatin1String("info")) return Infofenster(datei);
