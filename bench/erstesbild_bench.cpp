@@ -4,6 +4,7 @@
 //   xvfb-run -a erstesbild_bench
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
+#include "testsupport/ErstesBild.h"
 #include "testsupport/HttpServer.h"
 
 #include <QAction>
@@ -12,31 +13,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-namespace {
-
-// Notes the first paint of the window's client area, and whether Install was greyed then.
-class TErstesBild : public QObject {
- public:
-  TErstesBild(const QElapsedTimer& Uhr, const QAction* Installieren) : FUhr(Uhr), FInstallieren(Installieren) {}
-  qint64 Ms = -1;
-  bool InstallierenAn = false;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint && Ms < 0) {
-      Ms = FUhr.elapsed();
-      InstallierenAn = FInstallieren->isEnabled();
-    }
-    return false;
-  }
-
- private:
-  const QElapsedTimer& FUhr;
-  const QAction* FInstallieren;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QElapsedTimer uhr;
@@ -55,8 +31,7 @@ int main(int argc, char** argv) {
 
   kiro::TFormWebInstall fenster(u);
   kiro::TFormInfo info;
-  TErstesBild bild(uhr, fenster.ActionInstallieren);
-  fenster.centralWidget()->installEventFilter(&bild);
+  kiro::test::TErstesBild bild(fenster.centralWidget(), uhr, fenster.ActionInstallieren);
   fenster.show();  // returns once the first refresh has its answer
   const qint64 antwort = uhr.elapsed();
   if (bild.Ms < 0) {
@@ -67,6 +42,6 @@ int main(int argc, char** argv) {
   std::printf("erstesbild_bench: platform %s; first paint %lld ms after the start (goal 500 ms, ratio %.2f), "
               "Install %s then; the server test answered after %lld ms\n",
               qPrintable(QApplication::platformName()), static_cast<long long>(bild.Ms), double(bild.Ms) / 500.0,
-              bild.InstallierenAn ? "enabled" : "greyed", static_cast<long long>(antwort));
+              bild.AktionAn ? "enabled" : "greyed", static_cast<long long>(antwort));
   return 0;
 }
