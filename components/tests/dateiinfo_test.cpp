@@ -13,6 +13,7 @@
 #include "testsupport/Gebietsschema.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
+#include "support/Tastenfolge.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -98,6 +99,15 @@ class DateiInfo : public ::testing::Test {
   TEinstellungen* FVorherEinstellungen = nullptr;
   TMeldungZeigenHook FAlteBox;
   TDialogAnzeigen FAltesAnzeigen;
+};
+
+// The same, but every dialog is really shown through exec() and answered by keys.
+class DateiInfoGezeigt : public DateiInfo {
+ protected:
+  void SetUp() override {
+    DateiInfo::SetUp();
+    DialogAnzeigenSetzen({});
+  }
 };
 
 }  // namespace
@@ -377,4 +387,45 @@ TEST_F(DateiInfo, IconsComeFromTheApplicationsCollectionByName) {
   // Without a collection the dialogs still open, without pictures.
   TFormKategoriewahl ohne;
   EXPECT_TRUE(ohne.SpeedButtonLaden->icon().isNull());
+}
+
+// "..." pressed by keys opens the real category dialog, whose tree takes the focus (Qt then makes
+// its first node the current one without selecting it); OK by Return takes only a picked node.
+TEST_F(DateiInfoGezeigt, TheCategoryDialogAnsweredByKeys) {
+  Temp.Schreiben("offiziell/_Setup/categories.txt", "Strecken\r\n\tNord\r\nFahrzeuge\r\n");
+  struct TFall {
+    const char* name;
+    QList<QKeyCombination> tasten;  // in the category dialog
+    QString kategorie;
+  };
+  const TFall faelle[] = {
+      {"OK without a picked node", {Qt::Key_Return}, "\\Alt"},
+      {"a node picked with the arrow keys", {Qt::Key_Right, Qt::Key_Down, Qt::Key_Return}, "\\Strecken\\Nord"},
+      {"a node picked, then cancelled", {Qt::Key_Down, Qt::Key_Escape}, "\\Alt"},
+  };
+  for (const TFall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    TFormDateiInfo d;
+    TDateiInfoFelder felder;
+    felder.Kategorie = "\\Alt";
+    d.Fuellen(felder);
+    QString fokus, danach;
+    test::TTastenfolge benutzer;
+    benutzer
+        .Dann("FormDateiInfo",
+              [&](QDialog&) {
+                d.BitBtnFarbe->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(d.BitBtnFarbe, Qt::Key_Space);
+              })
+        .Dann("FormKategoriewahl", [&](QDialog&) { fokus = QApplication::focusWidget()->objectName(); })
+        .Tasten("FormKategoriewahl", f.tasten)
+        .Dann("FormDateiInfo", [&](QDialog&) { danach = d.LabeledEditQVKategorie->text(); })
+        .Tasten("FormDateiInfo", {Qt::Key_Escape});
+    benutzer.Starten();
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+    EXPECT_EQ(fokus, "TreeViewFarben");
+    EXPECT_EQ(danach, f.kategorie);
+  }
+  EXPECT_TRUE(Meldungen.isEmpty());
 }
