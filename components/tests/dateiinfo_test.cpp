@@ -429,3 +429,61 @@ TEST_F(DateiInfoGezeigt, TheCategoryDialogAnsweredByKeys) {
   }
   EXPECT_TRUE(Meldungen.isEmpty());
 }
+
+namespace {
+// The control a focused widget belongs to (a date picker's inner edit counts as the picker).
+QString Steuerelement(const QWidget* w) {
+  while (w && (w->objectName().isEmpty() || w->objectName().startsWith("qt_"))) w = w->parentWidget();
+  return w ? w->objectName() : QString();
+}
+}  // namespace
+
+// Tab walks the shown dialog top to bottom, left to right, and leaves the description and the
+// file grid instead of typing into them or walking their cells.
+TEST_F(DateiInfoGezeigt, TabFollowsTheWindow) {
+  const QStringList kette = {"LabeledEditQVDateiname", "LabeledEditQVVersion", "ListBoxAutoren",
+                             "LabeledEditQVKategorie", "BitBtnFarbe", "DateTimePickerEinsatzAb",
+                             "CheckBoxEinsatzAbKeineAngabe", "DateTimePickerEinsatzBis",
+                             "CheckBoxEinsatzbisKeineAngabe", "LabeledEditQVObjektID", "MemoBeschreibung",
+                             "StringGridQVDateien", "ButtonAbbrechen", "ButtonOK", "LabeledEditQVDateiname"};
+  TFormDateiInfo d;
+  TDateiInfoFelder felder;
+  felder.Autoren = {Autor(7, 2.5f, Liz_Standard, "Anna", "a@x", "")};
+  felder.EinsatzAb = TDateTime::AusDatum(QDate(2024, 5, 1));
+  felder.EinsatzBis = TDateTime::AusDatum(QDate(2030, 1, 1));
+  felder.Dateien = QStringList{"eins.ls3", "zwei.ls3", "drei.ls3"};
+  d.Fuellen(felder);
+  QStringList vorwaerts, rueckwaerts;
+  QString beschreibung, nachStrgTab;
+  test::TTastenfolge benutzer;
+  benutzer
+      .Dann("FormDateiInfo",
+            [&](QDialog&) {
+              d.LabeledEditQVDateiname->setFocus(Qt::TabFocusReason);
+              for (qsizetype i = 0; i < kette.size(); ++i) {
+                vorwaerts << Steuerelement(QApplication::focusWidget());
+                if (i + 1 < kette.size()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+              }
+              for (qsizetype i = 0; i < kette.size(); ++i) {
+                rueckwaerts.prepend(Steuerelement(QApplication::focusWidget()));
+                if (i + 1 < kette.size()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+              }
+              // Typing in the description, then Tab: the text stays as typed and the grid has the focus.
+              d.MemoBeschreibung->setFocus(Qt::TabFocusReason);
+              QTest::keyClicks(d.MemoBeschreibung, "Hafen");
+              QTest::keyClick(d.MemoBeschreibung, Qt::Key_Tab);
+              beschreibung = d.MemoBeschreibung->toPlainText() + u'|' + Steuerelement(QApplication::focusWidget());
+              // Ctrl+Tab is how a TAB still gets into the text.
+              d.MemoBeschreibung->setFocus(Qt::TabFocusReason);
+              QTest::keyClick(d.MemoBeschreibung, Qt::Key_Tab, Qt::ControlModifier);
+              nachStrgTab = d.MemoBeschreibung->toPlainText() + u'|' + Steuerelement(QApplication::focusWidget());
+            })
+      .Tasten("FormDateiInfo", {Qt::Key_Escape});
+  benutzer.Starten();
+  EXPECT_EQ(d.exec(), QDialog::Rejected);
+  ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+  EXPECT_EQ(vorwaerts.join(", ").toStdString(), kette.join(", ").toStdString());
+  EXPECT_EQ(rueckwaerts.join(", ").toStdString(), kette.join(", ").toStdString());
+  EXPECT_EQ(beschreibung.toStdString(), "Hafen|StringGridQVDateien");
+  EXPECT_EQ(nachStrgTab.toStdString(), "Hafen\t|MemoBeschreibung");
+}
