@@ -282,6 +282,11 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   connect(ActionDateiWahl, &QAction::triggered, this, [this] { ActionDateiWahlExecute(); });
 
   FormularUebersetzen(this);
+  NachBeschriftungBenennen(ListBoxAutoren, LabelAutoren);
+  NachBeschriftungBenennen(DateTimePickerEinsatzAb, LabelEinsatzAb);
+  NachBeschriftungBenennen(DateTimePickerEinsatzBis, LabelEinsatzBis);
+  NachBeschriftungBenennen(MemoBeschreibung, LabelBeschreibung);
+  NachBeschriftungBenennen(StringGridQVDateien, LabelDateien);
 }
 
 void TFormDateiInfo::showEvent(QShowEvent* event) {

@@ -142,6 +142,12 @@ TFormKategoriewahl::TFormKategoriewahl(QWidget* parent) : QDialog(parent) {
   connect(SpeedButtonSpeichern, &QToolButton::clicked, this, [this] { SpeedButtonSpeichernClick(); });
 
   FormularUebersetzen(this);
+  // The tree is the category choice the window is named after.
+  TreeViewFarben->setAccessibleName(windowTitle());
+  BildknopfBenennen(BitBtnBaumAufklappen, QStringLiteral("Alle aufklappen"));
+  BildknopfBenennen(BitBtnBaumEinklappen, QStringLiteral("Alle einklappen"));
+  BildknopfBenennen(SpeedButtonLaden, QStringLiteral("Baum laden..."));
+  BildknopfBenennen(SpeedButtonSpeichern, QStringLiteral("Baum speichern..."));
 }
 
 bool TFormKategoriewahl::Init(int Typ, QString* Fehler) {

@@ -15,6 +15,7 @@
 #include "testsupport/TempOrdner.h"
 #include "support/Tastenfolge.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
+#include <QMap>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -486,4 +488,102 @@ TEST_F(DateiInfoGezeigt, TabFollowsTheWindow) {
   EXPECT_EQ(rueckwaerts.join(", ").toStdString(), kette.join(", ").toStdString());
   EXPECT_EQ(beschreibung.toStdString(), "Hafen|StringGridQVDateien");
   EXPECT_EQ(nachStrgTab.toStdString(), "Hafen\t|MemoBeschreibung");
+}
+
+namespace {
+// What a screen reader announces for each control of a dialog that can take the focus (inner
+// parts such as a date picker's edit are announced through their control).
+QMap<QString, QString> ZugaenglicheNamen(QDialog& Dialog) {
+  QMap<QString, QString> namen;
+  for (QWidget* w : Dialog.findChildren<QWidget*>()) {
+    if (w->window() != &Dialog || !(w->focusPolicy() & Qt::TabFocus) || w->objectName().startsWith("qt_")) continue;
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    namen[w->objectName()] = i ? i->text(QAccessible::Name) : QString();
+  }
+  return namen;
+}
+}  // namespace
+
+// Every control of the three dialogs has a name for screen readers, in the window's language;
+// image-only buttons show what they do as a tool tip too.
+TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
+  const QString altProgramm = Programmverzeichnis;
+  Programmverzeichnis = Temp / "programm/";
+  Temp.Schreiben("programm/_InstSetup/language/English/text.txt",
+                 "FormDateiInfo.LabelAutoren.Caption = Authors\n"
+                 "FormDateiInfo.LabelEinsatzAb.Caption = Usable from\n"
+                 "FormDateiInfo.LabelEinsatzBis.Caption = Usable until\n"
+                 "FormDateiInfo.LabelBeschreibung.Caption = Short description\n"
+                 "FormDateiInfo.LabelDateien.Caption = Files this file needs\n"
+                 "FormDateiInfo.BitBtnFarbe.Hint = never\n"
+                 "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
+                 "FormKategoriewahl.Caption = Category choice\n"
+                 "FormKategoriewahl.BitBtnBaumAufklappen.Hint = Expand all\n"
+                 "FormKategoriewahl.BitBtnBaumEinklappen.Hint = Collapse all\n"
+                 "FormKategoriewahl.SpeedButtonLaden.Hint = Load tree...\n"
+                 "FormKategoriewahl.SpeedButtonSpeichern.Hint = Save tree...\n");
+  TSprachtabelle englisch;
+  englisch.Sprachordner = "English";
+  struct TFall {
+    const char* sprache;
+    TSprachtabelle* tabelle;  // none: the texts as designed
+    QMap<QString, QString> namen;  // the controls the designed window left unnamed
+  };
+  const TFall faelle[] = {
+      {"Deutsch",
+       nullptr,
+       {{"ListBoxAutoren", "Autoren"},
+        {"DateTimePickerEinsatzAb", "Einsetzbar ab"},
+        {"DateTimePickerEinsatzBis", "Einsetzbar bis"},
+        {"MemoBeschreibung", "Kurze Beschreibung"},
+        {"StringGridQVDateien", QString::fromUtf8("Dateien, die von dieser Datei benötigt werden")},
+        {"ComboBoxQVLizenz", "Lizenz"},
+        {"TreeViewFarben", "Kategoriewahl"},
+        {"BitBtnBaumAufklappen", "Alle aufklappen"},
+        {"BitBtnBaumEinklappen", "Alle einklappen"},
+        {"SpeedButtonLaden", "Baum laden..."},
+        {"SpeedButtonSpeichern", "Baum speichern..."}}},
+      {"English",
+       &englisch,
+       {{"ListBoxAutoren", "Authors"},
+        {"DateTimePickerEinsatzAb", "Usable from"},
+        {"DateTimePickerEinsatzBis", "Usable until"},
+        {"MemoBeschreibung", "Short description"},
+        {"StringGridQVDateien", "Files this file needs"},
+        {"ComboBoxQVLizenz", "Licence"},
+        {"TreeViewFarben", "Category choice"},
+        {"BitBtnBaumAufklappen", "Expand all"},
+        {"BitBtnBaumEinklappen", "Collapse all"},
+        {"SpeedButtonLaden", "Load tree..."},
+        {"SpeedButtonSpeichern", "Save tree..."}}},
+  };
+  TSprachtabelle* alteTabelle = Sprachtabelle;
+  for (const TFall& f : faelle) {
+    SCOPED_TRACE(f.sprache);
+    Sprachtabelle = f.tabelle;
+    TFormDateiInfo d;
+    TFormAutorabfrage a;
+    a.ComboBoxQVLizenz->setCurrentIndex(2);  // the name stays the label's, not the chosen item
+    TFormKategoriewahl k;
+    QMap<QString, QString> namen;
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&d, &a, &k}) {
+      dialog->show();
+      const QMap<QString, QString> n = ZugaenglicheNamen(*dialog);
+      for (auto i = n.begin(); i != n.end(); ++i) {
+        EXPECT_FALSE(i.value().isEmpty()) << dialog->objectName().toStdString() << "." << i.key().toStdString();
+        namen.insert(i.key(), i.value());
+      }
+    }
+    for (auto i = f.namen.begin(); i != f.namen.end(); ++i)
+      EXPECT_EQ(namen.value(i.key()).toStdString(), i.value().toStdString()) << i.key().toStdString();
+    for (QToolButton* b : {k.BitBtnBaumAufklappen, k.BitBtnBaumEinklappen, k.SpeedButtonLaden, k.SpeedButtonSpeichern})
+      EXPECT_EQ(b->toolTip().toStdString(), f.namen.value(b->objectName()).toStdString());
+    // The chosen licence is the combo's value.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(a.ComboBoxQVLizenz)->text(QAccessible::Value).toStdString(),
+              TFormAutorabfrage::Lizenztexte()[2].toStdString());
+    // The dots button keeps its texts (tag 1) in every language.
+    EXPECT_EQ(namen.value("BitBtnFarbe").toStdString(), "...");
+  }
+  Sprachtabelle = alteTabelle;
+  Programmverzeichnis = altProgramm;
 }
