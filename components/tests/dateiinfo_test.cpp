@@ -103,6 +103,28 @@ class DateiInfo : public ::testing::Test {
   TDialogAnzeigen FAltesAnzeigen;
 };
 
+// An English language file below a program folder of the test's own, read by a catalogue that
+// is the global one while this lives.
+class TEnglisch {
+ public:
+  TEnglisch(const test::TempOrdner& Temp, const char* Texte)
+      : FAltProgramm(Programmverzeichnis), FAlteTabelle(Sprachtabelle) {
+    Programmverzeichnis = Temp / "programm/";
+    Temp.Schreiben("programm/_InstSetup/language/English/text.txt", Texte);
+    Tabelle.Sprachordner = "English";
+    Sprachtabelle = &Tabelle;
+  }
+  ~TEnglisch() {
+    Sprachtabelle = FAlteTabelle;
+    Programmverzeichnis = FAltProgramm;
+  }
+  TSprachtabelle Tabelle;
+
+ private:
+  QString FAltProgramm;
+  TSprachtabelle* FAlteTabelle;
+};
+
 // The same, but every dialog is really shown through exec() and answered by keys.
 class DateiInfoGezeigt : public DateiInfo {
  protected:
@@ -339,21 +361,15 @@ TEST_F(DateiInfo, NeededFilesAreInsertedAtTheCurrentRow) {
 }
 
 TEST_F(DateiInfo, EachDialogIsTranslatedWhenCreated) {
-  const QString altProgramm = Programmverzeichnis;
-  Programmverzeichnis = Temp / "programm/";
-  Temp.Schreiben("programm/_InstSetup/language/English/text.txt",
-                 "FormDateiInfo.Caption = File information\n"
-                 "FormDateiInfo.LabeledEditQVKategorie.EditLabel.Caption = Category\n"
-                 "FormDateiInfo.ActionZeileNeu.Caption = New row\n"
-                 "FormDateiInfo.ActionFarbe.Caption = never\n"
-                 "FormAutorabfrage.Caption = Author\n"
-                 "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
-                 "FormKategoriewahl.ButtonHinzufuegen.Caption = Add field\n"
-                 "FormKategoriewahl.SpeedButtonLaden.Caption = never\n");
-  TSprachtabelle tabelle;
-  tabelle.Sprachordner = "English";
-  TSprachtabelle* alteTabelle = Sprachtabelle;
-  Sprachtabelle = &tabelle;
+  const TEnglisch englisch(Temp,
+                           "FormDateiInfo.Caption = File information\n"
+                           "FormDateiInfo.LabeledEditQVKategorie.EditLabel.Caption = Category\n"
+                           "FormDateiInfo.ActionZeileNeu.Caption = New row\n"
+                           "FormDateiInfo.ActionFarbe.Caption = never\n"
+                           "FormAutorabfrage.Caption = Author\n"
+                           "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
+                           "FormKategoriewahl.ButtonHinzufuegen.Caption = Add field\n"
+                           "FormKategoriewahl.SpeedButtonLaden.Caption = never\n");
   {
     TFormDateiInfo d;
     EXPECT_EQ(d.windowTitle(), "File information");
@@ -367,8 +383,6 @@ TEST_F(DateiInfo, EachDialogIsTranslatedWhenCreated) {
     EXPECT_EQ(k.ButtonHinzufuegen->text(), "Add field");
     EXPECT_EQ(k.SpeedButtonLaden->text(), "");
   }
-  Sprachtabelle = alteTabelle;
-  Programmverzeichnis = altProgramm;
 }
 
 TEST_F(DateiInfo, IconsComeFromTheApplicationsCollectionByName) {
@@ -507,23 +521,19 @@ QMap<QString, QString> ZugaenglicheNamen(QDialog& Dialog) {
 // Every control of the three dialogs has a name for screen readers, in the window's language;
 // image-only buttons show what they do as a tool tip too.
 TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
-  const QString altProgramm = Programmverzeichnis;
-  Programmverzeichnis = Temp / "programm/";
-  Temp.Schreiben("programm/_InstSetup/language/English/text.txt",
-                 "FormDateiInfo.LabelAutoren.Caption = Authors\n"
-                 "FormDateiInfo.LabelEinsatzAb.Caption = Usable from\n"
-                 "FormDateiInfo.LabelEinsatzBis.Caption = Usable until\n"
-                 "FormDateiInfo.LabelBeschreibung.Caption = Short description\n"
-                 "FormDateiInfo.LabelDateien.Caption = Files this file needs\n"
-                 "FormDateiInfo.BitBtnFarbe.Hint = never\n"
-                 "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
-                 "FormKategoriewahl.Caption = Category choice\n"
-                 "FormKategoriewahl.BitBtnBaumAufklappen.Hint = Expand all\n"
-                 "FormKategoriewahl.BitBtnBaumEinklappen.Hint = Collapse all\n"
-                 "FormKategoriewahl.SpeedButtonLaden.Hint = Load tree...\n"
-                 "FormKategoriewahl.SpeedButtonSpeichern.Hint = Save tree...\n");
-  TSprachtabelle englisch;
-  englisch.Sprachordner = "English";
+  TEnglisch englisch(Temp,
+                     "FormDateiInfo.LabelAutoren.Caption = Authors\n"
+                     "FormDateiInfo.LabelEinsatzAb.Caption = Usable from\n"
+                     "FormDateiInfo.LabelEinsatzBis.Caption = Usable until\n"
+                     "FormDateiInfo.LabelBeschreibung.Caption = Short description\n"
+                     "FormDateiInfo.LabelDateien.Caption = Files this file needs\n"
+                     "FormDateiInfo.BitBtnFarbe.Hint = never\n"
+                     "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
+                     "FormKategoriewahl.Caption = Category choice\n"
+                     "FormKategoriewahl.BitBtnBaumAufklappen.Hint = Expand all\n"
+                     "FormKategoriewahl.BitBtnBaumEinklappen.Hint = Collapse all\n"
+                     "FormKategoriewahl.SpeedButtonLaden.Hint = Load tree...\n"
+                     "FormKategoriewahl.SpeedButtonSpeichern.Hint = Save tree...\n");
   struct TFall {
     const char* sprache;
     TSprachtabelle* tabelle;  // none: the texts as designed
@@ -544,7 +554,7 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
         {"SpeedButtonLaden", "Baum laden..."},
         {"SpeedButtonSpeichern", "Baum speichern..."}}},
       {"English",
-       &englisch,
+       &englisch.Tabelle,
        {{"ListBoxAutoren", "Authors"},
         {"DateTimePickerEinsatzAb", "Usable from"},
         {"DateTimePickerEinsatzBis", "Usable until"},
@@ -557,7 +567,6 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
         {"SpeedButtonLaden", "Load tree..."},
         {"SpeedButtonSpeichern", "Save tree..."}}},
   };
-  TSprachtabelle* alteTabelle = Sprachtabelle;
   for (const TFall& f : faelle) {
     SCOPED_TRACE(f.sprache);
     Sprachtabelle = f.tabelle;
@@ -584,6 +593,4 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
     // The dots button keeps its texts (tag 1) in every language.
     EXPECT_EQ(namen.value("BitBtnFarbe").toStdString(), "...");
   }
-  Sprachtabelle = alteTabelle;
-  Programmverzeichnis = altProgramm;
 }
