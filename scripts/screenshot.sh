@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of Paketlader's main window under Xvfb, German and English, taken by a small test
-# tool (the window grabs itself) against a loopback update server, then of the info window and
-# of a sheet with every image of its collections (the main window also under a dark palette).
-# PNGs go to build/screenshots/.
+# tool (the window grabs itself) against a loopback update server (the main window also under a
+# dark palette), then of the info window in both languages (with the whole screen, to show where
+# it opened) and of a sheet with every image of its collections. PNGs go to build/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null
@@ -22,11 +22,15 @@ for edition in "${@:-LehrStick}"; do
     echo "$out/paketlader-$edition-$sprache-dunkel.png"
   done
 done
-for fenster in info bilder; do
+for sprache in Deutsch English; do
   xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
-    build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-$fenster.png" --fenster "$fenster"
-  echo "$out/paketlader-$fenster.png"
+    build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-info-$sprache.png" --fenster info \
+    --sprache "$sprache"
+  echo "$out/paketlader-info-$sprache.png"
 done
+xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+  build/dev/bin/paketlader_bildschirmfoto --screenshot "$out/paketlader-bilder.png" --fenster bilder
+echo "$out/paketlader-bilder.png"
 
 # The header dialogs (author, category choice, file information and its file menu), filled with
 # a plausible header and drawn with the application's images.

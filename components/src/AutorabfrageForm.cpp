@@ -64,7 +64,6 @@ TFormAutorabfrage::TFormAutorabfrage(QWidget* parent) : QDialog(parent) {
   const int hoehe = LabelLizenz->sizeHint().height();
   LabelLizenz->setGeometry(kRand, y - hoehe - 3, kBreite, hoehe);
   ComboBoxQVLizenz->setGeometry(kRand, y, kBreite, 24);
-  LabelLizenz->setBuddy(ComboBoxQVLizenz);
   y += 24 + 20;
 
   ButtonAbbrechen = new QPushButton(QStringLiteral("Abbrechen"), this);
@@ -94,6 +93,8 @@ TFormAutorabfrage::TFormAutorabfrage(QWidget* parent) : QDialog(parent) {
 
 void TFormAutorabfrage::FormCreate() {
   FormularUebersetzen(this);
+  // Otherwise a screen reader announces the chosen licence as the combo's name.
+  NachBeschriftungBenennen(ComboBoxQVLizenz, LabelLizenz);
   if (!Einstellungen) return;
   LabeledEditQVAutorID->SetzeAlsInteger(Einstellungen->AutorID);
   LabeledEditQVAutor->setText(Einstellungen->AutorName);

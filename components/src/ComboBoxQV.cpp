@@ -2,8 +2,11 @@
 
 #include "components/Aktivfarbe.h"
 
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -35,9 +38,66 @@ QStyle* ListenPopupStil() {
   return stil.data();
 }
 
+// What screen readers learn of a combo. Qt's own answer on Linux names the combo by its chosen
+// item and leaves the label to a relation that not every reader follows; here the name is the
+// accessible name (or the caption label's text) and the chosen item is the value.
+class TComboBoxQVZugang : public QAccessibleWidget {
+ public:
+  explicit TComboBoxQVZugang(QComboBox* Combo) : QAccessibleWidget(Combo, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text Art) const override {
+    if (Art == QAccessible::Value) return Combo()->isEditable() ? Combo()->lineEdit()->text() : Combo()->currentText();
+    const QString text = QAccessibleWidget::text(Art);
+    return Art == QAccessible::Name && text.isEmpty() ? Combo()->currentText() : text;
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.expandable = true;
+    s.expanded = Combo()->view()->isVisible();
+    s.editable = Combo()->isEditable();
+    return s;
+  }
+
+  // The drop-down list, and the edit of an editable combo.
+  int childCount() const override { return Combo()->isEditable() ? 2 : 1; }
+  QAccessibleInterface* child(int Index) const override {
+    QWidget* w = Index == 0 ? static_cast<QWidget*>(Combo()->view())
+                 : Index == 1 && Combo()->isEditable() ? Combo()->lineEdit()
+                                                      : nullptr;
+    return w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* Kind) const override {
+    if (!Kind) return -1;
+    if (Kind->object() == Combo()->view()) return 0;
+    return Combo()->isEditable() && Kind->object() == Combo()->lineEdit() ? 1 : -1;
+  }
+
+  QStringList actionNames() const override {
+    return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& Aktion) override {
+    if (Aktion == showMenuAction() || Aktion == pressAction())
+      Combo()->showPopup();
+    else
+      QAccessibleWidget::doAction(Aktion);
+  }
+
+ private:
+  QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* ZugangFabrik(const QString& Klasse, QObject* Objekt) {
+  if (Klasse == QLatin1String(TComboBoxQV::staticMetaObject.className()))
+    if (auto* combo = qobject_cast<TComboBoxQV*>(Objekt)) return new TComboBoxQVZugang(combo);
+  return nullptr;
+}
+
 }  // namespace
 
 TComboBoxQV::TComboBoxQV(QWidget* parent) : QComboBox(parent) {
+  static const bool fabrik = (QAccessible::installFactory(ZugangFabrik), true);
+  Q_UNUSED(fabrik);
   setStyle(ListenPopupStil());
   setMaxVisibleItems(DropDownCount);
   AktivfarbeSetzen(*this, {QPalette::Base, QPalette::Button});

@@ -19,6 +19,7 @@
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -72,8 +73,36 @@ QLabel* Beschriftung(QWidget* Eltern, const char* Name, const char* Text) {
   return l;
 }
 
+// A date picker that Tab leaves, like the platform's; the arrow keys move between day, month and
+// year (Qt's own edit walks its sections with Tab first).
+class TDatumswahl : public QDateTimeEdit {
+ public:
+  using QDateTimeEdit::QDateTimeEdit;
+
+ protected:
+  bool focusNextPrevChild(bool Vorwaerts) override { return QWidget::focusNextPrevChild(Vorwaerts); }
+};
+
+// Tab and Shift+Tab move on from the description; Ctrl+Tab types a TAB into it.
+class TStrgTabEinfuegen : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* Objekt, QEvent* Ereignis) override {
+    if (Ereignis->type() == QEvent::KeyPress) {
+      const auto* k = static_cast<QKeyEvent*>(Ereignis);
+      if (k->key() == Qt::Key_Tab && k->modifiers() == Qt::ControlModifier) {
+        static_cast<QPlainTextEdit*>(Objekt)->insertPlainText(QStringLiteral("\t"));
+        return true;
+      }
+    }
+    return QObject::eventFilter(Objekt, Ereignis);
+  }
+};
+
 QDateTimeEdit* Datumswahl(QWidget* Eltern, const char* Name) {
-  auto* d = new QDateTimeEdit(Eltern);
+  auto* d = new TDatumswahl(Eltern);
   d->setObjectName(QLatin1String(Name));
   d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
   d->setCalendarPopup(true);
@@ -178,6 +207,8 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   MemoBeschreibung = new QPlainTextEdit(this);
   MemoBeschreibung->setObjectName(QStringLiteral("MemoBeschreibung"));
   MemoBeschreibung->setMaximumHeight(80);
+  MemoBeschreibung->setTabChangesFocus(true);
+  MemoBeschreibung->installEventFilter(new TStrgTabEinfuegen(MemoBeschreibung));
 
   LabelDateien = Beschriftung(this, "LabelDateien", "Dateien, die von dieser Datei benötigt werden");
   StringGridQVDateien = new TStringGridQV(this);
@@ -227,6 +258,13 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   senkrecht->addWidget(StringGridQVDateien, 1);
   senkrecht->addLayout(zeileKnoepfe);
 
+  // Top to bottom, left to right, as the window shows them.
+  QWidget* const kette[] = {LabeledEditQVDateiname, LabeledEditQVVersion, ListBoxAutoren, LabeledEditQVKategorie,
+                             BitBtnFarbe, DateTimePickerEinsatzAb, CheckBoxEinsatzAbKeineAngabe,
+                             DateTimePickerEinsatzBis, CheckBoxEinsatzbisKeineAngabe, LabeledEditQVObjektID,
+                             MemoBeschreibung, StringGridQVDateien, ButtonAbbrechen, ButtonOK};
+  for (std::size_t i = 1; i < std::size(kette); ++i) setTabOrder(kette[i - 1], kette[i]);
+
   connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(ButtonAbbrechen, &QPushButton::clicked, this, &QDialog::reject);
   connect(CheckBoxEinsatzAbKeineAngabe, &QCheckBox::clicked, this, [this] { CheckBoxEinsatzAbKeineAngabeClick(); });
@@ -244,6 +282,11 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   connect(ActionDateiWahl, &QAction::triggered, this, [this] { ActionDateiWahlExecute(); });
 
   FormularUebersetzen(this);
+  NachBeschriftungBenennen(ListBoxAutoren, LabelAutoren);
+  NachBeschriftungBenennen(DateTimePickerEinsatzAb, LabelEinsatzAb);
+  NachBeschriftungBenennen(DateTimePickerEinsatzBis, LabelEinsatzBis);
+  NachBeschriftungBenennen(MemoBeschreibung, LabelBeschreibung);
+  NachBeschriftungBenennen(StringGridQVDateien, LabelDateien);
 }
 
 void TFormDateiInfo::showEvent(QShowEvent* event) {

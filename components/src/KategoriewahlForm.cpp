@@ -142,6 +142,12 @@ TFormKategoriewahl::TFormKategoriewahl(QWidget* parent) : QDialog(parent) {
   connect(SpeedButtonSpeichern, &QToolButton::clicked, this, [this] { SpeedButtonSpeichernClick(); });
 
   FormularUebersetzen(this);
+  // The tree is the category choice the window is named after.
+  TreeViewFarben->setAccessibleName(windowTitle());
+  BildknopfBenennen(BitBtnBaumAufklappen, QStringLiteral("Alle aufklappen"));
+  BildknopfBenennen(BitBtnBaumEinklappen, QStringLiteral("Alle einklappen"));
+  BildknopfBenennen(SpeedButtonLaden, QStringLiteral("Baum laden..."));
+  BildknopfBenennen(SpeedButtonSpeichern, QStringLiteral("Baum speichern..."));
 }
 
 bool TFormKategoriewahl::Init(int Typ, QString* Fehler) {
@@ -211,16 +217,22 @@ bool TFormKategoriewahl::KategorienSpeichern(const QString& Datei, QString* Fehl
   return false;
 }
 
+QTreeWidgetItem* TFormKategoriewahl::GewaehlterKnoten() const {
+  // The selection, not the current item: Qt makes the first node current as soon as the tree
+  // takes the focus, before the user has picked anything.
+  const QList<QTreeWidgetItem*> gewaehlt = TreeViewFarben->selectedItems();
+  return gewaehlt.isEmpty() ? nullptr : gewaehlt.first();
+}
+
 QString TFormKategoriewahl::Kategoriepfad() const {
   QString pfad;
-  for (const QTreeWidgetItem* k = TreeViewFarben->currentItem(); k; k = k->parent())
-    pfad = u'\\' + k->text(0) + pfad;
+  for (const QTreeWidgetItem* k = GewaehlterKnoten(); k; k = k->parent()) pfad = u'\\' + k->text(0) + pfad;
   return pfad;
 }
 
 void TFormKategoriewahl::ButtonHinzufuegenClick() {
   QTreeWidgetItem* neu = NeuerKnoten(QString());
-  if (QTreeWidgetItem* gewaehlt = TreeViewFarben->currentItem()) {
+  if (QTreeWidgetItem* gewaehlt = GewaehlterKnoten()) {
     gewaehlt->addChild(neu);
     gewaehlt->setExpanded(true);
   } else {

@@ -102,6 +102,8 @@ TStringGridQV::TStringGridQV(QWidget* parent) : QTableWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setShowGrid(true);
+  // Tab leaves the grid, as the maker's grid without its Tab option does; arrows walk the cells.
+  setTabKeyNavigation(false);
   verticalHeader()->hide();
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   horizontalHeader()->setSectionsClickable(false);

@@ -13,7 +13,9 @@
 #include "testsupport/Gebietsschema.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
+#include "support/Tastenfolge.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
+#include <QMap>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -98,6 +101,37 @@ class DateiInfo : public ::testing::Test {
   TEinstellungen* FVorherEinstellungen = nullptr;
   TMeldungZeigenHook FAlteBox;
   TDialogAnzeigen FAltesAnzeigen;
+};
+
+// An English language file below a program folder of the test's own, read by a catalogue that
+// is the global one while this lives.
+class TEnglisch {
+ public:
+  TEnglisch(const test::TempOrdner& Temp, const char* Texte)
+      : FAltProgramm(Programmverzeichnis), FAlteTabelle(Sprachtabelle) {
+    Programmverzeichnis = Temp / "programm/";
+    Temp.Schreiben("programm/_InstSetup/language/English/text.txt", Texte);
+    Tabelle.Sprachordner = "English";
+    Sprachtabelle = &Tabelle;
+  }
+  ~TEnglisch() {
+    Sprachtabelle = FAlteTabelle;
+    Programmverzeichnis = FAltProgramm;
+  }
+  TSprachtabelle Tabelle;
+
+ private:
+  QString FAltProgramm;
+  TSprachtabelle* FAlteTabelle;
+};
+
+// The same, but every dialog is really shown through exec() and answered by keys.
+class DateiInfoGezeigt : public DateiInfo {
+ protected:
+  void SetUp() override {
+    DateiInfo::SetUp();
+    DialogAnzeigenSetzen({});
+  }
 };
 
 }  // namespace
@@ -327,21 +361,15 @@ TEST_F(DateiInfo, NeededFilesAreInsertedAtTheCurrentRow) {
 }
 
 TEST_F(DateiInfo, EachDialogIsTranslatedWhenCreated) {
-  const QString altProgramm = Programmverzeichnis;
-  Programmverzeichnis = Temp / "programm/";
-  Temp.Schreiben("programm/_InstSetup/language/English/text.txt",
-                 "FormDateiInfo.Caption = File information\n"
-                 "FormDateiInfo.LabeledEditQVKategorie.EditLabel.Caption = Category\n"
-                 "FormDateiInfo.ActionZeileNeu.Caption = New row\n"
-                 "FormDateiInfo.ActionFarbe.Caption = never\n"
-                 "FormAutorabfrage.Caption = Author\n"
-                 "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
-                 "FormKategoriewahl.ButtonHinzufuegen.Caption = Add field\n"
-                 "FormKategoriewahl.SpeedButtonLaden.Caption = never\n");
-  TSprachtabelle tabelle;
-  tabelle.Sprachordner = "English";
-  TSprachtabelle* alteTabelle = Sprachtabelle;
-  Sprachtabelle = &tabelle;
+  const TEnglisch englisch(Temp,
+                           "FormDateiInfo.Caption = File information\n"
+                           "FormDateiInfo.LabeledEditQVKategorie.EditLabel.Caption = Category\n"
+                           "FormDateiInfo.ActionZeileNeu.Caption = New row\n"
+                           "FormDateiInfo.ActionFarbe.Caption = never\n"
+                           "FormAutorabfrage.Caption = Author\n"
+                           "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
+                           "FormKategoriewahl.ButtonHinzufuegen.Caption = Add field\n"
+                           "FormKategoriewahl.SpeedButtonLaden.Caption = never\n");
   {
     TFormDateiInfo d;
     EXPECT_EQ(d.windowTitle(), "File information");
@@ -355,8 +383,6 @@ TEST_F(DateiInfo, EachDialogIsTranslatedWhenCreated) {
     EXPECT_EQ(k.ButtonHinzufuegen->text(), "Add field");
     EXPECT_EQ(k.SpeedButtonLaden->text(), "");
   }
-  Sprachtabelle = alteTabelle;
-  Programmverzeichnis = altProgramm;
 }
 
 TEST_F(DateiInfo, IconsComeFromTheApplicationsCollectionByName) {
@@ -377,4 +403,194 @@ TEST_F(DateiInfo, IconsComeFromTheApplicationsCollectionByName) {
   // Without a collection the dialogs still open, without pictures.
   TFormKategoriewahl ohne;
   EXPECT_TRUE(ohne.SpeedButtonLaden->icon().isNull());
+}
+
+// "..." pressed by keys opens the real category dialog, whose tree takes the focus (Qt then makes
+// its first node the current one without selecting it); OK by Return takes only a picked node.
+TEST_F(DateiInfoGezeigt, TheCategoryDialogAnsweredByKeys) {
+  Temp.Schreiben("offiziell/_Setup/categories.txt", "Strecken\r\n\tNord\r\nFahrzeuge\r\n");
+  struct TFall {
+    const char* name;
+    QList<QKeyCombination> tasten;  // in the category dialog
+    QString kategorie;
+  };
+  const TFall faelle[] = {
+      {"OK without a picked node", {Qt::Key_Return}, "\\Alt"},
+      {"a node picked with the arrow keys", {Qt::Key_Right, Qt::Key_Down, Qt::Key_Return}, "\\Strecken\\Nord"},
+      {"a node picked, then cancelled", {Qt::Key_Down, Qt::Key_Escape}, "\\Alt"},
+  };
+  for (const TFall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    TFormDateiInfo d;
+    TDateiInfoFelder felder;
+    felder.Kategorie = "\\Alt";
+    d.Fuellen(felder);
+    QString fokus, danach;
+    test::TTastenfolge benutzer;
+    benutzer
+        .Dann("FormDateiInfo",
+              [&](QDialog&) {
+                d.BitBtnFarbe->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(d.BitBtnFarbe, Qt::Key_Space);
+              })
+        .Dann("FormKategoriewahl", [&](QDialog&) { fokus = QApplication::focusWidget()->objectName(); })
+        .Tasten("FormKategoriewahl", f.tasten)
+        .Dann("FormDateiInfo", [&](QDialog&) { danach = d.LabeledEditQVKategorie->text(); })
+        .Tasten("FormDateiInfo", {Qt::Key_Escape});
+    benutzer.Starten();
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+    EXPECT_EQ(fokus, "TreeViewFarben");
+    EXPECT_EQ(danach, f.kategorie);
+  }
+  EXPECT_TRUE(Meldungen.isEmpty());
+}
+
+namespace {
+// The control a focused widget belongs to (a date picker's inner edit counts as the picker).
+QString Steuerelement(const QWidget* w) {
+  while (w && (w->objectName().isEmpty() || w->objectName().startsWith("qt_"))) w = w->parentWidget();
+  return w ? w->objectName() : QString();
+}
+}  // namespace
+
+// Tab walks the shown dialog top to bottom, left to right, and leaves the description and the
+// file grid instead of typing into them or walking their cells.
+TEST_F(DateiInfoGezeigt, TabFollowsTheWindow) {
+  const QStringList kette = {"LabeledEditQVDateiname", "LabeledEditQVVersion", "ListBoxAutoren",
+                             "LabeledEditQVKategorie", "BitBtnFarbe", "DateTimePickerEinsatzAb",
+                             "CheckBoxEinsatzAbKeineAngabe", "DateTimePickerEinsatzBis",
+                             "CheckBoxEinsatzbisKeineAngabe", "LabeledEditQVObjektID", "MemoBeschreibung",
+                             "StringGridQVDateien", "ButtonAbbrechen", "ButtonOK", "LabeledEditQVDateiname"};
+  TFormDateiInfo d;
+  TDateiInfoFelder felder;
+  felder.Autoren = {Autor(7, 2.5f, Liz_Standard, "Anna", "a@x", "")};
+  felder.EinsatzAb = TDateTime::AusDatum(QDate(2024, 5, 1));
+  felder.EinsatzBis = TDateTime::AusDatum(QDate(2030, 1, 1));
+  felder.Dateien = QStringList{"eins.ls3", "zwei.ls3", "drei.ls3"};
+  d.Fuellen(felder);
+  QStringList vorwaerts, rueckwaerts;
+  QString beschreibung, nachStrgTab;
+  test::TTastenfolge benutzer;
+  benutzer
+      .Dann("FormDateiInfo",
+            [&](QDialog&) {
+              d.LabeledEditQVDateiname->setFocus(Qt::TabFocusReason);
+              for (qsizetype i = 0; i < kette.size(); ++i) {
+                vorwaerts << Steuerelement(QApplication::focusWidget());
+                if (i + 1 < kette.size()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+              }
+              for (qsizetype i = 0; i < kette.size(); ++i) {
+                rueckwaerts.prepend(Steuerelement(QApplication::focusWidget()));
+                if (i + 1 < kette.size()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+              }
+              // Typing in the description, then Tab: the text stays as typed and the grid has the focus.
+              d.MemoBeschreibung->setFocus(Qt::TabFocusReason);
+              QTest::keyClicks(d.MemoBeschreibung, "Hafen");
+              QTest::keyClick(d.MemoBeschreibung, Qt::Key_Tab);
+              beschreibung = d.MemoBeschreibung->toPlainText() + u'|' + Steuerelement(QApplication::focusWidget());
+              // Ctrl+Tab is how a TAB still gets into the text.
+              d.MemoBeschreibung->setFocus(Qt::TabFocusReason);
+              QTest::keyClick(d.MemoBeschreibung, Qt::Key_Tab, Qt::ControlModifier);
+              nachStrgTab = d.MemoBeschreibung->toPlainText() + u'|' + Steuerelement(QApplication::focusWidget());
+            })
+      .Tasten("FormDateiInfo", {Qt::Key_Escape});
+  benutzer.Starten();
+  EXPECT_EQ(d.exec(), QDialog::Rejected);
+  ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+  EXPECT_EQ(vorwaerts.join(", ").toStdString(), kette.join(", ").toStdString());
+  EXPECT_EQ(rueckwaerts.join(", ").toStdString(), kette.join(", ").toStdString());
+  EXPECT_EQ(beschreibung.toStdString(), "Hafen|StringGridQVDateien");
+  EXPECT_EQ(nachStrgTab.toStdString(), "Hafen\t|MemoBeschreibung");
+}
+
+namespace {
+// What a screen reader announces for each control of a dialog that can take the focus (inner
+// parts such as a date picker's edit are announced through their control).
+QMap<QString, QString> ZugaenglicheNamen(QDialog& Dialog) {
+  QMap<QString, QString> namen;
+  for (QWidget* w : Dialog.findChildren<QWidget*>()) {
+    if (w->window() != &Dialog || !(w->focusPolicy() & Qt::TabFocus) || w->objectName().startsWith("qt_")) continue;
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    namen[w->objectName()] = i ? i->text(QAccessible::Name) : QString();
+  }
+  return namen;
+}
+}  // namespace
+
+// Every control of the three dialogs has a name for screen readers, in the window's language;
+// image-only buttons show what they do as a tool tip too.
+TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
+  TEnglisch englisch(Temp,
+                     "FormDateiInfo.LabelAutoren.Caption = Authors\n"
+                     "FormDateiInfo.LabelEinsatzAb.Caption = Usable from\n"
+                     "FormDateiInfo.LabelEinsatzBis.Caption = Usable until\n"
+                     "FormDateiInfo.LabelBeschreibung.Caption = Short description\n"
+                     "FormDateiInfo.LabelDateien.Caption = Files this file needs\n"
+                     "FormDateiInfo.BitBtnFarbe.Hint = never\n"
+                     "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
+                     "FormKategoriewahl.Caption = Category choice\n"
+                     "FormKategoriewahl.BitBtnBaumAufklappen.Hint = Expand all\n"
+                     "FormKategoriewahl.BitBtnBaumEinklappen.Hint = Collapse all\n"
+                     "FormKategoriewahl.SpeedButtonLaden.Hint = Load tree...\n"
+                     "FormKategoriewahl.SpeedButtonSpeichern.Hint = Save tree...\n");
+  struct TFall {
+    const char* sprache;
+    TSprachtabelle* tabelle;  // none: the texts as designed
+    QMap<QString, QString> namen;  // the controls the designed window left unnamed
+  };
+  const TFall faelle[] = {
+      {"Deutsch",
+       nullptr,
+       {{"ListBoxAutoren", "Autoren"},
+        {"DateTimePickerEinsatzAb", "Einsetzbar ab"},
+        {"DateTimePickerEinsatzBis", "Einsetzbar bis"},
+        {"MemoBeschreibung", "Kurze Beschreibung"},
+        {"StringGridQVDateien", QString::fromUtf8("Dateien, die von dieser Datei benötigt werden")},
+        {"ComboBoxQVLizenz", "Lizenz"},
+        {"TreeViewFarben", "Kategoriewahl"},
+        {"BitBtnBaumAufklappen", "Alle aufklappen"},
+        {"BitBtnBaumEinklappen", "Alle einklappen"},
+        {"SpeedButtonLaden", "Baum laden..."},
+        {"SpeedButtonSpeichern", "Baum speichern..."}}},
+      {"English",
+       &englisch.Tabelle,
+       {{"ListBoxAutoren", "Authors"},
+        {"DateTimePickerEinsatzAb", "Usable from"},
+        {"DateTimePickerEinsatzBis", "Usable until"},
+        {"MemoBeschreibung", "Short description"},
+        {"StringGridQVDateien", "Files this file needs"},
+        {"ComboBoxQVLizenz", "Licence"},
+        {"TreeViewFarben", "Category choice"},
+        {"BitBtnBaumAufklappen", "Expand all"},
+        {"BitBtnBaumEinklappen", "Collapse all"},
+        {"SpeedButtonLaden", "Load tree..."},
+        {"SpeedButtonSpeichern", "Save tree..."}}},
+  };
+  for (const TFall& f : faelle) {
+    SCOPED_TRACE(f.sprache);
+    Sprachtabelle = f.tabelle;
+    TFormDateiInfo d;
+    TFormAutorabfrage a;
+    a.ComboBoxQVLizenz->setCurrentIndex(2);  // the name stays the label's, not the chosen item
+    TFormKategoriewahl k;
+    QMap<QString, QString> namen;
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&d, &a, &k}) {
+      dialog->show();
+      const QMap<QString, QString> n = ZugaenglicheNamen(*dialog);
+      for (auto i = n.begin(); i != n.end(); ++i) {
+        EXPECT_FALSE(i.value().isEmpty()) << dialog->objectName().toStdString() << "." << i.key().toStdString();
+        namen.insert(i.key(), i.value());
+      }
+    }
+    for (auto i = f.namen.begin(); i != f.namen.end(); ++i)
+      EXPECT_EQ(namen.value(i.key()).toStdString(), i.value().toStdString()) << i.key().toStdString();
+    for (QToolButton* b : {k.BitBtnBaumAufklappen, k.BitBtnBaumEinklappen, k.SpeedButtonLaden, k.SpeedButtonSpeichern})
+      EXPECT_EQ(b->toolTip().toStdString(), f.namen.value(b->objectName()).toStdString());
+    // The chosen licence is the combo's value.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(a.ComboBoxQVLizenz)->text(QAccessible::Value).toStdString(),
+              TFormAutorabfrage::Lizenztexte()[2].toStdString());
+    // The dots button keeps its texts (tag 1) in every language.
+    EXPECT_EQ(namen.value("BitBtnFarbe").toStdString(), "...");
+  }
 }

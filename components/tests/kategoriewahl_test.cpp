@@ -2,6 +2,7 @@
 #include "components/KategoriewahlForm.h"
 #include "foundation/Meldung.h"
 #include "foundation/Ordner.h"
+#include "support/Tastenfolge.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
@@ -202,4 +203,36 @@ TEST_F(Kategoriewahl, LoadAndSaveThroughTheFileDialogs) {
   d.SpeedButtonSpeichern->click();
   EXPECT_EQ(test::Lesen(ziel), kBom + kBeispiel);
   MeldungZeigenHookSetzen(alt);
+}
+
+// "Feld hinzufügen" as a keyboard user meets it in the shown dialog: the tree has the focus (and
+// Qt has made its first node the current one) but nothing is selected until the user picks.
+TEST_F(Kategoriewahl, FeldHinzufuegenByKeysRightAfterOpening) {
+  struct TFall {
+    const char* name;
+    QList<QKeyCombination> tasten;  // pressed in the tree, which has the focus on opening
+    QStringList baum;
+  };
+  const TFall faelle[] = {
+      {"nothing selected: a new last top-level node", {Qt::Key_Tab, Qt::Key_Space},
+       {"Strecken", ".Nord", "Fahrzeuge", ""}},
+      {"the first node picked with Space: a new last child of it", {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Space},
+       {"Strecken", ".Nord", ".", "Fahrzeuge"}},
+  };
+  for (const TFall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    TFormKategoriewahl d;
+    ASSERT_TRUE(d.KategorienLaden(Temp.Schreiben("a.txt", "Strecken\r\n\tNord\r\nFahrzeuge\r\n")));
+    QString fokus;
+    test::TTastenfolge benutzer;
+    benutzer
+        .Dann("FormKategoriewahl", [&](QDialog&) { fokus = QApplication::focusWidget()->objectName(); })
+        .Tasten("FormKategoriewahl", f.tasten)
+        .Tasten("FormKategoriewahl", {Qt::Key_Escape});
+    benutzer.Starten();
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+    EXPECT_EQ(fokus, "TreeViewFarben");
+    EXPECT_EQ(Baum(d), f.baum);
+  }
 }

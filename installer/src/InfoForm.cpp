@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
 
 #include <sys/utsname.h>
@@ -167,10 +168,11 @@ void TFormInfo::FormPaint() {
   };
   p.fillRect(streifen(79, 181), kBandgrau);
 
+  // Title and version stay in the family of the product name, only no longer bold.
   p.setPen(Qt::black);
-  p.setFont(Schrift(kTahoma, Einheit(30)));
+  p.setFont(Schrift(kVerdana, Einheit(30)));
   Textausgabe(p, Einheit(8), Einheit(90), ProgrammTitel, kBandgrau);
-  p.setFont(Schrift(kTahoma, Einheit(21)));
+  p.setFont(Schrift(kVerdana, Einheit(21)));
   const QString version = QStringLiteral("Version ") + ProgrammVersionText();
   Textausgabe(p, Einheit(625) - p.fontMetrics().horizontalAdvance(version), Einheit(145), version, kBandgrau);
 
@@ -200,6 +202,17 @@ void TFormInfo::Anordnen() {
   LabelQVLinkWebseite->setGeometry(0, height() - streifen, width(), streifen);
   LabelQVLinkWebseite->setFont(Schrift(kTahoma, qRound(14 * k)));
   LabelQVLinkWebseite->setIndent(Einheit(15));
+}
+
+// Centred on the screen it opens on, with the size it has then.
+void TFormInfo::showEvent(QShowEvent* Ereignis) {
+  QWidget::showEvent(Ereignis);
+  if (Ereignis->spontaneous()) return;
+  if (const QScreen* bildschirm = screen()) {
+    QRect rahmen = frameGeometry();
+    rahmen.moveCenter(bildschirm->availableGeometry().center());
+    move(rahmen.topLeft());
+  }
 }
 
 void TFormInfo::keyPressEvent(QKeyEvent*) { close(); }

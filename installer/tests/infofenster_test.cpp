@@ -11,6 +11,8 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QPaintEngine>
+#include <QScreen>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -30,6 +32,57 @@ bool Warten(const std::function<bool()>& Bedingung) {
   while (!Bedingung() && uhr.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 20);
   return Bedingung();
 }
+
+// A paint device that keeps every text drawn on it with the font it was drawn in.
+class TTextAufzeichnung : public QPaintDevice {
+ public:
+  struct TText {
+    QString Text;
+    QFont Schrift;
+  };
+  explicit TTextAufzeichnung(QSize Groesse) : FGroesse(Groesse) {}
+  QPaintEngine* paintEngine() const override { return &FMaschine; }
+  QList<TText> Texte() const { return FMaschine.Texte; }
+  // The font families a text was drawn in, as asked for.
+  QStringList Familien(const QString& Text) const {
+    for (const TText& t : FMaschine.Texte)
+      if (t.Text == Text) return t.Schrift.families();
+    return {};
+  }
+
+ protected:
+  int metric(PaintDeviceMetric m) const override {
+    switch (m) {
+      case PdmWidth: return FGroesse.width();
+      case PdmHeight: return FGroesse.height();
+      case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+      case PdmDevicePixelRatio: return 1;
+      case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+      case PdmDepth: return 32;
+      case PdmNumColors: return INT_MAX;
+      default: return 0;
+    }
+  }
+
+ private:
+  class TMaschine : public QPaintEngine {
+   public:
+    TMaschine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawRects(const QRectF*, int) override {}
+    void drawLines(const QLineF*, int) override {}
+    void drawTextItem(const QPointF&, const QTextItem& t) override { Texte.append({t.text(), t.font()}); }
+    Type type() const override { return QPaintEngine::User; }
+    QList<TText> Texte;
+  };
+  QSize FGroesse;
+  mutable TMaschine FMaschine;
+};
 
 // The global folders are the host's; every test leaves them as it found them.
 class Infofenster : public ::testing::Test {
@@ -198,6 +251,27 @@ TEST_F(Infofenster, TasteUndKlickSchliessenDerStreifenOeffnetDieWebseite) {
   ASSERT_EQ(shell->Geoeffnet.size(), 1u);
   EXPECT_EQ(shell->Geoeffnet[0], kKiroWebseite);
   EXPECT_TRUE(info->isVisible()) << "the site opens; the window stays";
+}
+
+// The window opens in the middle of its screen, and its page keeps the Verdana of the product
+// name for the title and the version (with the same free stand-in where Verdana is missing).
+TEST_F(Infofenster, MittigAufDemBildschirmUndTitelInVerdana) {
+  ProgrammTitel = QStringLiteral("Kiro Paketlader");
+  TFormInfo info;
+  info.show();
+  ASSERT_TRUE(Warten([&] { return info.isVisible() && info.height() == TFormInfo::HoeheZuBreite(info.width()); }));
+  const QRect bildschirm = info.screen()->availableGeometry();
+  const QPoint mitte = info.frameGeometry().center();
+  EXPECT_LE(std::abs(mitte.x() - bildschirm.center().x()), 1) << mitte.x() << " in " << bildschirm.width();
+  EXPECT_LE(std::abs(mitte.y() - bildschirm.center().y()), 1) << mitte.y() << " in " << bildschirm.height();
+
+  TTextAufzeichnung seite(info.size());
+  info.render(&seite);
+  const auto familien = [&](const QString& Text) { return seite.Familien(Text).join(", ").toStdString(); };
+  EXPECT_EQ(familien(QStringLiteral("Kiro")), "Verdana, DejaVu Sans");
+  EXPECT_EQ(familien(ProgrammTitel), "Verdana, DejaVu Sans");
+  EXPECT_EQ(familien(QStringLiteral("Version ") + ProgrammVersionText()), "Verdana, DejaVu Sans");
+  EXPECT_EQ(familien(info.Zeilen().value(0)), "Arial, Liberation Sans");
 }
 
 }  // namespace

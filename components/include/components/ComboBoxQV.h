@@ -1,7 +1,8 @@
 #pragma once
 // A combo box whose drop-down list shows 20 rows before it scrolls, in every style and also
 // when it is not editable (some styles otherwise show every item in a menu-like popup), and
-// whose background shows whether it is enabled.
+// whose background shows whether it is enabled. Screen readers announce it by its accessible
+// name (or its caption label), with the chosen item as its value.
 #include <QComboBox>
 
 namespace kiro {

@@ -59,6 +59,9 @@ class TFormKategoriewahl : public QDialog {
   TSaveDialogQV* SaveDialogQVKategorie;
 
  private:
+  // The node the user picked, or null.
+  QTreeWidgetItem* GewaehlterKnoten() const;
+
   TKodierung FKodierung = TKodierung::Ansi;
 };
 

@@ -177,4 +177,18 @@ void FormularUebersetzen(QWidget* Fenster) {
     if (auto* a = qobject_cast<QAction*>(o); a && !a->menu() && !HatHinweis(a)) a->setToolTip(OhneKuerzel(a->text()));
 }
 
+void NachBeschriftungBenennen(QWidget* Steuerelement, QLabel* Beschriftung) {
+  Beschriftung->setBuddy(Steuerelement);
+  Steuerelement->setAccessibleName(OhneKuerzel(Beschriftung->text()));
+}
+
+void BildknopfBenennen(QAbstractButton* Knopf, const QString& Entwurf) {
+  QString text;
+  if (Sprachtabelle)
+    text = Sprachtabelle->TextHolen(Knopf->window()->objectName() + u'.' + Knopf->objectName() + QStringLiteral(".Hint"));
+  if (text.isEmpty()) text = Entwurf;
+  Knopf->setToolTip(text);
+  Knopf->setAccessibleName(text);
+}
+
 }  // namespace kiro

@@ -55,6 +55,7 @@ class TFormInfo : public QWidget {
   static QString TextKuerzen(const QString& Text, int Anfang, int Breite, const QFontMetrics& Masse);
 
  protected:
+  void showEvent(QShowEvent* Ereignis) override;
   void keyPressEvent(QKeyEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void paintEvent(QPaintEvent*) override;

@@ -1,8 +1,10 @@
 // Takes a screenshot of the main window as a user meets it: a LehrStick edition with one
 // stick plugged in, a reachable update server on the loopback interface and one archive
 // fetched. Run under Xvfb: paketlader_bildschirmfoto --screenshot FILE [--sprache English]
-// With --fenster info it shows the info window instead, with --fenster bilder a sheet of every
-// image of the info window's collections in the sizes the windows use.
+// With --fenster info it shows the info window instead (with --sprache English through an
+// English language file; a second picture, FILE with "-bildschirm", shows where it opened on the
+// screen), with --fenster bilder a sheet of every image of the info window's collections in the
+// sizes the windows use.
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
 #include "testsupport/HttpServer.h"
@@ -11,11 +13,15 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include "foundation/Ordner.h"
+#include "foundation/Sprachtabelle.h"
 
 #include <cstdio>
 
@@ -28,19 +34,37 @@ int Speichern(const QPixmap& Bild, const QString& Datei) {
 }
 
 // The about page as a user of the product meets it: the host's title and folders are set.
-int Infofenster(const QString& Datei) {
+int Infofenster(const QString& Datei, const QString& Sprache) {
+  QTemporaryDir programm;
+  kiro::TSprachtabelle katalog;
+  if (Sprache == QLatin1String("English")) {
+    // The catalogue is read once from a language file below a program folder of its own.
+    kiro::Programmverzeichnis = programm.path() + u'/';
+    QDir().mkpath(programm.filePath("_InstSetup/language/English"));
+    QFile f(programm.filePath("_InstSetup/language/English/text.txt"));
+    f.open(QIODevice::WriteOnly);
+    f.write("InfoForm.Programm = Program: %s\nInfoForm.Daten = Data: %s\nInfoForm.DatenOffiziell = Official: %s\n");
+    f.close();
+    katalog.Sprachordner = Sprache;
+    katalog.Laden();
+    kiro::Sprachtabelle = &katalog;
+  }
   kiro::ProgrammTitel = QStringLiteral("Kiro Paketlader");
   kiro::Programmverzeichnis = QStringLiteral("/opt/kiro3/");
   kiro::Datenverzeichnis = QStringLiteral("/home/anna/Dokumente/Kiro3/Eigene Daten/Strecken und Fahrzeuge/"
                                           "Nordbahn 1998 mit allen Erweiterungen/");
   kiro::DatenverzeichnisOffiziell = QStringLiteral("/opt/kiro3/data/");
   kiro::TFormInfo info;
-  info.show();
   info.resize(800, 585);
+  info.show();
   QElapsedTimer uhr;
   uhr.start();
   while (uhr.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
-  return Speichern(info.grab(), Datei);
+  QString bildschirm = Datei;
+  bildschirm.insert(bildschirm.lastIndexOf(u'.'), QStringLiteral("-bildschirm"));
+  const int fehler = Speichern(info.grab(), Datei) + Speichern(info.screen()->grabWindow(0), bildschirm);
+  kiro::Sprachtabelle = nullptr;
+  return fehler;
 }
 
 // Every image of the four collections, one row each, at 16, 24, 32 and 64 pixels.
@@ -90,7 +114,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s --screenshot FILE [--sprache Deutsch|English] [--edition NAME] [--palette dunkel]\n", argv[0]);
     return 2;
   }
-  if (ansicht == QLatin1String("info")) return Infofenster(datei);
+  if (ansicht == QLatin1String("info")) return Infofenster(datei, sprache);
   if (ansicht == QLatin1String("bilder")) return Bilderbogen(datei);
 
   kiro::test::HttpServer server;
