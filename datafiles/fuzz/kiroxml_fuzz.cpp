@@ -1,7 +1,7 @@
 // libFuzzer target of the XML reader: any bytes, read from a file as a data file is, with
 // callbacks that accept, refuse or skip items by their name, so every path of the grammar and
 // of the nesting guard is walked; the same bytes as embedded text, and as a value written and
-// read back.
+// read back, without its line breaks and, as the whole-file tree reads, with them.
 #include "datafiles/KiroXML.h"
 
 #include "foundation/Protokoll.h"
@@ -103,6 +103,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Gro
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
     const QString erwartet = utf8(wert.toUtf8());
     if (wert != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig()))
+      std::abort();
+  }
+  {
+    // Read as the whole-file tree reads (line breaks kept), any value comes back exactly,
+    // its line breaks included: what a rewrite writes back is what the file held.
+    TKiroXML w;
+    if (!w.SpeichernDatei(Ordner(), QStringLiteral("u.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), text); return false; },
+                          nullptr))
+      std::abort();
+    QString gelesen;
+    TKiroXML r;
+    r.UmbruecheBehalten = true;
+    TParserProc proc = [&](TParse& p, void*) -> TParseErg {
+      if (p.Wert == QStringView(KnotenMarke)) {
+        r.LadenXML(proc, nullptr, false, QString());
+        return ParseOK;
+      }
+      if (p.Kennung == u"w") gelesen = p.Wert;
+      return ParseOK;
+    };
+    r.LadenDatei(Ordner(), QStringLiteral("u.xml"), info, proc, nullptr);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    const QString erwartet = utf8(text.toUtf8());
+    if (text != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig() || r.TextVerworfen()))
       std::abort();
   }
   liste.Entnehmen();
