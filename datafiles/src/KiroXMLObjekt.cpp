@@ -419,7 +419,7 @@ void TKiroXMLObjekt::AufwandZusammenfuehren() {
     return;
   }
   TExpensedatei seite;
-  if (seite.LadenDatei(intern::AbsoluterDatenordner(), name, nullptr) != S_OK || !seite.LadenVollstaendig()) return;
+  if (seite.LadenDatei(intern::AbsoluterDatenordner(), name, nullptr) != S_OK || !seite.GanzGelesen()) return;
   intern::AufwandUebernehmen(FDateiInfo, seite.FDateiInfo, false);
   if (eigene) FSeitendateiGelesen = true;
 }

@@ -162,8 +162,8 @@ bool TKiroXMLObjekt::SeitendateiPflegen() {
     // The load left the side file unread; its values fill what this object does not carry,
     // so the save does not throw away what the user once entered.
     TExpensedatei alt;
-    const bool gelesen = alt.LadenDatei(intern::AbsoluterDatenordner(), FUngeleseneSeitendatei, nullptr) == S_OK &&
-                         alt.LadenVollstaendig();
+    const bool gelesen =
+        alt.LadenDatei(intern::AbsoluterDatenordner(), FUngeleseneSeitendatei, nullptr) == S_OK && alt.GanzGelesen();
     if (!gelesen && FUngeleseneSeitendatei == name) {
       Protokollieren(QString(),
                      Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht vollständig gelesen, bleibt unverändert"),

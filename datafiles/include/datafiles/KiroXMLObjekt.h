@@ -157,6 +157,8 @@ class TKiroXMLObjekt {
   bool SeitendateiPflegen();
 
   bool IstAufwandsdatei() const;
+  // The last load read the whole file and lost no byte of it.
+  bool GanzGelesen() const { return FLadenVollstaendig && FVerlustDatei.isEmpty(); }
   // The object whose own reader or writer serves the running load or save.
   TKiroXMLObjekt* Wurzeldokument();
 
