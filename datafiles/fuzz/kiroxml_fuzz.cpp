@@ -48,6 +48,34 @@ QString& Ordner() {
   return o;
 }
 
+// Writes Wert as the one attribute of a document, reads it back (with or without the line
+// breaks kept) and aborts unless it comes back as it was.
+void WertZurueck(const QString& Wert, bool Umbrueche, TInfo& Info) {
+  TKiroXML w;
+  if (!w.SpeichernDatei(Ordner(), QStringLiteral("r.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), Wert); return false; },
+                        nullptr))
+    std::abort();
+  QString gelesen;
+  TKiroXML r;
+  r.UmbruecheBehalten = Umbrueche;
+  TParserProc proc = [&](TParse& p, void*) -> TParseErg {
+    if (p.Wert == QStringView(KnotenMarke)) {
+      r.LadenXML(proc, nullptr, false, QString());
+      return ParseOK;
+    }
+    if (p.Kennung == u"w") gelesen = p.Wert;
+    return ParseOK;
+  };
+  r.LadenDatei(Ordner(), QStringLiteral("r.xml"), Info, proc, nullptr);
+  // The file holds the value as UTF-8, so compare with what UTF-8 can carry; a U+FEFF at the
+  // value's start is a character of the value here, not a byte-order mark to drop.
+  // (A value of exactly "{{knoten}}" is told as an element; the dialect cannot say otherwise.)
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+  const QString erwartet = utf8(Wert.toUtf8());
+  if (Wert != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig() || r.TextVerworfen()))
+    std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Groesse) {
@@ -78,57 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Gro
     EingebundeneDateien = nullptr;
     if (!ok && !text.isEmpty()) std::abort();
   }
-  {
-    // Any value without line breaks reads back exactly as it was written.
-    QString wert = text;
-    wert.remove(u'\r').remove(u'\n');
-    TKiroXML w;
-    if (!w.SpeichernDatei(Ordner(), QStringLiteral("r.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), wert); return false; },
-                          nullptr))
-      std::abort();
-    QString gelesen;
-    TKiroXML r;
-    TParserProc proc = [&](TParse& p, void*) -> TParseErg {
-      if (p.Wert == QStringView(KnotenMarke)) {
-        r.LadenXML(proc, nullptr, false, QString());
-        return ParseOK;
-      }
-      if (p.Kennung == u"w") gelesen = p.Wert;
-      return ParseOK;
-    };
-    r.LadenDatei(Ordner(), QStringLiteral("r.xml"), info, proc, nullptr);
-    // The file holds the value as UTF-8, so compare with what UTF-8 can carry; a U+FEFF at the
-    // value's start is a character of the value here, not a byte-order mark to drop.
-    // (A value of exactly "{{knoten}}" is told as an element; the dialect cannot say otherwise.)
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    const QString erwartet = utf8(wert.toUtf8());
-    if (wert != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig()))
-      std::abort();
-  }
-  {
-    // Read as the whole-file tree reads (line breaks kept), any value comes back exactly,
-    // its line breaks included: what a rewrite writes back is what the file held.
-    TKiroXML w;
-    if (!w.SpeichernDatei(Ordner(), QStringLiteral("u.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), text); return false; },
-                          nullptr))
-      std::abort();
-    QString gelesen;
-    TKiroXML r;
-    r.UmbruecheBehalten = true;
-    TParserProc proc = [&](TParse& p, void*) -> TParseErg {
-      if (p.Wert == QStringView(KnotenMarke)) {
-        r.LadenXML(proc, nullptr, false, QString());
-        return ParseOK;
-      }
-      if (p.Kennung == u"w") gelesen = p.Wert;
-      return ParseOK;
-    };
-    r.LadenDatei(Ordner(), QStringLiteral("u.xml"), info, proc, nullptr);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    const QString erwartet = utf8(text.toUtf8());
-    if (text != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig() || r.TextVerworfen()))
-      std::abort();
-  }
+  // Any value without line breaks reads back exactly as it was written; read as the whole-file
+  // tree reads (line breaks kept), any value does, its breaks included, so a rewrite writes back
+  // what the file held.
+  QString ohneUmbrueche = text;
+  ohneUmbrueche.remove(u'\r').remove(u'\n');
+  WertZurueck(ohneUmbrueche, false, info);
+  WertZurueck(text, true, info);
   liste.Entnehmen();
   return 0;
 }
