@@ -21,7 +21,7 @@ function(kiro_tests prefix dir)
     target_link_libraries(${exe} PRIVATE ${ARG_LIBS} kiro_testsupport kiro_testmain GTest::gtest GTest::gmock)
     add_test(NAME ${exe} COMMAND ${exe})
     set_tests_properties(${exe} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_FUNCTION_LIST_DIR}/lsan.supp"
       TIMEOUT 900)
   endforeach()
 endfunction()

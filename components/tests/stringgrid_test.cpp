@@ -1,15 +1,19 @@
 #include "bilder/Bildersammlung.h"
 #include "components/Aktivfarbe.h"
 #include "components/StringGridQV.h"
+#include "testsupport/Benutzer.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 
 using namespace kiro;
@@ -242,20 +246,24 @@ TEST(StringGridQV, FileFailuresLeaveGridAndOldFile) {
   EXPECT_EQ(Zeilen(*g), QStringList({"1@1", "2@2"}));
   EXPECT_EQ(protokoll.Zeilen().size(), 2);
 
-  // A target whose "name~" cannot be made (here a folder in the way) keeps the old file.
+  // A target whose temporary cannot be made (the saving user may not write the folder) keeps
+  // the old file.
   const QString datei = ordner.Schreiben("alt.txt", "alt\r\n");
-  ordner.Schreiben("alt.txt~/blockiert", "");
-  EXPECT_FALSE(g->SaveToFile(datei));
+  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
+  {
+    test::TAlsBenutzer benutzer;
+    EXPECT_FALSE(g->SaveToFile(datei));
+  }
   EXPECT_EQ(test::Lesen(datei), QByteArray("alt\r\n"));
   const QStringList zeilen = protokoll.Zeilen();
   ASSERT_EQ(zeilen.size(), 1);
   EXPECT_TRUE(zeilen[0].startsWith("2 ") && zeilen[0].contains("alt.txt")) << zeilen[0].toStdString();
-  QDir(datei + "~").removeRecursively();
-  // A link planted at "name~" is replaced, not written through.
+  // A link planted at "name~" is neither written through nor removed.
   const QString opfer = ordner.Schreiben("opfer.txt", "unberuehrt");
   ASSERT_TRUE(QFile::link(opfer, datei + "~"));
   ASSERT_TRUE(g->SaveToFile(datei));
   EXPECT_EQ(test::Lesen(opfer), QByteArray("unberuehrt"));
+  EXPECT_TRUE(QFileInfo(datei + "~").isSymLink());
   EXPECT_EQ(test::Lesen(datei), QByteArray("1\t1.b\r\n2\t2.b\r\n"));
 }
 

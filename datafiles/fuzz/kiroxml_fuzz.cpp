@@ -1,7 +1,7 @@
 // libFuzzer target of the XML reader: any bytes, read from a file as a data file is, with
 // callbacks that accept, refuse or skip items by their name, so every path of the grammar and
 // of the nesting guard is walked; the same bytes as embedded text, and as a value written and
-// read back.
+// read back, without its line breaks and, as the whole-file tree reads, with them.
 #include "datafiles/KiroXML.h"
 
 #include "foundation/Protokoll.h"
@@ -48,6 +48,34 @@ QString& Ordner() {
   return o;
 }
 
+// Writes Wert as the one attribute of a document, reads it back (with or without the line
+// breaks kept) and aborts unless it comes back as it was.
+void WertZurueck(const QString& Wert, bool Umbrueche, TInfo& Info) {
+  TKiroXML w;
+  if (!w.SpeichernDatei(Ordner(), QStringLiteral("r.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), Wert); return false; },
+                        nullptr))
+    std::abort();
+  QString gelesen;
+  TKiroXML r;
+  r.UmbruecheBehalten = Umbrueche;
+  TParserProc proc = [&](TParse& p, void*) -> TParseErg {
+    if (p.Wert == QStringView(KnotenMarke)) {
+      r.LadenXML(proc, nullptr, false, QString());
+      return ParseOK;
+    }
+    if (p.Kennung == u"w") gelesen = p.Wert;
+    return ParseOK;
+  };
+  r.LadenDatei(Ordner(), QStringLiteral("r.xml"), Info, proc, nullptr);
+  // The file holds the value as UTF-8, so compare with what UTF-8 can carry; a U+FEFF at the
+  // value's start is a character of the value here, not a byte-order mark to drop.
+  // (A value of exactly "{{knoten}}" is told as an element; the dialect cannot say otherwise.)
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+  const QString erwartet = utf8(Wert.toUtf8());
+  if (Wert != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig() || r.TextVerworfen()))
+    std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Groesse) {
@@ -78,33 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Gro
     EingebundeneDateien = nullptr;
     if (!ok && !text.isEmpty()) std::abort();
   }
-  {
-    // Any value without line breaks reads back exactly as it was written.
-    QString wert = text;
-    wert.remove(u'\r').remove(u'\n');
-    TKiroXML w;
-    if (!w.SpeichernDatei(Ordner(), QStringLiteral("r.xml"), [&](void*) { w.Schreibe(QStringLiteral("w"), wert); return false; },
-                          nullptr))
-      std::abort();
-    QString gelesen;
-    TKiroXML r;
-    TParserProc proc = [&](TParse& p, void*) -> TParseErg {
-      if (p.Wert == QStringView(KnotenMarke)) {
-        r.LadenXML(proc, nullptr, false, QString());
-        return ParseOK;
-      }
-      if (p.Kennung == u"w") gelesen = p.Wert;
-      return ParseOK;
-    };
-    r.LadenDatei(Ordner(), QStringLiteral("r.xml"), info, proc, nullptr);
-    // The file holds the value as UTF-8, so compare with what UTF-8 can carry; a U+FEFF at the
-    // value's start is a character of the value here, not a byte-order mark to drop.
-    // (A value of exactly "{{knoten}}" is told as an element; the dialect cannot say otherwise.)
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    const QString erwartet = utf8(wert.toUtf8());
-    if (wert != QStringView(KnotenMarke) && (gelesen != erwartet || !r.Vollstaendig()))
-      std::abort();
-  }
+  // Any value without line breaks reads back exactly as it was written; read as the whole-file
+  // tree reads (line breaks kept), any value does, its breaks included, so a rewrite writes back
+  // what the file held.
+  QString ohneUmbrueche = text;
+  ohneUmbrueche.remove(u'\r').remove(u'\n');
+  WertZurueck(ohneUmbrueche, false, info);
+  WertZurueck(text, true, info);
   liste.Entnehmen();
   return 0;
 }

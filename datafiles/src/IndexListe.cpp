@@ -12,12 +12,22 @@
 #include "foundation/Pfade.h"
 #include "foundation/Protokoll.h"
 
+#include "foundation/Sprachtabelle.h"
+
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <climits>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kiro {
 
@@ -68,50 +78,91 @@ void TIndexListe::Aufbauen(IStatusAnzeige* StBar) {
   QString ordner = DatenverzeichnisOffiziell;
   while (ordner.size() > 1 && ordner.endsWith(u'/')) ordner.chop(1);
   // Without a folder the walk would start at the current folder or the root of everything.
-  if (ordner.isEmpty() || ordner == u'/' || QFileInfo(ordner).canonicalFilePath() == u'/')
+  if (ordner.isEmpty() || ordner == u'/' || QFileInfo(ordner).canonicalFilePath() == u'/') {
     Protokollieren(QString(), Formatieren(QStringLiteral("Ordner \"%s\" wird nicht indiziert"), {ordner}), 2);
-  else {
-    FWurzel = QFileInfo(ordner).canonicalFilePath();
-    FMount = MountKennung(ordner);
-    if (!FWurzel.isEmpty() && FMount) VerzeichnisIndizieren(ordner, StBar);
+  } else {
+    FWurzel = QFile::encodeName(QFileInfo(ordner).canonicalFilePath());
+    // The start may be reached through a link; below it the walk goes by open folders.
+    const int fd = ::open(QFile::encodeName(ordner).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FMount = fd >= 0 ? MountKennung(fd, "") : std::nullopt;
+    if (!FWurzel.isEmpty() && FMount) VerzeichnisIndizieren(fd, ordner, StBar);
+    if (fd >= 0) ::close(fd);
   }
   Erstellt = true;
 }
 
-void TIndexListe::VerzeichnisIndizieren(const QString& Ordner, IStatusAnzeige* StBar) {
-  QDirIterator eintraege(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  while (eintraege.hasNext()) {
-    eintraege.next();
-    const QFileInfo info = eintraege.fileInfo();
-    const QString pfad = Ordner + u'/' + info.fileName();
-    if (info.isDir()) {
-      // A link to a folder may lead out of the data tree or round in a circle.
-      if (!info.isSymLink() && Enthalten(pfad, false)) VerzeichnisIndizieren(pfad, StBar);
-    } else if (info.isFile() && Enthalten(pfad, info.isSymLink())) {  // devices and pipes are no data files
-      DateiIndizieren(pfad, StBar);
+// Every entry is taken by the bytes of its name, which a path text cannot always hold (a name
+// that is no UTF-8) or would read differently (a backslash is a separator in data files).
+void TIndexListe::VerzeichnisIndizieren(int OrdnerFd, const QString& Ordner, IStatusAnzeige* StBar) {
+  std::vector<std::string> namen;
+  const int kopie = ::fcntl(OrdnerFd, F_DUPFD_CLOEXEC, 0);
+  DIR* d = kopie >= 0 ? ::fdopendir(kopie) : nullptr;
+  if (!d) {
+    if (kopie >= 0) ::close(kopie);
+    return;
+  }
+  while (const dirent* e = ::readdir(d)) {
+    const char* n = e->d_name;
+    if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) namen.emplace_back(n);
+  }
+  ::closedir(d);
+  for (const std::string& name : namen) {
+    struct stat st {};
+    if (::fstatat(OrdnerFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    const QString pfad = Ordner + u'/' + QFile::decodeName(QByteArray::fromStdString(name));
+    if (S_ISDIR(st.st_mode)) {
+      // A link to a folder may lead out of the data tree or round in a circle: only real
+      // folders on the start's mount are walked.
+      if (MountKennung(OrdnerFd, name.c_str()) != FMount) continue;
+      const int unterFd = ::openat(OrdnerFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (unterFd < 0) continue;
+      VerzeichnisIndizieren(unterFd, pfad, StBar);
+      ::close(unterFd);
+    } else if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {  // devices and pipes are no data files
+      DateiIndizieren(OrdnerFd, name, pfad, S_ISLNK(st.st_mode), StBar);
     }
   }
 }
 
-// Whether the entry belongs to the data tree: on the start folder's mount (a bind mount keeps
-// the device number, so the mount id decides), and a link only when its target lies below the
-// start folder.
-bool TIndexListe::Enthalten(const QString& Pfad, bool IstLink) const {
-  if (!IstLink) return MountKennung(Pfad) == FMount;
-  const QString echt = QFileInfo(Pfad).canonicalFilePath();
-  return echt.startsWith(FWurzel == u'/' ? FWurzel : FWurzel + u'/') && MountKennung(echt) == FMount;
+// Whether the opened file belongs to the data tree: on the start folder's mount (a bind mount
+// keeps the device number, so the mount id decides), a regular file, and reached through a link
+// only when its real path lies below the start folder.
+bool TIndexListe::Enthalten(int DateiFd, bool IstLink) const {
+  struct stat st {};
+  if (::fstat(DateiFd, &st) != 0 || !S_ISREG(st.st_mode) || MountKennung(DateiFd, "") != FMount) return false;
+  if (!IstLink) return true;
+  char echt[PATH_MAX + 1];
+  const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(DateiFd)).c_str(), echt, PATH_MAX);
+  if (n <= 0) return false;
+  return QByteArray(echt, n).startsWith(FWurzel == "/" ? FWurzel : FWurzel + '/');
 }
 
-void TIndexListe::DateiIndizieren(const QString& Datei, IStatusAnzeige* StBar) {
+void TIndexListe::DateiIndizieren(int OrdnerFd, const std::string& Name, const QString& Datei, bool IstLink,
+                                  IStatusAnzeige* StBar) {
   if (!BekannterDateityp(Datei, true)) return;
-  if (AbbruchVerlangt()) return;
+  // A link is followed here; what it leads to is checked on the opened file.
+  const int fd = ::openat(OrdnerFd, Name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (IstLink ? 0 : O_NOFOLLOW));
+  const int fehler = errno;
+  if (fd >= 0 && !Enthalten(fd, IstLink)) {
+    ::close(fd);
+    return;
+  }
+  if (fd < 0 && IstLink) return;
+  if (AbbruchVerlangt()) {
+    if (fd >= 0) ::close(fd);
+    return;
+  }
   TDateilisteEintrag eintrag;
   eintrag.DateinameAbsolut = Datei;
   if (StBar) StBar->SimpleTextSetzen(Datei);
   EreignisseVerarbeiten();
-  {
+  if (fd < 0) {
+    // Listed all the same, without references, so the walk shows every data file.
+    ProtokollierenFehler(fehler, Formatieren(Text(QStringLiteral("KiroXML.DateiLesen")), {Datei}), 2);
+  } else {
     TKiroXMLDatei baum;
-    baum.LadenDatei(QString(), Absolut(Datei));
+    baum.LadenOffen(fd, Datei);
+    ::close(fd);
     VerknuepfungenSammeln(*baum.Basisknoten(), eintrag);
   }
   Dateien.append(std::move(eintrag));

@@ -32,6 +32,17 @@ TKiroXMLDatei::TKiroXMLDatei() : pBasisKnoten(std::make_unique<TKiroXMLKnoten>()
 TKiroXMLDatei::~TKiroXMLDatei() = default;
 
 TKiroXMLKnoten* TKiroXMLDatei::LadenDatei(const QString& Pfad, const QString& DateiName) {
+  return Laden([&](const TParserProc& Proc) {
+    TInfo kopf;  // the tree keeps the header as nodes; the record is not used
+    XMLDatei->LadenDatei(Pfad, DateiName, kopf, Proc, pBasisKnoten.get());
+  });
+}
+
+TKiroXMLKnoten* TKiroXMLDatei::LadenOffen(int Fd, const QString& DateiName) {
+  return Laden([&](const TParserProc& Proc) { XMLDatei->LadenOffen(Fd, DateiName, Proc, pBasisKnoten.get()); });
+}
+
+TKiroXMLKnoten* TKiroXMLDatei::Laden(const std::function<void(const TParserProc&)>& Lesen) {
   pKiroBasisKnoten = nullptr;
   FAbgeschnitten = false;
   // The base node stays the same object; only its content is replaced.
@@ -40,7 +51,10 @@ TKiroXMLKnoten* TKiroXMLDatei::LadenDatei(const QString& Pfad, const QString& Da
   pBasisKnoten->Unterknoten.clear();
   pBasisKnoten->Kommentare.clear();
   FVerlustbehaftet = false;
+  FTextVerworfen = false;
   XMLDatei = std::make_unique<TKiroXML>();
+  // The tree is written back: values keep their line breaks.
+  XMLDatei->UmbruecheBehalten = true;
   XMLDatei->KommentarProc = [](const QString& Text, void* pDaten) {
     auto* knoten = static_cast<TKiroXMLKnoten*>(pDaten);
     knoten->Kommentare.emplace_back(knoten->Unterknoten.size(), Text);
@@ -49,11 +63,10 @@ TKiroXMLKnoten* TKiroXMLDatei::LadenDatei(const QString& Pfad, const QString& Da
     std::unique_ptr<TKiroXML>& x;
     ~TFreigabe() { x.reset(); }
   } freigabe{XMLDatei};
-  TInfo kopf;  // the tree keeps the header as nodes; the record is not used
-  XMLDatei->LadenDatei(Pfad, DateiName, kopf, [this](TParse& p, void* d) { return BaumLesen(p, d); },
-                       pBasisKnoten.get());
+  Lesen([this](TParse& p, void* d) { return BaumLesen(p, d); });
   FAbgeschnitten = XMLDatei->Abgeschnitten();
   FVerlustbehaftet = XMLDatei->Kodierfehler();
+  FTextVerworfen = XMLDatei->TextVerworfen();
   return pKiroBasisKnoten;
 }
 
@@ -144,6 +157,14 @@ bool TKiroXMLDatei::SpeichernDatei(const QString& Pfad, const QString& DateiName
   }
   // A file read with undecodable bytes would be written back with U+FFFD in their place.
   if (FAbgeschnitten || FVerlustbehaftet) return fehlschlag();
+  // Text the grammar passed over (element text) is not in the tree; the file keeps it unwritten.
+  if (FTextVerworfen) {
+    Protokollieren(QString(),
+                   Formatieren(QStringLiteral("Datei \"%s\" enthält Text außerhalb der Attribute, bleibt unverändert"),
+                               {pfad}),
+                   2);
+    return fehlschlag();
+  }
 
   const QString ordnerTeil = QFileInfo(pfad).path();
   if (!QFileInfo::exists(ordnerTeil)) VerzeichnisAnlegen(ordnerTeil);

@@ -121,6 +121,11 @@ struct TKiroXML::TLeser {
   unsigned char Rest[4] = {};  // bytes of an incomplete sequence at the end of the last read
   int RestLen = 0;
   bool Anfang = true;
+  // With UmbruecheMerken the line breaks that the last slow step swallowed before the character
+  // it delivered (that character's AktZaehler in UmbruchBei), exactly as the file has them.
+  bool UmbruecheMerken = false;
+  std::u16string Umbrueche;
+  std::uint32_t UmbruchBei = 0;
 
   ~TLeser() {
     if (fd >= 0) ::close(fd);
@@ -348,9 +353,16 @@ char16_t TKiroXML::NaechstesZeichen() {
       }
       // The line ends here; its break belongs to it.
       ++q.Pos;
-      if (c == CR && q.Verfuegbar() && q.Text[q.Pos] == LF) ++q.Pos;
+      const bool crlf = c == CR && q.Verfuegbar() && q.Text[q.Pos] == LF;
+      if (crlf) ++q.Pos;
+      if (q.UmbruecheMerken) {
+        q.Umbrueche.assign(1, c);
+        if (crlf) q.Umbrueche.push_back(LF);
+      }
     }
     q.ZeileOffen = false;
+  } else if (q.UmbruecheMerken) {
+    q.Umbrueche.clear();
   }
   // The current line is used up: read lines until one is not empty.
   for (;;) {
@@ -361,13 +373,18 @@ char16_t TKiroXML::NaechstesZeichen() {
     }
     ++AktZeilenZaehler;
     const char16_t c = q.Text[q.Pos++];
-    if (c == CR) {
-      if (q.Verfuegbar() && q.Text[q.Pos] == LF) ++q.Pos;
+    if (c == CR || c == LF) {
+      const bool crlf = c == CR && q.Verfuegbar() && q.Text[q.Pos] == LF;
+      if (crlf) ++q.Pos;
+      if (q.UmbruecheMerken) {
+        q.Umbrueche.push_back(c);
+        if (crlf) q.Umbrueche.push_back(LF);
+      }
       continue;
     }
-    if (c == LF) continue;
     q.ZeileOffen = true;
     ++AktZaehler;
+    q.UmbruchBei = AktZaehler;
     return c;
   }
 }
@@ -393,6 +410,11 @@ void TKiroXML::NameLesen(QString& Ziel) {
 void TKiroXML::WertLesen(QString& Ziel, char16_t Anfuehrung) {
   TLeser& q = *StreamReader;
   q.Sammel.clear();
+  // The breaks the character source swallowed before the current character are part of the value.
+  auto umbrueche = [&] {
+    if (q.UmbruecheMerken && q.UmbruchBei == AktZaehler) q.Sammel += q.Umbrueche;
+  };
+  umbrueche();
   while (Aktc != Anfuehrung && !AktEnde) {
     const std::size_t k = q.Lauf([Anfuehrung](char16_t c) { return c == Anfuehrung; });
     q.Sammel.push_back(Aktc);
@@ -400,6 +422,7 @@ void TKiroXML::WertLesen(QString& Ziel, char16_t Anfuehrung) {
     q.Pos += k;
     AktZaehler += std::uint32_t(k);
     Weiter();
+    umbrueche();
   }
   q.Uebergeben(Ziel);
 }
@@ -461,6 +484,15 @@ void TKiroXML::UnbekanntMelden(const char* Schluessel, const QString& Kennung, c
                  2);
 }
 
+void TKiroXML::LadenBeginnen() {
+  FKiroGefunden = false;
+  FUnvollstaendig = false;
+  FKodierfehler = false;
+  FTextVerworfen = false;
+  FGeleseneDatei.clear();
+  FTiefe = 0;
+}
+
 bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& Info, const TParserProc& ParserProc,
                           void* pDaten) {
   (void)Info;  // the header record is filled by the callbacks, never by the reader
@@ -486,10 +518,7 @@ bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& 
       leser->Len = leser->Text.size();
     }
   }
-  FKiroGefunden = false;
-  FUnvollstaendig = false;
-  FKodierfehler = false;
-  FTiefe = 0;
+  LadenBeginnen();
   if (!AusKomponenteLaden) {
     // Only a regular file is a data file: a FIFO would block the load, a device or folder is
     // nothing to read. Opening without blocking and checking the opened file leaves no gap.
@@ -509,12 +538,38 @@ bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& 
       return false;
     }
     ::fcntl(leser->fd, F_SETFL, ::fcntl(leser->fd, F_GETFL) & ~O_NONBLOCK);
+    FGeleseneDatei = QFileInfo(pfad).canonicalFilePath();
   }
+  DokumentLesen(std::move(leser), ParserProc, pDaten, DateiName);
+  return true;
+}
+
+bool TKiroXML::LadenOffen(int Fd, const QString& DateiName, const TParserProc& ParserProc, void* pDaten) {
+  auto leser = std::make_unique<TLeser>();
+  AusKomponenteLaden = false;
+  LadenBeginnen();
+  leser->fd = ::fcntl(Fd, F_DUPFD_CLOEXEC, 0);
+  struct stat st {};
+  if (leser->fd < 0 || ::fstat(leser->fd, &st) != 0) {
+    ProtokollierenFehler(errno, Formatieren(Text(QStringLiteral("KiroXML.DateiLesen")), {DateiName}), 2);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.DateiLaden")), {DateiName}), 2);
+    return false;
+  }
+  DokumentLesen(std::move(leser), ParserProc, pDaten, DateiName);
+  return true;
+}
+
+void TKiroXML::DokumentLesen(std::unique_ptr<TLeser> Leser, const TParserProc& ParserProc, void* pDaten,
+                             const QString& DateiName) {
   AktZaehler = 0;
   AktZeilenZaehler = 0;
   AktEnde = false;
   Aktc = u' ';
-  StreamReader = std::move(leser);
+  Leser->UmbruecheMerken = UmbruecheBehalten;
+  StreamReader = std::move(Leser);
   struct TFreigabe {
     std::unique_ptr<TLeser>& r;
     ~TFreigabe() { r.reset(); }
@@ -525,7 +580,6 @@ bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& 
     Protokollieren(QString(),
                    Formatieren(QStringLiteral("Datei \"%s\": ungültige Zeichen durch U+FFFD ersetzt"), {DateiName}), 2);
   if (StreamReader->Lesefehler) ProtokollierenFehler(StreamReader->LesefehlerNummer, DateiName, 2);
-  return true;
 }
 
 bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool NurErsterKnoten, const QString& Dateiname) {
@@ -605,6 +659,8 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
         BisSchliessendeKlammer();
         if (AktEnde) FUnvollstaendig = true;
         weiter = false;
+      } else if (Aktc != u'>' && !IstLeerraum(Aktc)) {
+        FTextVerworfen = true;  // a stray quote or "=", no item
       }
       Weiter();
     } else {
@@ -612,10 +668,17 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
       Leeren(attribut.Wert);
       NameLesen(attribut.Kennung);
       LeerzeichenUeberspringen();
-      if (Aktc != u'=') continue;
+      // A word without "=" and a quoted value is text (element text, say): no item, dropped.
+      if (Aktc != u'=') {
+        FTextVerworfen = true;
+        continue;
+      }
       Weiter();
       LeerzeichenUeberspringen();
-      if (Aktc != u'"' && Aktc != u'\'') continue;
+      if (Aktc != u'"' && Aktc != u'\'') {
+        FTextVerworfen = true;
+        continue;
+      }
       const char16_t anf = Aktc;
       Weiter();
       WertLesen(attribut.Wert, anf);

@@ -12,7 +12,11 @@
 #include "foundation/Sprachtabelle.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace kiro {
 
@@ -31,6 +35,17 @@ QString Seitendateipfad(const QString& Seitenname) {
 
 // The data folder as an absolute folder, so that the side file is read where it was written
 // even when the data folder is "" (the reader would otherwise take the official data folder).
+bool ImOrdner(const QString& Echt, const QString& Ordner) {
+  const QString wurzel = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
+  if (Echt.isEmpty() || wurzel.isEmpty()) return false;
+  return Echt.startsWith(wurzel == u'/' ? wurzel : wurzel + u'/');
+}
+
+bool Fehlt(const QString& Pfad) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(Pfad).constData(), &st) != 0 && errno == ENOENT;
+}
+
 QString AbsoluterDatenordner() {
   return QDir(Datenverzeichnis.isEmpty() ? QStringLiteral(".") : Datenverzeichnis).absolutePath() + u'/';
 }
@@ -88,13 +103,6 @@ struct TLaufenderLadevorgang {
   TLaufenderLadevorgang(const TLaufenderLadevorgang&) = delete;
   TLaufenderLadevorgang& operator=(const TLaufenderLadevorgang&) = delete;
 };
-
-// True when the real path Echt lies below the folder Ordner (itself resolved through links).
-bool ImOrdner(const QString& Echt, const QString& Ordner) {
-  const QString wurzel = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
-  if (Echt.isEmpty() || wurzel.isEmpty()) return false;
-  return Echt.startsWith(wurzel == u'/' ? wurzel : wurzel + u'/');
-}
 
 void VersionMelden(const char* Schluessel, const QString& Dateiname, const QString& Version, const QString& Soll,
                    quint8 Typ) {
@@ -172,6 +180,10 @@ HRESULT TKiroXMLObjekt::LadenDatei(const QString& Pfad, const QString& DateiName
   if (aeussererLadevorgang && gefunden && !FSeitendateiGelesen && !IstAufwandsdatei())
     FUngeleseneSeitendatei = intern::Seitendateiname(DateiName);
   FLadenVollstaendig = gefunden && XMLDatei->Vollstaendig() && !FExternUnvollstaendig;
+  // Written back, a file read with U+FFFD in place of its bytes, or cut off, would lose them.
+  if (aeussererLadevorgang)
+    FVerlustDatei = gefunden && (XMLDatei->Kodierfehler() || XMLDatei->Abgeschnitten()) ? XMLDatei->GeleseneDatei()
+                                                                                          : QString();
   FGeaendert = false;
   return gefunden ? S_OK : E_FAIL;
 }
@@ -341,7 +353,7 @@ TParseErg TKiroXMLObjekt::ExterneDateiLesen(const QString& Wert, void* pDaten) {
     if ((info.exists() || info.isSymLink()) && !info.isFile())
       return ablehnen(QStringLiteral("ExterneDatei \"%s\" in Datei \"%s\" ist keine reguläre Datei"));
     // A link may lead out of the data folder; what is read must really lie below it.
-    if (info.exists() && !ImOrdner(info.canonicalFilePath(), basis))
+    if (info.exists() && !intern::ImOrdner(info.canonicalFilePath(), basis))
       return ablehnen(QStringLiteral("ExterneDatei \"%s\" in Datei \"%s\" liegt außerhalb des Datenverzeichnisses"));
     // The name in the letter case found on disk, in the form the file wrote it when that matches.
     const QString gefunden = pfad->mid(basis.size());
@@ -396,13 +408,20 @@ bool TKiroXMLObjekt::VersionPruefen() {
 
 // Takes the effort values that only the side file carries: each author's AufwandAlt and
 // AufwandPunkte and the header's AufwandAlgo.
+// Only the outermost file's own side file counts as read, and only once it was read whole: the
+// save rewrites or removes a side file on that ground alone. The side file of a file that an
+// "ExterneDatei" loads is merged all the same, but it is not the outer file's.
 void TKiroXMLObjekt::AufwandZusammenfuehren() {
-  FSeitendateiGelesen = true;
+  const bool eigene = FLadetiefe == 1;
   const QString name = intern::Seitendateiname(FDateiInfo.Dateiname);
-  if (!QFileInfo::exists(intern::Seitendateipfad(name))) return;
+  if (intern::Fehlt(intern::Seitendateipfad(name))) {
+    if (eigene) FSeitendateiGelesen = true;
+    return;
+  }
   TExpensedatei seite;
-  seite.LadenDatei(intern::AbsoluterDatenordner(), name, nullptr);
+  if (seite.LadenDatei(intern::AbsoluterDatenordner(), name, nullptr) != S_OK || !seite.GanzGelesen()) return;
   intern::AufwandUebernehmen(FDateiInfo, seite.FDateiInfo, false);
+  if (eigene) FSeitendateiGelesen = true;
 }
 
 // --- authors ---

@@ -2,6 +2,7 @@
 // editing in the file-information dialog (reached through the component library's interface,
 // so this library needs no widgets) and the HTML description from the language's template.
 #include "datafiles/KiroXMLObjekt.h"
+#include "KiroXMLObjektIntern.h"
 
 #include "components/DateiInfoBearbeitung.h"
 #include "foundation/Einstellungen.h"
@@ -15,6 +16,7 @@
 #include "foundation/Textdatei.h"
 #include "platform/TempOrdner.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <exception>
@@ -38,10 +40,13 @@ QString ZielOrdner() {
   return Einstellungen ? Einstellungen->TempVerzeichnis(true) : platform::TempVerzeichnis();
 }
 
-// Copies one file the template names; only files below the language folder are taken.
+// Copies one file the template names; only files below the language folder are taken, by
+// their real path: a link in the folder may lead anywhere.
 void QuelleKopieren(const QString& Sprachordner, const QString& Verweis, const QString& Ziel) {
   const auto quelle = SicherVerbinden(Programmverzeichnis, Sprachordner + Verweis);
   if (!quelle || Ziel.isEmpty()) return;
+  const auto ordner = SicherVerbinden(Programmverzeichnis, Sprachordner);
+  if (!ordner || !intern::ImOrdner(QFileInfo(*quelle).canonicalFilePath(), *ordner)) return;
   const QString name = Verweis.section(QRegularExpression(QStringLiteral("[\\\\/]")), -1);
   const auto ziel = SicherVerbinden(Ziel, name);
   if (!ziel) return;

@@ -11,6 +11,12 @@ QString Seitendateiname(const QString& Dateiname);
 // The side file itself: below the data folder, or the name as it is when absolute.
 QString Seitendateipfad(const QString& Seitenname);
 
+// True when the real path Echt lies below the folder Ordner (itself resolved through links).
+bool ImOrdner(const QString& Echt, const QString& Ordner);
+
+// Whether nothing at all stands at Pfad (not even a link); a file we may not look at is there.
+bool Fehlt(const QString& Pfad);
+
 // The data folder as an absolute folder with "/", where the side file is read.
 QString AbsoluterDatenordner();
 

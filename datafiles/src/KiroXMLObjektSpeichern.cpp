@@ -4,6 +4,7 @@
 #include "datafiles/KiroXMLObjekt.h"
 
 #include "foundation/Einstellungen.h"
+#include "foundation/Formatieren.h"
 #include "foundation/Konvertierung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
@@ -48,6 +49,7 @@ HRESULT TKiroXMLObjekt::SpeichernDatei(const QString& Pfad, const QString& Datei
     FDateiInfo.Dateiname = SichererDateiname(DateiName);
   }
 
+  XMLDatei->Geschuetzt = FVerlustDatei;
   const bool geschrieben =
       XMLDatei->SpeichernDatei(Pfad, FDateiInfo.Dateiname, Schreiber(&TKiroXMLObjekt::DateiSchreiben), pDaten);
   XMLDatei.reset();
@@ -149,18 +151,27 @@ bool TKiroXMLObjekt::InfoSchreiben(void* pDaten) {
   return kinder;
 }
 
-// Writes the side file when the header has effort values, else removes a stale one. False
-// when the side file could not be written.
+// Writes the side file when the header has effort values, else removes a stale one. A side file
+// that was never read whole is neither: its values are unknown, so it stays as it is. False
+// when the effort values did not reach the disk.
 bool TKiroXMLObjekt::SeitendateiPflegen() {
   const QString name = intern::Seitendateiname(FDateiInfo.Dateiname);
   TInfo kopf = FDateiInfo;
   bool aufwand = FAufwandVorhanden;
-  if (!FUngeleseneSeitendatei.isEmpty()) {
+  if (!FUngeleseneSeitendatei.isEmpty() && !intern::Fehlt(intern::Seitendateipfad(FUngeleseneSeitendatei))) {
     // The load left the side file unread; its values fill what this object does not carry,
     // so the save does not throw away what the user once entered.
     TExpensedatei alt;
-    if (QFileInfo::exists(intern::Seitendateipfad(FUngeleseneSeitendatei)) &&
-        alt.LadenDatei(intern::AbsoluterDatenordner(), FUngeleseneSeitendatei, nullptr) == S_OK) {
+    const bool gelesen =
+        alt.LadenDatei(intern::AbsoluterDatenordner(), FUngeleseneSeitendatei, nullptr) == S_OK && alt.GanzGelesen();
+    if (!gelesen && FUngeleseneSeitendatei == name) {
+      Protokollieren(QString(),
+                     Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht vollständig gelesen, bleibt unverändert"),
+                                 {intern::Seitendateipfad(name)}),
+                     2);
+      return !aufwand;
+    }
+    if (gelesen) {
       intern::AufwandUebernehmen(kopf, alt.FDateiInfo, true);
       aufwand = aufwand || kopf.AufwandAlgo != 0.0f ||
                 std::any_of(kopf.Autoren.cbegin(), kopf.Autoren.cend(),

@@ -9,16 +9,13 @@
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
 #include "foundation/Sprachtabelle.h"
+#include "foundation/Textdatei.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace kiro {
 
@@ -74,9 +71,7 @@ void Piepen(int FrequenzHz, int DauerMs) {
 
 void TKiroXML::Ausgeben(const QString& Text) {
   if (!StreamWriter) return;
-  const QByteArray bytes = Text.toUtf8();
-  // Each piece goes to the file at once, so a failed save leaves what it wrote in "name~".
-  if (StreamWriter->Datei.write(bytes) != bytes.size()) StreamWriter->Fehler = true;
+  StreamWriter->Inhalt += Text.toUtf8();
 }
 
 bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, const TSpeicherProc& SpeicherProc,
@@ -103,40 +98,27 @@ bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, con
   if (relativ.size() > 170)
     Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.DateiZuLang")), {relativ, 170}), 2);
   Protokollieren(QString(), Formatieren(QStringLiteral("Saving %s"), {pfad}), 5);
+  if (!Geschuetzt.isEmpty() && QFileInfo(pfad).canonicalFilePath() == Geschuetzt) {
+    Protokollieren(QStringLiteral("beim Laden nicht verlustfrei gelesen"),
+                   Formatieren(Text(QStringLiteral("KiroXML.DateiSpeichern")), {pfad}), 2);
+    return false;
+  }
 
-  const QString temp = pfad + u'~';
   bool ok = false;
   try {
+    // The document is complete before the file is touched; the one replace routine of every
+    // save writes it beside the old file and renames it over it, keeping the old file's mode.
     StreamWriter = std::make_unique<TSchreiber>();
-    StreamWriter->Datei.setFileName(temp);
-    // A leftover "name~" goes first, and the new one is made afresh without following links:
-    // writing through a planted link would change a file outside the data folder.
-    const QByteArray tempNativ = QFile::encodeName(temp);
-    ::unlink(tempNativ.constData());
-    const int fd = ::open(tempNativ.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 ||
-        !StreamWriter->Datei.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-      if (fd >= 0) ::close(fd);
-      StreamWriter->Fehler = true;
-    } else {
-      if (StreamWriter->Datei.write("\xEF\xBB\xBF", 3) != 3) StreamWriter->Fehler = true;
-      Ausgeben(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?"));
-      SpeichernXML(QStringLiteral("Kiro"), SpeicherProc, pDaten, name);
-      Ausgeben(QStringLiteral(">\r\n"));
-      if (::fsync(StreamWriter->Datei.handle()) != 0) StreamWriter->Fehler = true;
-      StreamWriter->Datei.close();
-      if (StreamWriter->Datei.error() != QFileDevice::NoError) StreamWriter->Fehler = true;
-    }
-    ok = !StreamWriter->Fehler;
+    StreamWriter->Inhalt = QByteArrayLiteral("\xEF\xBB\xBF");
+    Ausgeben(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?"));
+    SpeichernXML(QStringLiteral("Kiro"), SpeicherProc, pDaten, name);
+    Ausgeben(QStringLiteral(">\r\n"));
+    const QByteArray inhalt = std::move(StreamWriter->Inhalt);
     StreamWriter.reset();
-    // One step from "name~" to the name: the old file stays until the new one is complete.
-    if (ok && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(pfad).constData()) != 0) ok = false;
+    ok = DateiErsetzen(pfad, inhalt);
   } catch (...) {
     ok = false;
-    try {
-      StreamWriter.reset();
-    } catch (...) {
-    }
+    StreamWriter.reset();
   }
   if (!ok) Protokollieren(QString(), Formatieren(Text(QStringLiteral("KiroXML.DateiSpeichern")), {pfad}), 2);
   return ok;

@@ -1,14 +1,13 @@
 #pragma once
-// The open file of a save; private to TKiroXML.
+// The document of a save as it is being written; private to TKiroXML.
 #include "datafiles/KiroXML.h"
 
-#include <QFile>
+#include <QByteArray>
 
 namespace kiro {
 
 struct TKiroXML::TSchreiber {
-  QFile Datei;
-  bool Fehler = false;  // a write, the flush or the close failed
+  QByteArray Inhalt;
 };
 
 }  // namespace kiro

@@ -3,6 +3,8 @@
 
 #include "datafiles/Abbruch.h"
 #include "foundation/Ordner.h"
+#include "testsupport/Benutzer.h"
+#include "testsupport/QtDruck.h"
 #include "testsupport/TempOrdner.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +15,9 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/stat.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -239,6 +243,40 @@ TEST_F(TDatenbaum, NurWasWirklichImDatenordnerLiegtWirdIndiziert) {
   erwartet << QStringLiteral("C/innen.ls3");
   erwartet.sort();
   EXPECT_EQ(Pfade(index), erwartet);
+}
+
+// Every data file is indexed by the bytes of its name: one that is no UTF-8, or holds a
+// backslash, is read like any other; one that cannot be read is listed without references and
+// with one line that names it.
+TEST_F(TDatenbaum, JedeDateiWirdUnterIhremNamenIndiziert) {
+  ASSERT_TRUE(QDir().mkpath(Ordner / QStringLiteral("E")));
+  const QByteArray ordner = QFile::encodeName(Ordner / QStringLiteral("E/"));
+  auto schreiben = [&](const QByteArray& Name, const QByteArray& Inhalt, mode_t Modus) {
+    const int fd = ::open((ordner + Name).constData(), O_WRONLY | O_CREAT | O_TRUNC, Modus);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, Inhalt.constData(), std::size_t(Inhalt.size())), Inhalt.size());
+    ::close(fd);
+  };
+  schreiben("ansi\xE4.ls3", Verweise({"A\\x.ls3"}), 0644);
+  schreiben("schraeg\\strich.ls3", Verweise({"A\\y.ls3"}), 0644);
+  schreiben("gesperrt.ls3", Verweise({"A\\z.ls3"}), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(Ordner.Pfad()).constData(), 0755), 0);
+  TLog log;
+  TIndexListe index;
+  {
+    kiro::test::TAlsBenutzer benutzer;  // root would read the closed file all the same
+    index.Aufbauen(nullptr);
+  }
+  QStringList namen;
+  for (const TDateilisteEintrag& e : index.Dateien)
+    if (e.DateinameAbsolut.startsWith(Ordner / QStringLiteral("E/")))
+      namen << e.DateinameAbsolut.mid(Ordner.Pfad().size() + 2) + u'=' + e.Verknuepfte.Namen().join(u'|');
+  namen.sort();
+  EXPECT_EQ(namen, (QStringList{QStringLiteral("ansi") + QChar(0xFFFD) + QStringLiteral(".ls3=A\\X.LS3"),
+                                QStringLiteral("gesperrt.ls3="), QStringLiteral("schraeg\\strich.ls3=A\\Y.LS3")}));
+  const QStringList z = log.Zeilen().filter(QStringLiteral("/E/"));
+  ASSERT_EQ(z.size(), 1) << z.join(u'\n').toStdString();
+  EXPECT_TRUE(z[0].startsWith(QStringLiteral("2 ")) && z[0].contains(QStringLiteral("E/gesperrt.ls3"))) << z[0].toStdString();
 }
 
 TEST_F(TDatenbaum, EinBindMountImDatenordnerWirdNichtBetreten) {

@@ -202,13 +202,21 @@ TEST(KiroXMLObjektInfo, CancelOrNoDialogChangesNothing) {
   EXPECT_EQ(seite.DateiInfo().Kategorie, "\\X");
 }
 
-TEST(KiroXMLObjektInfo, HtmlFromTheLanguagesTemplate) {
+// The folders of an HTML description: German, the temp folder below the test's folder.
+struct THtmlUmgebung {
   TOrdnerUmgebung u;
   TEinstellungen e;
-  e.Sprachordner = "Deutsch";
-  e.TempVerzeichnisAbsolutAktiv = true;
-  e.TempVerzeichnisAbsolut = u.Ordner / "temp/";
-  Einstellungen = &e;
+  THtmlUmgebung() {
+    e.Sprachordner = "Deutsch";
+    e.TempVerzeichnisAbsolutAktiv = true;
+    e.TempVerzeichnisAbsolut = u.Ordner / "temp/";
+    Einstellungen = &e;
+  }
+};
+
+TEST(KiroXMLObjektInfo, HtmlFromTheLanguagesTemplate) {
+  THtmlUmgebung h;
+  TOrdnerUmgebung& u = h.u;
   TVorlage d;
   // No template: nothing, and no message.
   EXPECT_EQ(d.HtmlInfoErzeugen(), "");
@@ -241,6 +249,25 @@ TEST(KiroXMLObjektInfo, HtmlFromTheLanguagesTemplate) {
   TVorlage::HtmlVorlageFuellen("x@TEXT@y", ergebnis);
   EXPECT_TRUE(ergebnis.startsWith("vorher<html>"));
   EXPECT_TRUE(ergebnis.contains("<h1>x@TEXT@y</h1><p>x@TEXT@y</p>"));
+}
+
+// A link in the language folder is another name of whatever it leads to: only what really lies
+// below the folder is copied.
+TEST(KiroXMLObjektInfo, HtmlCopiesNoLinkThatLeadsOutOfTheLanguageFolder) {
+  THtmlUmgebung h;
+  TOrdnerUmgebung& u = h.u;
+  const QString sprache = u.Ordner / "programm/_InstSetup/language/Deutsch/";
+  const QString geheim = u.Ordner.Schreiben("geheim.txt", "geheim");
+  u.Ordner.Schreiben("programm/_InstSetup/language/Deutsch/logo.png", "PNG");
+  ASSERT_TRUE(QFile::link(geheim, sprache + "hinaus.png"));
+  ASSERT_TRUE(QFile::link(sprache + "logo.png", sprache + "innen.png"));
+  u.Ordner.Schreiben("programm/_InstSetup/language/Deutsch/basis.htm",
+                     "<img src=\"hinaus.png\"><img src=\"innen.png\">@TEXT@");
+  TVorlage d;
+  EXPECT_FALSE(d.HtmlInfoErzeugen().isEmpty());
+  EXPECT_EQ(QDir(u.Ordner / "temp").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{"innen.png"});
+  EXPECT_EQ(Lesen(u.Ordner / "temp/innen.png"), "PNG");
 }
 
 TEST(KiroXMLObjektInfo, AlleErsetzen) {

@@ -1,5 +1,6 @@
 #include "support/Testdatei.h"
 #include "support/Golden.h"
+#include "testsupport/Benutzer.h"
 
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 using namespace kiro;
 using kiro::test::Golden;
@@ -225,15 +228,17 @@ TEST(KiroXMLObjektSpeichern, FehlschlagBehaeltAlteDateienUndDasGeaendertKennzeic
   kiro::test::TTeil* teil = &d.NeuerTeil(QStringLiteral("t"));
   ASSERT_TRUE(d.Geaendert());
 
-  // The temporary name is taken by a folder: the file cannot be written.
-  QDir(u.Ordner.Pfad()).mkdir(QStringLiteral("alt.script.xml~"));
-  EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("alt.script.xml"), nullptr), E_FAIL);
+  // The saving user may not write the folder: the file cannot be written.
+  ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0755), 0);
+  {
+    kiro::test::TAlsBenutzer benutzer;
+    EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("alt.script.xml"), nullptr), E_FAIL);
+  }
   EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
   EXPECT_EQ(kiro::test::Lesen(seite), QByteArray("ALTE SEITE"));
   EXPECT_TRUE(d.Geaendert());
   EXPECT_TRUE(teil->Geaendert());
   EXPECT_EQ(log.Zeilen().last(), QStringLiteral("2 Datei \"") + ziel + QStringLiteral("\" konnte nicht gespeichert werden"));
-  QDir(u.Ordner.Pfad()).rmdir(QStringLiteral("alt.script.xml~"));
 
   // A content writer that throws fails the save the same way.
   d.WurfBeimSchreiben = true;
@@ -250,13 +255,19 @@ TEST(KiroXMLObjektSpeichern, FehlschlagBehaeltAlteDateienUndDasGeaendertKennzeic
 
 TEST(KiroXMLObjektSpeichern, SeitendateiDieNichtGeschriebenWerdenKannLaesstGeaendert) {
   TOrdnerUmgebung u;
-  QDir().mkpath(Datenverzeichnis + QStringLiteral("s.script.xml.expense.xml~"));
+  // The saving user may write the data file's folder, not the data folder of the side file.
+  QDir().mkpath(Datenverzeichnis);
+  ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0777), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(Datenverzeichnis).constData(), 0755), 0);
   TLog log;
   TTestdatei d;
   d.Kopf().Autoren = {Autor(3, "A", 2.0f)};
   // The data file itself is written, so the save reports success; its effort values are not on
   // disk, so the object still counts as modified.
-  EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("s.script.xml"), nullptr), S_OK);
+  {
+    kiro::test::TAlsBenutzer benutzer;
+    EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("s.script.xml"), nullptr), S_OK);
+  }
   EXPECT_TRUE(QFileInfo::exists(u.Ordner / QStringLiteral("s.script.xml")));
   EXPECT_TRUE(d.Geaendert());
 }

@@ -4,8 +4,8 @@
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Meldung.h"
 #include "foundation/Ordner.h"
+#include "foundation/Textdatei.h"
 
-#include <QFile>
 
 #include <cstdio>
 
@@ -51,16 +51,15 @@ QTime Jetzt() {
 }
 
 bool InDateiSchreiben(const QString& Zeile) {
-  QFile f((gOrdner.isEmpty() ? Datenverzeichnis + QStringLiteral("temp/") : gOrdner) + QStringLiteral("exportlog.txt"));
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+  const QString datei =
+      (gOrdner.isEmpty() ? Datenverzeichnis + QStringLiteral("temp/") : gOrdner) + QStringLiteral("exportlog.txt");
   QByteArray bytes;
   for (const QString& z : std::as_const(gWartend)) bytes += NachAnsi(z) + "\r\n";
   if (gVerworfen > 0)
     bytes += NachAnsi(QStringLiteral("(%1 weitere Zeilen nicht geschrieben)").arg(gVerworfen)) + "\r\n";
   bytes += NachAnsi(Zeile) + "\r\n";
-  const bool ok = f.write(bytes) == bytes.size();
-  f.close();
-  return ok && f.error() == QFileDevice::NoError;
+  // Only a regular file: a FIFO in its place would block every log call under the lock.
+  return DateiAnhaengen(datei, bytes);
 }
 
 void Aufheben(QStringList& Liste, const QString& Zeile) {

@@ -9,7 +9,6 @@
 #include "foundation/Textdatei.h"
 #include "platform/TempOrdner.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -92,19 +91,12 @@ void TSprachtabelle::Laden() {
   if (QFileInfo::exists(pfad)) {
     // The file is user-edited: when it cannot be read, the built-in texts stay and one line says
     // why; nothing of it is applied half.
+    // Only a regular file is read: a FIFO in its place would hang the load for ever.
     QString fehler;
     QStringList zeilen;
     try {
-      QFile f(pfad);
-      if (!f.open(QIODevice::ReadOnly)) {
-        fehler = f.errorString();
-      } else {
-        const QByteArray inhalt = f.readAll();
-        if (f.error() != QFileDevice::NoError)
-          fehler = f.errorString();
-        else
-          zeilen = TextZeilen(TextEntschluesseln(inhalt));
-      }
+      QByteArray inhalt;
+      if (DateiLesen(pfad, inhalt, &fehler)) zeilen = TextZeilen(TextEntschluesseln(inhalt));
     } catch (const std::exception& e) {
       fehler = QString::fromLocal8Bit(e.what());
       zeilen.clear();

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,25 @@ QString Utf16(const QByteArray& b, qsizetype Start, bool BigEndian) {
 bool Fehlschlag(QString* Fehler, int Code) {
   if (Fehler) *Fehler = SystemFehlertext(Code);
   return false;
+}
+
+// Opens Pfad only when it is a regular file; -1 with Code set otherwise. O_NONBLOCK only so
+// that opening a FIFO cannot wait for its other end; it is refused just after.
+int RegulaerOeffnen(const QString& Pfad, int Modus, int& Code) {
+  const int fd = ::open(QFile::encodeName(Pfad).constData(), Modus | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    Code = errno;
+    return -1;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0)
+    Code = errno;
+  else if (!S_ISREG(st.st_mode))
+    Code = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  else
+    return fd;
+  ::close(fd);
+  return -1;
 }
 
 }  // namespace
@@ -63,19 +83,9 @@ QStringList TextZeilen(const QString& Text) {
 }
 
 bool DateiLesen(const QString& Pfad, QByteArray& Inhalt, QString* Fehler) {
-  // O_NONBLOCK only so that opening a FIFO cannot wait for a writer; it is refused just after.
-  const int fd = ::open(QFile::encodeName(Pfad).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return Fehlschlag(Fehler, errno);
-  struct stat st {};
   int code = 0;
-  if (::fstat(fd, &st) != 0)
-    code = errno;
-  else if (!S_ISREG(st.st_mode))
-    code = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  if (code != 0) {
-    ::close(fd);
-    return Fehlschlag(Fehler, code);
-  }
+  const int fd = RegulaerOeffnen(Pfad, O_RDONLY, code);
+  if (fd < 0) return Fehlschlag(Fehler, code);
   QByteArray daten;
   char puffer[65536];
   for (;;) {
@@ -101,23 +111,32 @@ bool TextdateiLesen(const QString& Pfad, QString& Text, QString* Fehler) {
   return true;
 }
 
+bool DateiAnhaengen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler) {
+  int code = 0;
+  const int fd = RegulaerOeffnen(Pfad, O_WRONLY | O_APPEND | O_CREAT, code);
+  if (fd < 0) return Fehlschlag(Fehler, code);
+  if (!AllesSchreiben(fd, Inhalt.constData(), std::size_t(Inhalt.size()))) code = errno;
+  if (::close(fd) != 0 && code == 0) code = errno;
+  return code == 0 || Fehlschlag(Fehler, code);
+}
+
 bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler) {
   const QByteArray ziel = QFile::encodeName(Pfad);
-  const QByteArray temp = ziel + '~';
-  // A leftover "name~" goes first; the new one is made afresh so a planted link is not followed.
-  ::unlink(temp.constData());
-  const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return Fehlschlag(Fehler, errno);
-  // The new file keeps the old one's permissions: a private file stays private.
+  // The new file keeps the old one's permissions: a private file stays private. It is made
+  // private first, so nobody can open it before it has them.
   struct stat alt {};
-  if (::stat(ziel.constData(), &alt) == 0 && S_ISREG(alt.st_mode)) ::fchmod(fd, alt.st_mode & 07777);
+  const bool ersetzt = ::stat(ziel.constData(), &alt) == 0 && S_ISREG(alt.st_mode);
+  std::string temp;
+  const int fd = FrischeTempdatei(ziel.toStdString(), ersetzt ? 0600 : 0666, temp);
+  if (fd < 0) return Fehlschlag(Fehler, errno);
   int code = 0;
-  if (!AllesSchreiben(fd, Inhalt.constData(), std::size_t(Inhalt.size()))) code = errno;
+  if (ersetzt && ::fchmod(fd, alt.st_mode & 07777) != 0) code = errno;
+  if (code == 0 && !AllesSchreiben(fd, Inhalt.constData(), std::size_t(Inhalt.size()))) code = errno;
   if (code == 0 && ::fsync(fd) != 0) code = errno;
   if (::close(fd) != 0 && code == 0) code = errno;
-  if (code == 0 && std::rename(temp.constData(), ziel.constData()) != 0) code = errno;
+  if (code == 0 && std::rename(temp.c_str(), ziel.constData()) != 0) code = errno;
   if (code != 0) {
-    ::unlink(temp.constData());
+    ::unlink(temp.c_str());
     return Fehlschlag(Fehler, code);
   }
   return true;

@@ -1,6 +1,7 @@
 #include "foundation/Meldung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
+#include "testsupport/Fifo.h"
 #include "testsupport/TempOrdner.h"
 
 #include <QDir>
@@ -110,6 +111,14 @@ TEST_F(ProtokollTest, MissingLogFolderShowsOneBoxPerFailureStreakAndLosesNoLine)
   QDir(Ordner / "temp").removeRecursively();
   Protokollieren("", "wieder weg", 2);
   EXPECT_EQ(Boxen, (QStringList{"Fehler 0", "wieder weg"}));
+}
+
+// A FIFO in the log file's place would block the log call, and every later one behind its lock.
+TEST_F(ProtokollTest, AFifoAsTheLogFileIsNotWrittenAndBlocksNothing) {
+  QDir().mkpath(Ordner / "temp");
+  ASSERT_TRUE(test::FifoAnlegen(Ordner / "temp/exportlog.txt"));
+  EXPECT_TRUE(test::KehrtZurueck([] { Protokollieren("", "Zeile", 2); }, Ordner / "temp/exportlog.txt"));
+  EXPECT_EQ(Boxen, QStringList{"Zeile"});
 }
 
 TEST_F(ProtokollTest, LinesWhileTheBoxIsOpenAreShownWhenItIsAnswered) {

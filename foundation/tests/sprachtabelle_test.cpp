@@ -5,6 +5,7 @@
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
 #include "foundation/Sprachtabelle.h"
+#include "testsupport/Fifo.h"
 #include "testsupport/TempOrdner.h"
 
 #include <QDir>
@@ -320,6 +321,20 @@ TEST_F(SprachtabelleTest, UnreadableLanguageFileKeepsTheBuiltInTextsAndLogsOnce)
   fehlt.Sprachordner = QStringLiteral("Gibt es nicht");
   EXPECT_EQ(fehlt.TextHolen(QStringLiteral("Script.Beta")), QStringLiteral("Beta"));
   EXPECT_TRUE(Protokoll().isEmpty());
+}
+
+TEST_F(SprachtabelleTest, AFifoAsTheLanguageFileDoesNotHangTheLoad) {
+  QDir().mkpath(Ordner / "_InstSetup/language/Rohr");
+  const QString fifo = Ordner / "_InstSetup/language/Rohr/text.txt";
+  ASSERT_TRUE(test::FifoAnlegen(fifo));
+  TSprachtabelle t;
+  t.Sprachordner = QStringLiteral("Rohr");
+  QString text;
+  EXPECT_TRUE(test::KehrtZurueck([&] { text = t.TextHolen(QStringLiteral("Script.Beta")); }, fifo));
+  EXPECT_EQ(text, QStringLiteral("Beta"));
+  const QStringList log = Protokoll();
+  ASSERT_EQ(log.size(), 1);
+  EXPECT_TRUE(log[0].startsWith(QStringLiteral("2 Sprachdatei \"") + fifo)) << log[0].toStdString();
 }
 
 TEST_F(SprachtabelleTest, FileTypeCaptionsFollowEveryLoad) {

@@ -1,11 +1,16 @@
 #include "foundation/Textdatei.h"
+#include "testsupport/Fifo.h"
 #include "testsupport/TempOrdner.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kiro;
 
@@ -41,13 +46,19 @@ TEST(Textdatei, ReadsOnlyRegularFilesAndReplacesInOneStep) {
   EXPECT_FALSE(TextdateiLesen(ordner / "fifo", text, &fehler)) << "a FIFO without writer must not hang";
   EXPECT_EQ(text, "ok");
 
+  // "name~" and "name~1" are taken (a link someone planted, an editor's backup): the temporary
+  // is a fresh name, and neither is written, followed or removed.
   const QString datei = ordner.Schreiben("b.txt", "alt");
   const QString opfer = ordner.Schreiben("opfer", "bleibt");
   ASSERT_TRUE(QFile::link(opfer, datei + "~"));
+  const QString sicherung = ordner.Schreiben("b.txt~1", "Sicherung");
   ASSERT_TRUE(DateiErsetzen(datei, "neu"));
   EXPECT_EQ(test::Lesen(datei), "neu");
   EXPECT_EQ(test::Lesen(opfer), "bleibt");
-  EXPECT_FALSE(QFile::exists(datei + "~"));
+  EXPECT_TRUE(QFileInfo(datei + "~").isSymLink());
+  EXPECT_EQ(test::Lesen(sicherung), "Sicherung");
+  EXPECT_EQ(QDir(ordner.Pfad()).entryList({"b.txt*"}, QDir::AllEntries | QDir::System),
+            (QStringList{"b.txt", "b.txt~", "b.txt~1"}));
 
   // A private file stays private when it is replaced.
   const QString privat = ordner.Schreiben("privat.txt", "alt");
@@ -59,6 +70,25 @@ TEST(Textdatei, ReadsOnlyRegularFilesAndReplacesInOneStep) {
 
   EXPECT_FALSE(DateiErsetzen(ordner / "fehlt/c.txt", "x", &fehler));
   EXPECT_FALSE(fehler.isEmpty());
+}
+
+TEST(Textdatei, AppendsOnlyToRegularFiles) {
+  test::TempOrdner ordner;
+  QString fehler;
+  ASSERT_TRUE(DateiAnhaengen(ordner / "log.txt", "eins\r\n"));
+  ASSERT_TRUE(DateiAnhaengen(ordner / "log.txt", "zwei\r\n"));
+  EXPECT_EQ(test::Lesen(ordner / "log.txt"), "eins\r\nzwei\r\n");
+  // A FIFO, with or without a reader, and a folder are not written to.
+  ASSERT_TRUE(test::FifoAnlegen(ordner / "fifo"));
+  EXPECT_TRUE(test::KehrtZurueck([&] { EXPECT_FALSE(DateiAnhaengen(ordner / "fifo", "x", &fehler)); }, ordner / "fifo"));
+  EXPECT_FALSE(fehler.isEmpty());
+  const int leser = ::open(QFile::encodeName(ordner / "fifo").constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(leser, 0);
+  EXPECT_FALSE(DateiAnhaengen(ordner / "fifo", "x"));
+  char c;
+  EXPECT_LE(::read(leser, &c, 1), 0) << "nothing reached the FIFO";
+  ::close(leser);
+  EXPECT_FALSE(DateiAnhaengen(ordner.Pfad(), "x"));
 }
 
 }  // namespace

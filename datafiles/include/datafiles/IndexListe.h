@@ -4,12 +4,14 @@
 // file again for every move.
 #include "components/Anzeigen.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace kiro {
 
@@ -57,13 +59,15 @@ class TIndexListe {
   bool Erstellt = false;              // Aufbauen has run; only then is the index consulted
 
  private:
-  void VerzeichnisIndizieren(const QString& Ordner, IStatusAnzeige* StBar);
-  bool Enthalten(const QString& Pfad, bool IstLink) const;
+  void VerzeichnisIndizieren(int OrdnerFd, const QString& Ordner, IStatusAnzeige* StBar);
+  bool Enthalten(int DateiFd, bool IstLink) const;
 
-  // The walk's start: its real path and its mount, which no indexed file may leave.
-  QString FWurzel;
+  // The walk's start: its real path (bytes) and its mount, which no indexed file may leave.
+  QByteArray FWurzel;
   std::optional<std::uint64_t> FMount;
-  void DateiIndizieren(const QString& Datei, IStatusAnzeige* StBar);
+  // Indexes the entry Name of the open folder; Datei is its path as the index shows it.
+  void DateiIndizieren(int OrdnerFd, const std::string& Name, const QString& Datei, bool IstLink,
+                       IStatusAnzeige* StBar);
   static void VerknuepfungenSammeln(const TKiroXMLKnoten& Knoten, TDateilisteEintrag& Eintrag);
 };
 

@@ -56,6 +56,9 @@ class TKiroXML {
   // cannot be opened); true when its text was read, whatever the callbacks answered.
   bool LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& Info, const TParserProc& ParserProc,
                   void* pDaten);
+  // LadenDatei for a file the caller has opened (a walk opens by the name's bytes, which a path
+  // text may not hold); DateiName names it in messages. False when it is no regular file.
+  bool LadenOffen(int Fd, const QString& DateiName, const TParserProc& ParserProc, void* pDaten);
   // Reads the items of the current element up to its end; an empty ParserProc skips them.
   bool LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool NurErsterKnoten, const QString& Dateiname);
 
@@ -68,6 +71,16 @@ class TKiroXML {
   // Whether the last load met bytes that did not decode (shown as U+FFFD): the text read is
   // then not the file's text, and writing it back would lose the original characters.
   bool Kodierfehler() const { return FKodierfehler; }
+  // Whether the last load passed over text that is no item (element text, a word without a
+  // value, a stray quote): the grammar drops it, so a rewrite from the items would lose it.
+  bool TextVerworfen() const { return FTextVerworfen; }
+  // Set before LadenDatei: attribute values keep the line breaks the file has inside them,
+  // byte for byte, instead of losing them with the line structure. The typed data files read
+  // values without them, as the product always has; the whole-file tree keeps them to write
+  // them back.
+  bool UmbruecheBehalten = false;
+  // The real path of the file the last load read ("" for embedded text or no file).
+  const QString& GeleseneDatei() const { return FGeleseneDatei; }
 
   // Told the text of each comment of a level read with a callback (what stands between "<!--"
   // and "-->", its line breaks as CR LF) and the level's data pointer; empty: comments are
@@ -79,10 +92,14 @@ class TKiroXML {
   std::uint32_t AktuellesZeichen() const { return AktZaehler; }
 
   // --- writing ---
-  // Writes the whole document (root "Kiro") to Pfad + DateiName through "name~" and renames it
-  // over the target in one step. False when anything failed; the old file is then untouched.
+  // Writes the whole document (root "Kiro") to Pfad + DateiName through the one replace routine
+  // (a fresh "name~" renamed over the target in one step, the old file's mode kept). False when
+  // anything failed; the old file is then untouched.
   bool SpeichernDatei(const QString& Pfad, const QString& DateiName, const TSpeicherProc& SpeicherProc,
                       void* pDaten);
+  // Set before SpeichernDatei: the real path of a file this save must not replace, since its
+  // load lost bytes (undecodable, cut off); such a save fails with one log line.
+  QString Geschuetzt;
   bool SpeichernXML(const QString& Knotenname, const TSpeicherProc& SpeicherProc, void* pDatenPtr,
                     const QString& Dateiname);
 
@@ -111,6 +128,9 @@ class TKiroXML {
   struct TLeser;
   struct TSchreiber;
 
+  void LadenBeginnen();
+  void DokumentLesen(std::unique_ptr<TLeser> Leser, const TParserProc& ParserProc, void* pDaten,
+                     const QString& DateiName);
   char16_t NaechstesZeichen();
   void Weiter() { Aktc = NaechstesZeichen(); }
   void LeerzeichenUeberspringen();
@@ -138,6 +158,8 @@ class TKiroXML {
   bool FKiroGefunden = false;
   bool FUnvollstaendig = false;
   bool FKodierfehler = false;
+  bool FTextVerworfen = false;
+  QString FGeleseneDatei;
 };
 
 }  // namespace kiro

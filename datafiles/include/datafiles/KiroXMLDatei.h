@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace kiro {
@@ -22,14 +23,18 @@ class TKiroXMLDatei {
   TKiroXMLDatei(const TKiroXMLDatei&) = delete;
   TKiroXMLDatei& operator=(const TKiroXMLDatei&) = delete;
 
-  // Replaces the tree by the file's content (the reader's path rules apply: an absolute name
+  // Replaces the tree by the file's content, attribute values with their line breaks as the
+  // file has them (the reader's path rules apply: an absolute name
   // stands alone, an empty folder means the official data folder). Returns the child element
   // read last below an element "Kiro" (for a usual data file its content element), or nullptr.
   TKiroXMLKnoten* LadenDatei(const QString& Pfad, const QString& DateiName);
+  // The same for a file the caller has opened; DateiName names it in messages.
+  TKiroXMLKnoten* LadenOffen(int Fd, const QString& DateiName);
 
-  // Writes the tree to Pfad + DateiName (DateiName alone when absolute) through "name~",
-  // renamed over the old file in one step; comments go back where they stood. Only a document
-  // whose one top-level element is "Kiro", read whole and with every byte decoded, is written:
+  // Writes the tree to Pfad + DateiName (DateiName alone when absolute) through the one replace
+  // routine (a fresh "name~", renamed over the old file in one step, its mode kept); comments go
+  // back where they stood. Only a document whose one top-level element is "Kiro", read whole,
+  // with every byte decoded and no text passed over, is written:
   // anything else would lose content. False, with a log line, when nothing was written; the
   // old file is then untouched.
   virtual bool SpeichernDatei(const QString& Pfad, const QString& DateiName);
@@ -57,6 +62,9 @@ class TKiroXMLDatei {
   bool Abgeschnitten() const { return FAbgeschnitten; }
   // Whether the last load met bytes that did not decode; such a tree is not written back.
   bool Verlustbehaftet() const { return FVerlustbehaftet; }
+  // Whether the last load passed over text that is no element or attribute (element text);
+  // such a tree is not written back either.
+  bool TextVerworfen() const { return FTextVerworfen; }
 
  protected:
   // Reader callback that builds the tree; pDaten is the node being filled.
@@ -64,6 +72,8 @@ class TKiroXMLDatei {
   // Reads the content of the current element with ParserProc; without a reader it does nothing.
   virtual void KnotenLesen(void* pDaten, const TParserProc& ParserProc);
   TParseErg XmlDeklarationLesen(TParse& Parse, void* pDaten);
+  // Empties the tree, lets Lesen run the reader with the tree's callback and keeps its findings.
+  TKiroXMLKnoten* Laden(const std::function<void(const TParserProc&)>& Lesen);
   // Appends one element and its subtree in the file layout.
   static void KnotenAusgeben(const TKiroXMLKnoten& Knoten, QByteArray& Ziel);
 
@@ -76,6 +86,7 @@ class TKiroXMLDatei {
   TKiroXMLKnoten* pKiroBasisKnoten = nullptr;  // points into the tree
   bool FAbgeschnitten = false;
   bool FVerlustbehaftet = false;
+  bool FTextVerworfen = false;
 };
 
 }  // namespace kiro

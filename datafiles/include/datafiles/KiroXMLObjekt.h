@@ -88,7 +88,8 @@ class TKiroXMLObjekt {
   virtual HRESULT LadenDatei(const QString& Pfad, const QString& DateiName, void* pDaten);
   // Reads this object's element from XMLDateiOffen, whose load is running.
   virtual HRESULT LadenOffeneDatei(TKiroXMLObjekt* XMLDateiOffen, void* pDatenPointer);
-  // Saves in the type's current format; S_OK when the file was written completely.
+  // Saves in the type's current format; S_OK when the file was written completely. A file whose
+  // last load lost bytes (undecodable, cut off) is not replaced: E_FAIL with one log line.
   virtual HRESULT SpeichernDatei(const QString& Pfad, const QString& DateiName, void* pDaten);
   // Writes this object as the element Knotenname of XMLDateiOffen, whose save is running;
   // S_OK when a writer was reached.
@@ -156,6 +157,8 @@ class TKiroXMLObjekt {
   bool SeitendateiPflegen();
 
   bool IstAufwandsdatei() const;
+  // The last load read the whole file and lost no byte of it.
+  bool GanzGelesen() const { return FLadenVollstaendig && FVerlustDatei.isEmpty(); }
   // The object whose own reader or writer serves the running load or save.
   TKiroXMLObjekt* Wurzeldokument();
 
@@ -165,6 +168,7 @@ class TKiroXMLObjekt {
   int FLadetiefe = 0;                  // LadenDatei calls running on this object ("ExterneDatei")
   bool FSeitendateiGelesen = false;    // the running load merged the side file (or found none)
   QString FUngeleseneSeitendatei;      // side file the last load did not merge (version error); "" for none
+  QString FVerlustDatei;               // real path of the file the last load lost bytes of; a save must not replace it
   // A nested object written by a save may be gone before the save ends (a subclass may write a
   // temporary one). The save keeps only each object's shared cell, which its destructor empties.
   std::shared_ptr<TKiroXMLObjekt*> FLebenszelle = std::make_shared<TKiroXMLObjekt*>(this);

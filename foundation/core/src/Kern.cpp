@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +59,18 @@ bool AllesSchreiben(int Fd, const char* Daten, std::size_t Laenge) {
     Laenge -= std::size_t(n);
   }
   return true;
+}
+
+int FrischeTempdatei(const std::string& Ziel, mode_t Modus, std::string& Temp) {
+  // Enough tries for any number of leftovers a person keeps; past that something is wrong.
+  constexpr int kMaxVersuche = 1000;
+  for (int i = 0; i < kMaxVersuche; ++i) {
+    Temp = Ziel + '~' + (i ? std::to_string(i) : std::string());
+    const int fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Modus);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 }  // namespace kiro

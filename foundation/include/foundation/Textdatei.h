@@ -1,7 +1,7 @@
 #pragma once
 // Reading and replacing the product's small text files (language files, grid files, category
 // trees, folder links). Older files are ANSI (Windows-1252); newer ones start with a byte-order
-// mark. A file is read whole and written through "name~" and a rename, so a failed write keeps
+// mark. A file is read whole and written through a fresh "name~" and a rename, so a failed write keeps
 // the old file and a failed read changes nothing.
 #include <QByteArray>
 #include <QString>
@@ -26,8 +26,15 @@ bool DateiLesen(const QString& Pfad, QByteArray& Inhalt, QString* Fehler = nullp
 // DateiLesen, then TextEntschluesseln.
 bool TextdateiLesen(const QString& Pfad, QString& Text, QString* Fehler = nullptr);
 
-// Writes Inhalt to Pfad + "~" (made afresh, never through a link), syncs it and renames it over
-// Pfad in one step. False with *Fehler set when any step failed; the old file is then unchanged.
+// Appends Inhalt to the regular file Pfad, created when missing; anything else at that name (a
+// FIFO, a device, a folder) is not written to, so no append can hang. False with *Fehler set
+// when it could not be written whole.
+bool DateiAnhaengen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler = nullptr);
+
+// The one replace routine of every save: writes Inhalt to a fresh temporary beside Pfad ("name~",
+// or the next free "name~N"; never through a link, never over someone's file), gives it the old
+// file's mode, syncs it and renames it over Pfad in one step. False with *Fehler set when any
+// step failed; the old file is then unchanged and no temporary is left.
 bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler = nullptr);
 
 }  // namespace kiro
