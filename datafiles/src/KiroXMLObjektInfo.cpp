@@ -2,6 +2,7 @@
 // editing in the file-information dialog (reached through the component library's interface,
 // so this library needs no widgets) and the HTML description from the language's template.
 #include "datafiles/KiroXMLObjekt.h"
+#include "KiroXMLObjektIntern.h"
 
 #include "components/DateiInfoBearbeitung.h"
 #include "foundation/Einstellungen.h"
@@ -21,18 +22,20 @@
 
 namespace kiro {
 
+QString intern::Sprachordner() {
+  if (Einstellungen) return Einstellungen->Sprachordner;
+  return Sprachtabelle ? Sprachtabelle->Sprachordner : QString();
+}
+
 namespace {
+
+using intern::Sprachordner;
 
 const QString kPlatzhalter = QStringLiteral("@TEXT@");
 const QString kQuelle = QStringLiteral("src=\"");
 
 // A template that keeps making new matches (a rule like "ab" -> "bbaa" never ends) stops here.
 constexpr qsizetype kMaxErsetzungen = 10000;
-
-QString Sprachordner() {
-  if (Einstellungen) return Einstellungen->Sprachordner;
-  return Sprachtabelle ? Sprachtabelle->Sprachordner : QString();
-}
 
 QString ZielOrdner() {
   return Einstellungen ? Einstellungen->TempVerzeichnis(true) : platform::TempVerzeichnis();

@@ -219,6 +219,8 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
   const auto stAlt = Status(*alt);
   const auto stNeu = Status(*neu);
   if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) return true;
+  // A run ended after the move: the file is at its new place, and a run again goes on from there.
+  if (!stAlt && stNeu && S_ISREG(stNeu->st_mode)) return true;
 
   if (SVNModus) {
     const QString ordnerAbs = Absolut(ordner);
