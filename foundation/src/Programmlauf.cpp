@@ -106,6 +106,8 @@ void Beenden(QProcess& Prozess) {
 TProgrammErgebnis ProgrammAusfuehren(const QString& Verzeichnis, const QString& Programm, const QStringList& Parameter,
                                      const TProgrammOptionen& Optionen) {
   TProgrammErgebnis erg;
+  // Before the process: it may still signal while it is destroyed.
+  TSchwanz ausgabe(kAusgabeGrenze), fehler(kFehlerGrenze);
   QProcess prozess;
   prozess.setProgram(Programm);
   prozess.setArguments(Parameter);
@@ -116,7 +118,6 @@ TProgrammErgebnis ProgrammAusfuehren(const QString& Verzeichnis, const QString& 
   prozess.setChildProcessModifier([] { setpriority(PRIO_PROCESS, 0, 19); });
   // Both channels are drained as each piece arrives (the signals come from inside the waits
   // below), so the process object never holds more than one piece.
-  TSchwanz ausgabe(kAusgabeGrenze), fehler(kFehlerGrenze);
   QObject::connect(&prozess, &QProcess::readyReadStandardOutput,
                    [&] { ausgabe.Anhaengen(prozess.readAllStandardOutput()); });
   QObject::connect(&prozess, &QProcess::readyReadStandardError,
