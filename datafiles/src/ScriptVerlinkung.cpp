@@ -174,6 +174,8 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
   if (Indexliste.Erstellt) {
     QStringList dateien;
     Indexliste.VerknuepfteSuchen(AlteDatei.Dateiname, NeueDatei.Dateiname, BasisPfad.Dateiname, dateien);
+    // A file that names the old one both ways is listed twice; one look rewrites every value.
+    dateien.removeDuplicates();
     for (const QString& d : dateien) DateiAnpassen(lauf, d);
     return;
   }

@@ -433,19 +433,26 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
 // the user's language.
 TEST_F(ScriptVerlinkung, NichtSchreibbarerOrdnerStehtInDerAnsicht) {
   if (test::AlsNutzerWiederholt()) return;
-  const QString pfad = D("Strecken/R/fest.ls3", Verweise({"Strecken\\A\\x.ls3"}));
+  // Named both ways: the index lists the file twice, the view says it once.
+  const QByteArray inhalt = Verweise({"x.ls3", "Strecken\\A\\x.ls3"});
+  const QString pfad = D("Strecken/R/fest.ls3", inhalt);
   ASSERT_TRUE(QFile::setPermissions(P("Strecken/R"), QFile::ReadOwner | QFile::ExeOwner));
   TSprachtabelle* tabelle = SprachtabelleErzeugen();
   const QString sprache = tabelle->Sprachordner;
-  for (const char* ordner : {"Deutsch", "English"}) {
-    SCOPED_TRACE(ordner);
-    tabelle->Sprachordner = QString::fromLatin1(ordner);
-    auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\R");
-    EXPECT_EQ(Aktualisieren(*e).value(1),
-              QStringLiteral("F:") + pfad +
-                  (*ordner == 'D' ? QStringLiteral(": Verweise nicht umgeschrieben (Schreiben fehlgeschlagen)")
-                                  : QStringLiteral(": references not rewritten (could not be written)")));
-    EXPECT_EQ(Lesen(pfad), Verweise({"Strecken\\A\\x.ls3"}));
+  for (bool mitIndex : {false, true}) {
+    for (const char* ordner : {"Deutsch", "English"}) {
+      SCOPED_TRACE(std::string(ordner) + (mitIndex ? " with the index" : ""));
+      tabelle->Sprachordner = QString::fromLatin1(ordner);
+      auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\R");
+      const QStringList z = Aktualisieren(*e, mitIndex);
+      ASSERT_EQ(z.size(), 2) << z.join(u'\n').toStdString();
+      EXPECT_TRUE(z[1].startsWith(QStringLiteral("F:"))) << z[1].toStdString();
+      EXPECT_TRUE(z[1].endsWith(QStringLiteral("fest.ls3") +
+                                (*ordner == 'D' ? QStringLiteral(": Verweise nicht umgeschrieben (Schreiben fehlgeschlagen)")
+                                                : QStringLiteral(": references not rewritten (could not be written)"))))
+          << z[1].toStdString();
+      EXPECT_EQ(Lesen(pfad), inhalt);
+    }
   }
   tabelle->Sprachordner = sprache;
   QFile::setPermissions(P("Strecken/R"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
