@@ -23,18 +23,20 @@
 
 namespace kiro {
 
+QString intern::Sprachordner() {
+  if (Einstellungen) return Einstellungen->Sprachordner;
+  return Sprachtabelle ? Sprachtabelle->Sprachordner : QString();
+}
+
 namespace {
+
+using intern::Sprachordner;
 
 const QString kPlatzhalter = QStringLiteral("@TEXT@");
 const QString kQuelle = QStringLiteral("src=\"");
 
 // A template that keeps making new matches (a rule like "ab" -> "bbaa" never ends) stops here.
 constexpr qsizetype kMaxErsetzungen = 10000;
-
-QString Sprachordner() {
-  if (Einstellungen) return Einstellungen->Sprachordner;
-  return Sprachtabelle ? Sprachtabelle->Sprachordner : QString();
-}
 
 QString ZielOrdner() {
   return Einstellungen ? Einstellungen->TempVerzeichnis(true) : platform::TempVerzeichnis();

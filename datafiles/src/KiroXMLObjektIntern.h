@@ -1,5 +1,6 @@
 #pragma once
-// Where a data file's effort side file lies; shared by the load and the save of TKiroXMLObjekt.
+// Where a data file's effort side file lies, shared by the load and the save of TKiroXMLObjekt;
+// and the user's language folder, for the texts the data-file code writes itself.
 #include "foundation/KiroTypen.h"
 
 #include <QString>
@@ -24,5 +25,8 @@ QString AbsoluterDatenordner();
 // author's AufwandAlt and AufwandPunkte (values of 0 carry nothing). With NurLeere only values
 // that are 0 in Ziel are filled.
 void AufwandUebernehmen(TInfo& Ziel, const TInfo& Seite, bool NurLeere);
+
+// The language folder of the settings, else of the text catalogue ("Deutsch", "English"); "".
+QString Sprachordner();
 
 }  // namespace kiro::intern

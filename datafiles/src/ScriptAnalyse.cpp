@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <cstdint>
 #include <functional>
 
 namespace kiro {
@@ -315,7 +316,17 @@ bool TScript::DateiInfoErgaenzen(const QString& DateinameAbsolut, const QString&
   eintrag->Version = Version;
   eintrag->Datum = TDateTime::AusQDateTime(QDateTime::currentDateTime());
   eintrag->Hashwert = summe->Crc;
-  eintrag->Groesse = std::int32_t(std::uint32_t(summe->Groesse));
+  // The field holds 32 signed bits: a size it cannot hold is recorded as unknown, not wrapped
+  // into a wrong one.
+  if (summe->Groesse <= std::uint64_t(INT32_MAX)) {
+    eintrag->Groesse = std::int32_t(summe->Groesse);
+  } else {
+    eintrag->Groesse = 0;
+    Protokollieren(QString(),
+                   Formatieren(QStringLiteral("Datei \"%s\" ist %s Bytes groß, als Größe unbekannt (0) aufgenommen"),
+                               {DateinameAbsolut, QString::number(summe->Groesse)}),
+                   5);
+  }
   Kommandos.push_back(std::move(eintrag));
 
   // The earlier entry stays. Two files of equal content under different names are two installed

@@ -58,6 +58,10 @@ std::optional<struct stat> Status(const QString& Pfad) {
 // The client's path arguments are absolute: its working folder then plays no part.
 QString Absolut(const QString& Pfad) { return OhneTrenner(QFileInfo(Pfad).absoluteFilePath()); }
 
+// The client reads what follows the last "@" of a path it looks up as a revision ("Zug@2.ls");
+// an "@" at the end makes it take the path as written.
+QString Woertlich(const QString& Pfad) { return Pfad + u'@'; }
+
 // One client run; the caller's abort flag ends it, and the engine's window stays alive meanwhile.
 TProgrammErgebnis Svn(const QString& Verzeichnis, const QStringList& Parameter, bool FehlschlagMelden = true) {
   TProgrammOptionen o;
@@ -112,11 +116,39 @@ bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
     }
   }
   ::close(ein);
+  // As "mv" does: the file keeps its modification time (its mode came with the creation).
+  const timespec zeiten[2] = {st.st_atim, st.st_mtim};
+  if (ok && ::futimens(aus, zeiten) != 0) ok = false;
   if (::fsync(aus) != 0) ok = false;
   if (::close(aus) != 0) ok = false;
   if (ok && std::rename(temp.constData(), Nativ(Ziel).constData()) != 0) ok = false;
   if (!ok) ::unlink(temp.constData());
   return ok;
+}
+
+// Whether Basis + the rest of Pfad stays below Basis when every link on the way is followed: the
+// commands act on the last component itself (a link there is deleted or moved as the link), so
+// only the folders above it count, and the last one too where the command follows it (a run).
+// A component that does not exist yet ends the walk: what is created there is a real folder.
+bool InnerhalbDerBasis(const QString& Basis, const QString& Pfad, bool ZielFolgen) {
+  const QString basisEcht = QFileInfo(Basis.isEmpty() ? QStringLiteral(".") : Basis).canonicalFilePath();
+  if (basisEcht.isEmpty()) return true;  // no base folder yet: nothing below it to lead out
+  QString rest = Pfad.mid(Basis.size());
+  while (rest.startsWith(u'/')) rest.remove(0, 1);
+  const QStringList teile = rest.split(u'/', Qt::SkipEmptyParts);
+  QString weg = Basis.isEmpty() || Basis.endsWith(u'/') ? Basis : Basis + u'/';
+  for (qsizetype i = 0; i < teile.size() - (ZielFolgen ? 0 : 1); ++i) {
+    weg += teile[i];
+    const auto st = Status(weg);
+    if (!st) return true;
+    if (S_ISLNK(st->st_mode)) {
+      const QString ziel = QFileInfo(weg).canonicalFilePath();
+      if (ziel.isEmpty() || (ziel != basisEcht && !ziel.startsWith(basisEcht == u'/' ? basisEcht : basisEcht + u'/')))
+        return false;
+    }
+    weg += u'/';
+  }
+  return true;
 }
 
 bool StandardOeffnen(const QString& Pfad) {
@@ -133,10 +165,11 @@ TDesktopOeffner DesktopOeffnerSetzen(TDesktopOeffner Neu) {
 
 // --- TScriptBasis ---
 
-std::optional<QString> TScriptBasis::PfadPruefen(const TDatei& Datei, IProtokollAnsicht* UpdInfo) {
+std::optional<QString> TScriptBasis::PfadPruefen(const TDatei& Datei, IProtokollAnsicht* UpdInfo, bool ZielFolgen) {
   // The folder itself (a bare "\" for instance) is refused too: deleting it would empty it.
-  std::optional<QString> pfad = SicherVerbindenOhneGrossKlein(BasisVerzeichnis(Datei), Datei.Dateiname);
-  if (pfad && OhneTrenner(*pfad) == OhneTrenner(BasisVerzeichnis(Datei))) pfad.reset();
+  const QString basis = BasisVerzeichnis(Datei);
+  std::optional<QString> pfad = SicherVerbindenOhneGrossKlein(basis, Datei.Dateiname);
+  if (pfad && (OhneTrenner(*pfad) == OhneTrenner(basis) || !InnerhalbDerBasis(basis, *pfad, ZielFolgen))) pfad.reset();
   if (!pfad) Zeile(UpdInfo, QStringLiteral("name refused ") + Datei.Dateiname, TZeilenFarbe::Fehler);
   return pfad;
 }
@@ -150,14 +183,14 @@ bool TScriptBasis::DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo
   if (SVNModus) {
     const QString pfad = Absolut(Pfad);
     Zeile(UpdInfo, QStringLiteral("delete ") + Zitiert(pfad), TZeilenFarbe::Petrol);
-    if (Svn(QFileInfo(pfad).path(), {QStringLiteral("delete"), pfad}).Erfolg) return true;
+    if (Svn(QFileInfo(pfad).path(), {QStringLiteral("delete"), Woertlich(pfad)}).Erfolg) return true;
     SvnFehlerZeigen();
     return false;
   }
   bool ok;
   // A link goes for good: the trash works by path and holds nothing of value for a link.
   if (Papierkorb && !S_ISLNK(st->st_mode))
-    ok = QFile::moveToTrash(Pfad);
+    ok = InDenPapierkorb(Pfad);
   else
     ok = ::unlink(Nativ(Pfad).constData()) == 0;
   if (!ok) Zeile(UpdInfo, QStringLiteral("delete failed ") + Pfad, TZeilenFarbe::Fehler);
@@ -186,23 +219,28 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
   const auto stAlt = Status(*alt);
   const auto stNeu = Status(*neu);
   if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) return true;
+  // A run ended after the move: the file is at its new place, and a run again goes on from there.
+  if (!stAlt && stNeu && S_ISREG(stNeu->st_mode)) return true;
 
   if (SVNModus) {
     const QString ordnerAbs = Absolut(ordner);
     const QString verzeichnis = Datenverzeichnis;
     bool ok = true;
     Zeile(UpdInfo, QStringLiteral("add --parents ") + Zitiert(ordnerAbs), TZeilenFarbe::Petrol);
-    // A folder that is versioned already needs no add; "--force" would also add whatever
-    // unversioned files lie in it.
-    if (!Svn(verzeichnis, {QStringLiteral("info"), ordnerAbs}, false).Erfolg &&
-        !Svn(verzeichnis, {QStringLiteral("add"), QStringLiteral("--parents"), ordnerAbs}).Erfolg) {
+    // A folder that is versioned already needs no add. Only the folders themselves are added:
+    // whatever else lies in them is the user's, not the version control's.
+    if (!Svn(verzeichnis, {QStringLiteral("info"), Woertlich(ordnerAbs)}, false).Erfolg &&
+        !Svn(verzeichnis, {QStringLiteral("add"), QStringLiteral("--parents"), QStringLiteral("--depth"),
+                           QStringLiteral("empty"), Woertlich(ordnerAbs)})
+             .Erfolg) {
       SvnFehlerZeigen();
       ok = false;
     }
     const QString altAbs = Absolut(*alt), neuAbs = Absolut(*neu);
     Zeile(UpdInfo, QStringLiteral("move ") + Zitiert(altAbs) + u' ' + Zitiert(neuAbs), TZeilenFarbe::Petrol);
     EreignisseVerarbeiten();
-    if (!Svn(verzeichnis, {QStringLiteral("move"), altAbs, neuAbs}).Erfolg) {
+    // The target of a move is always taken as written.
+    if (!Svn(verzeichnis, {QStringLiteral("move"), Woertlich(altAbs), neuAbs}).Erfolg) {
       SvnFehlerZeigen();
       ok = false;
     }
@@ -250,7 +288,7 @@ void TScriptLoeschen::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, TI
 void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, TIndexListe&, bool, bool, bool) {
   if (Datei.Dateiname.isEmpty() || Datei.Dateiname.contains(QStringLiteral(".."))) return;
   Zeile(UpdInfo, QStringLiteral(" X> ") + Datei.Dateiname, TZeilenFarbe::Standard);
-  const std::optional<QString> pfad = PfadPruefen(Datei, UpdInfo);
+  const std::optional<QString> pfad = PfadPruefen(Datei, UpdInfo, true);
   if (!pfad) return;
   const QFileInfo info(*pfad);
   bool ok;

@@ -2,6 +2,7 @@
 // by its relative name (or by its bare name) gets the new relative name. The files come from the
 // script's index when it was built, else from a walk below the own data folder's BasisPfad.
 #include "datafiles/Script.h"
+#include "KiroXMLObjektIntern.h"
 
 #include "datafiles/Abbruch.h"
 #include "datafiles/KiroXMLDatei.h"
@@ -109,6 +110,31 @@ TBlick Ansehen(const QByteArray& Pfad, const QByteArray& Muster) {
                                                                                             : TBlick::Ueberspringen;
 }
 
+// Whether a file named by the bare Name lies in Ordner (any letter case, as Windows finds it).
+bool LiegtDaneben(const QString& Ordner, const QString& Name) {
+  const std::optional<QString> pfad = SicherVerbindenOhneGrossKlein(Ordner, Name);
+  return pfad && QFileInfo(*pfad).isFile();
+}
+
+// The one line in the script's view for a file that still names the old file, in the user's
+// language with the reason: the tree's own line reaches only the program's log.
+void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, const TKiroXMLDatei& Baum) {
+  if (!UpdInfo) return;
+  const bool englisch = GrossAZ(intern::Sprachordner()) == u"ENGLISH";
+  const auto& oben = Baum.Basisknoten()->Unterknoten;
+  QString grund;
+  if (Baum.Verlustbehaftet() || Baum.Abgeschnitten())
+    grund = englisch ? QStringLiteral("not read without loss") : QStringLiteral("nicht verlustfrei gelesen");
+  else if (oben.size() != 1 || oben.front()->Name != u"Kiro")
+    grund = englisch ? QStringLiteral("no data file of the product") : QStringLiteral("keine Datei des Produkts");
+  else
+    grund = englisch ? QStringLiteral("could not be written") : QStringLiteral("Schreiben fehlgeschlagen");
+  UpdInfo->Eintrag(Formatieren(englisch ? QStringLiteral("%s: references not rewritten (%s)")
+                                        : QStringLiteral("%s: Verweise nicht umgeschrieben (%s)"),
+                               {Pfad, grund}),
+                   TZeilenFarbe::Fehler);
+}
+
 }  // namespace
 
 // What one update carries from file to file.
@@ -118,6 +144,7 @@ struct TScriptVerlinkungBasis::TLauf {
   QString AltGross;        // AlteDatei's name, a-z upper-cased
   QString AltOrdner;       // its folder part, as written
   QString DateiOrdner;     // folder of the examined file relative to the official data folder, "\" form
+  QString DateiOrdnerPfad;  // the same folder as a native path, with "/"
   int Anzahl = 0;          // values replaced in the examined file
   std::uint64_t Mount = 0;  // the start folder's mount
   QByteArray Muster;       // for the quick look at a file's bytes before it is parsed; empty: none
@@ -147,6 +174,8 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
   if (Indexliste.Erstellt) {
     QStringList dateien;
     Indexliste.VerknuepfteSuchen(AlteDatei.Dateiname, NeueDatei.Dateiname, BasisPfad.Dateiname, dateien);
+    // A file that names the old one both ways is listed twice; one look rewrites every value.
+    dateien.removeDuplicates();
     for (const QString& d : dateien) DateiAnpassen(lauf, d);
     return;
   }
@@ -230,6 +259,7 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
   QString ordner = QDir(offiziell).relativeFilePath(QFileInfo(absolut).path());
   ordner = ordner == u'.' ? QString() : ordner.replace(u'/', u'\\') + u'\\';
   Lauf.DateiOrdner = ordner;
+  Lauf.DateiOrdnerPfad = QFileInfo(absolut).path() + u'/';
   Lauf.Anzahl = 0;
 
   TKiroXMLDatei baum;
@@ -237,7 +267,10 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
   VerweiseErsetzen(Lauf, *baum.Basisknoten());
   // The tree refuses to write what it did not read whole and without loss; then the file keeps
   // its bytes and the tree's line says so.
-  if (Lauf.Anzahl > 0 && baum.SpeichernDatei(QString(), absolut) && Lauf.UpdInfo)
+  if (Lauf.Anzahl == 0) return;
+  if (!baum.SpeichernDatei(QString(), absolut))
+    NichtUmgeschriebenMelden(Lauf.UpdInfo, Pfad, baum);
+  else if (Lauf.UpdInfo)
     Lauf.UpdInfo->Eintrag(Formatieren(QStringLiteral("%dx: %s"), {Lauf.Anzahl, Pfad}));
 }
 
@@ -248,8 +281,10 @@ void TScriptVerlinkungBasis::VerweiseErsetzen(TLauf& Lauf, TKiroXMLKnoten& Knote
     bool trifft;
     if (v.contains(u'\\'))
       trifft = GrossAZ(v) == Lauf.AltGross;
-    else  // a bare name: beside the examined file, or beside the old file
-      trifft = GrossAZ(Lauf.DateiOrdner + v) == Lauf.AltGross || GrossAZ(Lauf.AltOrdner + v) == Lauf.AltGross;
+    else  // a bare name: beside the examined file, or beside the old file unless a file of that
+          // name lies beside the examined file, which the name then means
+      trifft = GrossAZ(Lauf.DateiOrdner + v) == Lauf.AltGross ||
+               (GrossAZ(Lauf.AltOrdner + v) == Lauf.AltGross && !LiegtDaneben(Lauf.DateiOrdnerPfad, v));
     if (!trifft) continue;
     a.Wert = NeueDatei.Dateiname;
     ++Lauf.Anzahl;

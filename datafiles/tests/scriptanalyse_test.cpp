@@ -625,6 +625,39 @@ TEST_F(Analyse, DateiInfoErgaenzen) {
   EXPECT_EQ(Lokal.Kommandos.size(), 3u);
 }
 
+// The size field holds 32 signed bits: a larger file is recorded with size unknown (0) and one
+// line, never with a wrapped size. Sparse files: no disk space is needed.
+TEST_F(Analyse, DateiInfoErgaenzenGrosseDatei) {
+  const struct {
+    qint64 Bytes;
+    std::int32_t Groesse;
+    int Zeilen;
+  } faelle[] = {{(qint64{1} << 31) - 1, INT32_MAX, 0}, {qint64{3} << 30, 0, 1}, {qint64{5} << 30, 0, 1}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Bytes);
+    const QString pfad = Umgebung.Ordner / QStringLiteral("gross/Riesig.7z");
+    QDir().mkpath(Umgebung.Ordner / QStringLiteral("gross"));
+    QFile datei(pfad);
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_TRUE(datei.resize(f.Bytes));
+    datei.close();
+    TScript lokal;
+    TProtokollFaenger log;
+    ASSERT_TRUE(lokal.DateiInfoErgaenzen(pfad, QStringLiteral("1.0"), 3));
+    const auto* e = dynamic_cast<TScriptDateiInfo*>(lokal.Kommandos.at(0).get());
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Groesse, f.Groesse);
+    const QStringList zeilen = log.Zeilen();
+    ASSERT_EQ(zeilen.size(), f.Zeilen);
+    if (f.Zeilen) {
+      EXPECT_EQ(zeilen[0], QStringLiteral("5 Datei \"%1\" ist %2 Bytes groß, als Größe unbekannt (0) aufgenommen")
+                               .arg(pfad)
+                               .arg(f.Bytes));
+    }
+    QFile::remove(pfad);
+  }
+}
+
 TEST_F(Analyse, DateiInfoErgaenzenRaeumtVorhandeneDoppelAuf) {
   Eintrag(Lokal, 1, QStringLiteral("X.7z")).Hashwert = 1;
   Loeschbefehl(Lokal, QStringLiteral("X.7z"));

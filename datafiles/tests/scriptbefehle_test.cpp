@@ -5,6 +5,7 @@
 #include "foundation/Meldung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Programmlauf.h"
+#include "testsupport/AlsNutzer.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
@@ -20,9 +21,16 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <ostream>
+
+// Readable failures: texts as text, not as 2-byte objects.
+inline void PrintTo(const QString& Text, std::ostream* Aus) { *Aus << '"' << Text.toStdString() << '"'; }
 
 using namespace kiro;
 using kiro::test::Lesen;
@@ -81,6 +89,12 @@ class ScriptBefehle : public ::testing::Test {
     TScriptLoeschen l;
     l.Datei.Dateiname = Name;
     l.Abarbeiten(&Ansicht, nullptr, Index, SVN, KeinPapierkorb, VerzDirekt);
+  }
+
+  void Ausfuehren(const QString& Name) {
+    TScriptAusfuehren a;
+    a.Datei.Dateiname = Name;
+    a.Abarbeiten(&Ansicht, nullptr, Index, false, false, false);
   }
 
   TOrdnerUmgebung U;
@@ -157,6 +171,68 @@ TEST_F(ScriptBefehle, MoveRefusesNamesOutsideTheBaseFolderAndTouchesNothing) {
   }
 }
 
+// A link inside the data folder that leads out of it: no command acts through it, whatever it
+// would do there; a link that stays inside works as the folder it names.
+TEST_F(ScriptBefehle, LinksThatLeaveTheBaseFolderAreRefusedAndTheOutsideKeepsEveryByte) {
+  const QString aussen = U.Ordner / "aussen";
+  U.Ordner.Schreiben("aussen/victim.txt", "V");
+  U.Ordner.Schreiben("aussen/baum/tief/x.txt", "X");
+  U.Ordner.Schreiben("aussen/doku.pdf", "%PDF");
+  ASSERT_TRUE(QFile::link(aussen, Daten("linkdir")));
+  U.Daten("a.txt", "A");
+  const auto aussenInhalt = [&] {
+    QStringList alle;
+    QDirIterator it(aussen, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString p = it.next();
+      alle << p + u'=' + QString::fromLatin1(Lesen(p).toHex());
+    }
+    alle.sort();
+    return alle;
+  };
+  const QStringList vorher = aussenInhalt();
+  const struct {
+    const char* Fall;
+    std::function<void()> Befehl;
+    QStringList Zeilen;
+  } faelle[] = {
+      {"delete a file for good", [&] { Loeschen("linkdir\\victim.txt", true, true); },
+       {"S: X> linkdir\\victim.txt", "F:name refused linkdir\\victim.txt"}},
+      {"delete a file to the trash", [&] { Loeschen("LINKDIR\\victim.txt", false, true); },
+       {"S: X> LINKDIR\\victim.txt", "F:name refused LINKDIR\\victim.txt"}},
+      {"delete a tree", [&] { Loeschen("linkdir\\baum", true, true); },
+       {"S: X> linkdir\\baum", "F:name refused linkdir\\baum"}},
+      {"move into it", [&] { Verschieben("a.txt", "linkdir\\stolen.txt"); },
+       {"G:a.txt -> linkdir\\stolen.txt", "F:name refused linkdir\\stolen.txt"}},
+      {"move into a new folder below it", [&] { Verschieben("a.txt", "linkdir\\neu\\stolen.txt"); },
+       {"G:a.txt -> linkdir\\neu\\stolen.txt", "F:name refused linkdir\\neu\\stolen.txt"}},
+      {"move out of it", [&] { Verschieben("linkdir\\victim.txt", "geholt.txt"); },
+       {"G:linkdir\\victim.txt -> geholt.txt", "F:name refused linkdir\\victim.txt"}},
+      {"run through it", [&] { Ausfuehren("linkdir\\doku.pdf"); },
+       {"S: X> linkdir\\doku.pdf", "F:name refused linkdir\\doku.pdf"}},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Fall);
+    Ansicht.Zeilen.clear();
+    f.Befehl();
+    EXPECT_EQ(Ansicht.Zeilen, f.Zeilen);
+    EXPECT_EQ(aussenInhalt(), vorher);
+  }
+  EXPECT_EQ(Lesen(Daten("a.txt")), "A");
+  EXPECT_TRUE(Geoeffnet.isEmpty());
+  EXPECT_TRUE(Boxen.isEmpty());
+
+  // A link to a folder inside the data folder works as that folder.
+  U.Daten("innen/b.txt", "B");
+  ASSERT_TRUE(QFile::link(Daten("innen"), Daten("innenlink")));
+  Ansicht.Zeilen.clear();
+  EXPECT_TRUE(Verschieben("a.txt", "innenlink\\a.txt"));
+  Loeschen("innenlink\\b.txt", true, true);
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"G:a.txt -> innenlink\\a.txt", "S: X> innenlink\\b.txt"}));
+  EXPECT_EQ(Lesen(Daten("innen/a.txt")), "A");
+  EXPECT_FALSE(QFileInfo::exists(Daten("innen/b.txt")));
+}
+
 // Mounts a small tmpfs as the program folder: a move from the data folder then crosses file
 // systems. Needs the right to mount (root); without it the test says so and stops.
 class ScriptBefehleTmpfs : public ScriptBefehle {
@@ -175,9 +251,18 @@ class ScriptBefehleTmpfs : public ScriptBefehle {
 };
 
 TEST_F(ScriptBefehleTmpfs, MoveAcrossFileSystemsCopiesThenDeletesAndAFailedCopyKeepsTheSource) {
-  U.Daten("a.txt", "A");
+  const QString quelle = U.Daten("a.txt", "A");
+  // Like "mv": the file keeps its modification time, to the nanosecond, and its mode.
+  const timespec zeiten[2] = {{1000000000, 0}, {1234567890, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(quelle).constData(), zeiten, 0), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(quelle).constData(), 0640), 0);
   EXPECT_TRUE(Verschieben("a.txt", "ziel\\a.txt", false, Datenverzeichnis_Code, Programmverzeichnis_Code));
   EXPECT_EQ(Lesen(Programmverzeichnis + "ziel/a.txt"), "A");
+  struct stat st{};
+  ASSERT_EQ(::stat(QFile::encodeName(Programmverzeichnis + "ziel/a.txt").constData(), &st), 0);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_FALSE(QFileInfo::exists(Daten("a.txt")));
   EXPECT_EQ(Ansicht.Zeilen, QStringList{"G:a.txt -> ziel\\a.txt"});
 
@@ -195,43 +280,76 @@ TEST_F(ScriptBefehleTmpfs, MoveAcrossFileSystemsCopiesThenDeletesAndAFailedCopyK
 
 // --- deleting ---
 
-// Sets the immutable flag (root on a file system that has it); false when that is not possible.
-bool Unveraenderlich(const QString& Pfad, bool An) {
-  return QProcess::execute(QStringLiteral("chattr"), {An ? QStringLiteral("+i") : QStringLiteral("-i"), Pfad}) == 0;
-}
-
-TEST_F(ScriptBefehle, DeleteFileToTheTrashOrForGood) {
-  U.Daten("sub/a.txt", "A");
-  U.Daten("sub/b.txt", "B");
-  Loeschen("sub\\a.txt", false, false);
-  Loeschen("SUB\\B.TXT", true, false);
-  EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> sub\\a.txt", "S: X> SUB\\B.TXT"}));
-  EXPECT_FALSE(QFileInfo::exists(Daten("sub/a.txt")));
-  EXPECT_FALSE(QFileInfo::exists(Daten("sub/b.txt")));
-  EXPECT_EQ(Lesen(Papierkorb("a.txt")), "A");
-  EXPECT_FALSE(QFileInfo::exists(Papierkorb("b.txt")));
-  EXPECT_TRUE(Boxen.isEmpty());
-}
-
 TEST_F(ScriptBefehle, UndeletableFileGivesDeleteFailed) {
-  const QString pfad = U.Daten("fest.txt", "F");
-  if (!Unveraenderlich(pfad, true)) GTEST_SKIP() << "chattr +i not possible here";
+  if (test::AlsNutzerWiederholt()) return;
+  // A file in a folder its user may not write can neither be deleted nor go to the trash.
+  const QString pfad = U.Daten("fest/fest.txt", "F");
+  ASSERT_TRUE(QFile::setPermissions(Daten("fest"), QFile::ReadOwner | QFile::ExeOwner));
   for (const bool keinPapierkorb : {false, true}) {
     SCOPED_TRACE(keinPapierkorb);
     Ansicht.Zeilen.clear();
-    Loeschen("fest.txt", keinPapierkorb, false);
-    EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> fest.txt", "F:delete failed " + pfad}));
+    Loeschen("fest\\fest.txt", keinPapierkorb, false);
+    EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> fest\\fest.txt", "F:delete failed " + pfad}));
+    EXPECT_EQ(Lesen(pfad), "F");
   }
-  Unveraenderlich(pfad, false);
   // A folder that cannot be removed whole says so too.
   U.Daten("ordner/x.txt", "x");
-  const QString fest = U.Daten("ordner/fest.txt", "F");
-  ASSERT_TRUE(Unveraenderlich(fest, true));
+  const QString fest = U.Daten("ordner/gesperrt/fest.txt", "F");
+  ASSERT_TRUE(QFile::setPermissions(Daten("ordner/gesperrt"), QFile::ReadOwner | QFile::ExeOwner));
   Ansicht.Zeilen.clear();
   Loeschen("ordner", true, true);
   EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> ordner", "F:delete failed " + Daten("ordner")}));
   EXPECT_TRUE(QFileInfo::exists(fest));
-  Unveraenderlich(fest, false);
+  EXPECT_FALSE(QFileInfo::exists(Daten("ordner/x.txt")));
+  for (const char* o : {"fest", "ordner/gesperrt"}) QFile::setPermissions(Daten(o), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A new user's HOME has no ".local/share" yet, and XDG_DATA_HOME is not set.
+class ScriptBefehleNeuerNutzer : public ScriptBefehle {
+ protected:
+  void SetUp() override {
+    ScriptBefehle::SetUp();
+    qunsetenv("XDG_DATA_HOME");
+    // The trash must not land in the current folder either.
+    QDir().mkpath(Arbeit);
+    FAltArbeit = QDir::currentPath();
+    QDir::setCurrent(Arbeit);
+    U.Daten("a.txt", "A");
+    U.Daten("ordner/b.txt", "B");
+  }
+  void TearDown() override {
+    QDir::setCurrent(FAltArbeit);
+    ScriptBefehle::TearDown();
+  }
+  const QString Arbeit = U.Ordner / "arbeit";
+  const QString Muell = U.Ordner / "home/.local/share/Trash/";
+  QString FAltArbeit;
+};
+
+TEST_F(ScriptBefehleNeuerNutzer, DeleteToTheTrashCreatesTheUsersTrashFolder) {
+  Loeschen("a.txt", false, true);
+  Loeschen("ordner", false, true);
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> a.txt", "S: X> ordner"}));
+  EXPECT_EQ(Lesen(Muell + "files/a.txt"), "A");
+  EXPECT_EQ(Lesen(Muell + "files/b.txt"), "B");
+  EXPECT_TRUE(QFileInfo::exists(Muell + "info/a.txt.trashinfo"));
+  EXPECT_EQ(QFileInfo(Muell).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
+  EXPECT_FALSE(QFileInfo::exists(Daten("ordner")));
+  EXPECT_TRUE(QDir(Arbeit).isEmpty());
+}
+
+TEST_F(ScriptBefehleNeuerNutzer, DeleteToTheTrashFailsWhereNoTrashFolderCanBeMade) {
+  if (test::AlsNutzerWiederholt()) return;
+  // A HOME its user may not write: no trash folder can be made in it.
+  ASSERT_TRUE(QFile::setPermissions(U.Ordner / "home", QFile::ReadOwner | QFile::ExeOwner));
+  Loeschen("a.txt", false, true);
+  Loeschen("ordner", false, true);
+  QFile::setPermissions(U.Ordner / "home", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> a.txt", "F:delete failed " + Daten("a.txt"), "S: X> ordner",
+                                         "F:delete failed " + Daten("ordner")}));
+  EXPECT_EQ(Lesen(Daten("a.txt")), "A");
+  EXPECT_EQ(Lesen(Daten("ordner/b.txt")), "B");
+  EXPECT_TRUE(QDir(Arbeit).isEmpty());
 }
 
 TEST_F(ScriptBefehle, DeleteFolderAsksUnlessDirect) {
@@ -415,6 +533,34 @@ TEST_F(ScriptBefehleSvn, DeleteGoesThroughTheClient) {
   EXPECT_EQ(Status(), QStringList{"D a.txt"});
   EXPECT_FALSE(QFileInfo::exists(Papierkorb("a.txt")));
   EXPECT_TRUE(Boxen.isEmpty());
+}
+
+TEST_F(ScriptBefehleSvn, MoveIntoAnUnversionedFolderAddsOnlyTheFoldersItNeeds) {
+  // The user's own files in a folder the version control does not know yet.
+  U.Daten("privat/notizen.txt", "N");
+  U.Daten("privat/tief/passwort.txt", "P");
+  EXPECT_TRUE(Verschieben("a.txt", "privat\\a.txt", true));
+  EXPECT_TRUE(Verschieben("alt\\b.txt", "privat\\neu\\b.txt", true));
+  EXPECT_EQ(Status(), QStringList({"? privat/notizen.txt", "? privat/tief", "A  + privat/a.txt",
+                                   "A  + privat/neu/b.txt", "A privat", "A privat/neu", "D a.txt", "D alt/b.txt"}));
+  EXPECT_TRUE(Boxen.isEmpty());
+  EXPECT_TRUE(Log.Zeilen().isEmpty());
+}
+
+TEST_F(ScriptBefehleSvn, NamesWithAnAtSignAreTakenLiterally) {
+  U.Daten("Zug@Nacht.ls", "N");
+  U.Daten("Zug@2.ls", "2");
+  ASSERT_TRUE(Svn({"add", Daten("Zug@Nacht.ls") + u'@', Daten("Zug@2.ls") + u'@'}));
+  ASSERT_TRUE(Svn({"commit", "-m", "at", Datenverzeichnis}));
+  const QString w = QFileInfo(Datenverzeichnis).absoluteFilePath();
+  EXPECT_TRUE(Verschieben("Zug@Nacht.ls", "neu@x\\Zug@Tag.ls", true));
+  Loeschen("Zug@2.ls", false, false, true);
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"G:Zug@Nacht.ls -> neu@x\\Zug@Tag.ls", "P:add --parents \"" + w + "neu@x\"",
+                                         "P:move \"" + w + "Zug@Nacht.ls\" \"" + w + "neu@x/Zug@Tag.ls\"",
+                                         "S: X> Zug@2.ls", "P:delete \"" + w + "Zug@2.ls\""}));
+  EXPECT_EQ(Status(), QStringList({"A  + neu@x/Zug@Tag.ls", "A neu@x", "D Zug@2.ls", "D Zug@Nacht.ls"}));
+  EXPECT_TRUE(Boxen.isEmpty());
+  EXPECT_TRUE(Log.Zeilen().isEmpty());
 }
 
 }  // namespace

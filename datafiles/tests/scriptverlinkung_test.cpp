@@ -4,6 +4,8 @@
 
 #include "datafiles/Abbruch.h"
 #include "foundation/Ordner.h"
+#include "foundation/Sprachtabelle.h"
+#include "testsupport/AlsNutzer.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 
@@ -218,6 +220,47 @@ TEST_F(ScriptVerlinkung, VerschiebenSchreibtErstNachGelungenemZugUm) {
   EXPECT_EQ(Baum(), vorher);
 }
 
+// A run that was ended after the file had moved: the run again finds the old file gone and the
+// new one there, and brings the references up to it.
+TEST_F(ScriptVerlinkung, ErneuterLaufNachUnterbrochenemZugSchreibtDieVerweiseUm) {
+  for (bool mitIndex : {false, true}) {
+    SCOPED_TRACE(mitIndex);
+    Neu();
+    QDir().mkpath(P("Strecken/N"));
+    ASSERT_TRUE(QFile::rename(P("Strecken/A/x.ls3"), P("Strecken/N/y.ls3")));
+    auto e = Eintrag<TScriptVerschieben>("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken");
+    EXPECT_EQ(Aktualisieren(*e, mitIndex),
+              (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3"),
+                           QStringLiteral("?:1x: ") + P("Strecken/B/fern.fpn"),
+                           QStringLiteral("?:1x: ") + P("Strecken/C/gross.xml"),
+                           QStringLiteral("?:2x: ") + P("Strecken/A/nachbar.ls3"),
+                           QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   (Strecken)")}));
+    EXPECT_TRUE(Lesen(P("Strecken/A/nachbar.ls3")).contains("\"Strecken\\N\\y.ls3\""));
+  }
+}
+
+// A bare name that names a file beside the referring file means that file, not the moved one.
+TEST_F(ScriptVerlinkung, BloserNameNebenDerVerweisendenDateiBleibt) {
+  for (bool mitIndex : {false, true}) {
+    SCOPED_TRACE(mitIndex);
+    Neu();
+    D("Strecken/A/signal.ls3", Verweise({"Strecken\\A\\anderes.ls3"}));
+    D("Strecken/C/Signal.LS3", Verweise({"Strecken\\C\\anderes.ls3"}));
+    const QByteArray bahnhof = Verweise({"signal.ls3", "Strecken\\A\\signal.ls3"});
+    D("Strecken/C/bahnhof.ls3", bahnhof);
+    // Beside this one lies no such file: its bare name means the moved one.
+    D("Strecken/B/fern2.ls3", Verweise({"signal.ls3"}));
+    auto e = Eintrag<TScriptVerschieben>("Strecken\\A\\signal.ls3", "Strecken\\N\\signal.ls3");
+    EXPECT_EQ(Aktualisieren(*e, mitIndex),
+              (QStringList{QStringLiteral("G:Strecken\\A\\signal.ls3 -> Strecken\\N\\signal.ls3"),
+                           QStringLiteral("?:1x: ") + P("Strecken/B/fern2.ls3"),
+                           QStringLiteral("?:1x: ") + P("Strecken/C/bahnhof.ls3"),
+                           QStringLiteral("G:Strecken\\A\\signal.ls3 -> Strecken\\N\\signal.ls3   ()")}));
+    EXPECT_EQ(Lesen(P("Strecken/C/bahnhof.ls3")), Verweise({"signal.ls3", "Strecken\\N\\signal.ls3"}));
+    EXPECT_TRUE(Lesen(P("Strecken/B/fern2.ls3")).contains("<Datei Dateiname=\"Strecken\\N\\signal.ls3\"/>"));
+  }
+}
+
 // The same script gives the same tree with and without the index, also when a second move in
 // the same run moves the file the first one moved, and when entries name other folders.
 TEST_F(ScriptVerlinkung, MitUndOhneIndexGleicheBaeume) {
@@ -354,17 +397,23 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
   const struct {
     const char* Fall;
     QByteArray Inhalt;
+    QString Grund;
   } faelle[] = {
       {"ANSI without byte-order mark",
-       "<Kiro>\r\n<Info Gr\xF6\xDF" "e=\"1\">\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n"},
-      {"cut off", "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n<Datei Dateiname=\"abc"},
+       "<Kiro>\r\n<Info Gr\xF6\xDF" "e=\"1\">\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n",
+       QStringLiteral("nicht verlustfrei gelesen")},
+      {"cut off", "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n<Datei Dateiname=\"abc",
+       QStringLiteral("nicht verlustfrei gelesen")},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);
     const QString pfad = D("Strecken/V/verlust.ls3", f.Inhalt);
     Log.Zeilen();
     auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\V\\");
-    EXPECT_EQ(Aktualisieren(*e).size(), 1);
+    // The user watching the script sees it too.
+    EXPECT_EQ(Aktualisieren(*e),
+              (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   (Strecken\\V\\)"),
+                           QStringLiteral("F:") + pfad + QStringLiteral(": Verweise nicht umgeschrieben (") + f.Grund + u')'}));
     EXPECT_EQ(Lesen(pfad), f.Inhalt);
     EXPECT_FALSE(QFileInfo::exists(pfad + u'~'));
     EXPECT_TRUE(Log.Zeilen().join(u'\n').contains(pfad));
@@ -378,6 +427,35 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
   EXPECT_EQ(Lesen(pfad), QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- oben -->\r\n<Kiro>\r\n"
                                     "<Info>\r\n<!-- vor der Datei -->\r\n<Datei Dateiname=\"Strecken\\N\\y.ls3\"/>\r\n"
                                     "</Info>\r\n<!-- am Ende -->\r\n</Kiro>\r\n"));
+}
+
+// A folder the user may not write: the file stays as it was, and the script's view says so, in
+// the user's language.
+TEST_F(ScriptVerlinkung, NichtSchreibbarerOrdnerStehtInDerAnsicht) {
+  if (test::AlsNutzerWiederholt()) return;
+  // Named both ways: the index lists the file twice, the view says it once.
+  const QByteArray inhalt = Verweise({"x.ls3", "Strecken\\A\\x.ls3"});
+  const QString pfad = D("Strecken/R/fest.ls3", inhalt);
+  ASSERT_TRUE(QFile::setPermissions(P("Strecken/R"), QFile::ReadOwner | QFile::ExeOwner));
+  TSprachtabelle* tabelle = SprachtabelleErzeugen();
+  const QString sprache = tabelle->Sprachordner;
+  for (bool mitIndex : {false, true}) {
+    for (const char* ordner : {"Deutsch", "English"}) {
+      SCOPED_TRACE(std::string(ordner) + (mitIndex ? " with the index" : ""));
+      tabelle->Sprachordner = QString::fromLatin1(ordner);
+      auto e = Eintrag("Strecken\\A\\x.ls3", "Strecken\\N\\y.ls3", "Strecken\\R");
+      const QStringList z = Aktualisieren(*e, mitIndex);
+      ASSERT_EQ(z.size(), 2) << z.join(u'\n').toStdString();
+      EXPECT_TRUE(z[1].startsWith(QStringLiteral("F:"))) << z[1].toStdString();
+      EXPECT_TRUE(z[1].endsWith(QStringLiteral("fest.ls3") +
+                                (*ordner == 'D' ? QStringLiteral(": Verweise nicht umgeschrieben (Schreiben fehlgeschlagen)")
+                                                : QStringLiteral(": references not rewritten (could not be written)"))))
+          << z[1].toStdString();
+      EXPECT_EQ(Lesen(pfad), inhalt);
+    }
+  }
+  tabelle->Sprachordner = sprache;
+  QFile::setPermissions(P("Strecken/R"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 }  // namespace

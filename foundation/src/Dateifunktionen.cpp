@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <dirent.h>
@@ -85,7 +86,7 @@ class TOrdnerLoescher {
   void DateiLoeschen(int ordnerFd, const std::string& name, const QString& pfad, bool istLink) {
     // A link holds nothing worth keeping, and the trash works by path, which would follow it.
     if (FPapierkorb && !istLink) {
-      if (!QFile::moveToTrash(pfad)) Fehler = true;
+      if (!InDenPapierkorb(pfad)) Fehler = true;
     } else if (::unlinkat(ordnerFd, name.c_str(), 0) != 0 && errno != ENOENT) {
       Fehler = true;
     }
@@ -143,6 +144,21 @@ QStringList WechsellaufwerkeListe() {
     return {};
   }
   return namen;
+}
+
+bool InDenPapierkorb(const QString& Pfad) {
+  // Qt creates only the last level of the trash folder; without "~/.local/share" it puts the
+  // file into "files" of the current folder instead and reports success.
+  const QString daten = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (daten.isEmpty()) return false;
+  const QString muell = daten + QStringLiteral("/Trash");
+  if (!QFileInfo(muell).isDir()) {
+    QDir().mkpath(daten);
+    // The trash holds what the user threw away: for the user alone.
+    if (::mkdir(QFile::encodeName(muell).constData(), 0700) != 0 && errno != EEXIST) return false;
+    if (!QFileInfo(muell).isDir()) return false;
+  }
+  return QFile::moveToTrash(Pfad);
 }
 
 bool VerzeichnisLoeschen(const QString& Pfad, bool Papierkorb) {

@@ -31,15 +31,66 @@ QString Dekodieren(const QByteArray& Bytes) {
 
 // Every line, the last one included, followed by CR LF; nothing for no output.
 QString AlsZeilen(const QString& Text) {
-  if (Text.isEmpty()) return {};
-  QStringList zeilen = Text.split(u'\n');
-  if (zeilen.last().isEmpty()) zeilen.removeLast();
   QString ergebnis;
-  for (QString& z : zeilen) {
-    if (z.endsWith(u'\r')) z.chop(1);
-    ergebnis += z + QStringLiteral("\r\n");
+  ergebnis.reserve(Text.size() + Text.count(u'\n') + 2);
+  for (qsizetype anfang = 0; anfang < Text.size();) {
+    qsizetype ende = Text.indexOf(u'\n', anfang);
+    if (ende < 0) ende = Text.size();
+    QStringView zeile = QStringView(Text).sliced(anfang, ende - anfang);
+    if (zeile.endsWith(u'\r')) zeile.chop(1);
+    ergebnis += zeile;
+    ergebnis += QStringLiteral("\r\n");
+    anfang = ende + 1;
   }
   return ergebnis;
+}
+
+// How much of each channel is kept: the end of a long output is what tells how the run went,
+// and a program that writes without end must not fill the memory.
+constexpr qsizetype kAusgabeGrenze = qsizetype{4} << 20;
+constexpr qsizetype kFehlerGrenze = qsizetype{64} << 10;
+
+// The last bytes of one channel, starting at a line where the cut allows it.
+class TSchwanz {
+ public:
+  explicit TSchwanz(qsizetype Grenze) : FGrenze(Grenze) {}
+
+  void Anhaengen(const QByteArray& Neu) {
+    FBytes += Neu;
+    // Cut only once twice the bound is reached, so each byte is moved at most once or twice.
+    if (FBytes.size() > 2 * FGrenze) Kuerzen();
+  }
+  // The kept bytes, at most the bound.
+  const QByteArray& Ende() {
+    if (FBytes.size() > FGrenze) Kuerzen();
+    return FBytes;
+  }
+  qint64 Verworfen() const { return FVerworfen; }
+
+ private:
+  void Kuerzen() {
+    const qsizetype schnitt = FBytes.size() - FGrenze;
+    // The kept part begins after the first line break at or behind the cut, unless that line
+    // is long: then in the middle of it.
+    const qsizetype umbruch = FBytes.indexOf('\n', schnitt - 1);
+    const qsizetype anfang = umbruch >= 0 && umbruch + 1 - schnitt <= FGrenze / 2 ? umbruch + 1 : schnitt;
+    FBytes.remove(0, anfang);
+    FVerworfen += anfang;
+  }
+
+  qsizetype FGrenze;
+  QByteArray FBytes;
+  qint64 FVerworfen = 0;
+};
+
+// One line when a channel's start was dropped: the caller sees only the end.
+void VerworfenMelden(const QString& Programm, const QString& Kanal, TSchwanz& Schwanz) {
+  const QByteArray& ende = Schwanz.Ende();
+  if (Schwanz.Verworfen() == 0) return;
+  Protokollieren(QString(),
+                 Formatieren(QStringLiteral("%s: die ersten %s Bytes der %s verworfen, die letzten %s behalten"),
+                             {Programm, QString::number(Schwanz.Verworfen()), Kanal, QString::number(ende.size())}),
+                 5);
 }
 
 void Beenden(QProcess& Prozess) {
@@ -55,6 +106,8 @@ void Beenden(QProcess& Prozess) {
 TProgrammErgebnis ProgrammAusfuehren(const QString& Verzeichnis, const QString& Programm, const QStringList& Parameter,
                                      const TProgrammOptionen& Optionen) {
   TProgrammErgebnis erg;
+  // Before the process: it may still signal while it is destroyed.
+  TSchwanz ausgabe(kAusgabeGrenze), fehler(kFehlerGrenze);
   QProcess prozess;
   prozess.setProgram(Programm);
   prozess.setArguments(Parameter);
@@ -63,6 +116,12 @@ TProgrammErgebnis ProgrammAusfuehren(const QString& Verzeichnis, const QString& 
   prozess.setProcessChannelMode(QProcess::SeparateChannels);
   // The child must not slow down the window or the user's other work.
   prozess.setChildProcessModifier([] { setpriority(PRIO_PROCESS, 0, 19); });
+  // Both channels are drained as each piece arrives (the signals come from inside the waits
+  // below), so the process object never holds more than one piece.
+  QObject::connect(&prozess, &QProcess::readyReadStandardOutput,
+                   [&] { ausgabe.Anhaengen(prozess.readAllStandardOutput()); });
+  QObject::connect(&prozess, &QProcess::readyReadStandardError,
+                   [&] { fehler.Anhaengen(prozess.readAllStandardError()); });
   prozess.start(QIODevice::ReadOnly);
   if (!prozess.waitForStarted(-1)) {
     Protokollieren(prozess.errorString(), Formatieren(QStringLiteral("%s nicht gestartet"), {Programm}), 2);
@@ -84,8 +143,12 @@ TProgrammErgebnis ProgrammAusfuehren(const QString& Verzeichnis, const QString& 
     }
   }
 
-  erg.Ausgabe = AlsZeilen(Dekodieren(prozess.readAllStandardOutput()));
-  erg.Fehlerausgabe = Dekodieren(prozess.readAllStandardError()).trimmed();
+  ausgabe.Anhaengen(prozess.readAllStandardOutput());
+  fehler.Anhaengen(prozess.readAllStandardError());
+  VerworfenMelden(Programm, QStringLiteral("Ausgabe"), ausgabe);
+  VerworfenMelden(Programm, QStringLiteral("Fehlerausgabe"), fehler);
+  erg.Ausgabe = AlsZeilen(Dekodieren(ausgabe.Ende()));
+  erg.Fehlerausgabe = Dekodieren(fehler.Ende()).trimmed();
   if (!abbruchGrund.isEmpty()) {
     Protokollieren(erg.Fehlerausgabe, abbruchGrund, 2);
     return erg;

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+
+#include <sys/resource.h>
 
 using namespace kiro;
 
@@ -110,6 +113,41 @@ TEST_F(ProgrammlaufTest, ChildThatNeverEndsIsStoppedByTheTimeOutOrTheCancel) {
     ASSERT_EQ(zeilen.size(), 1);
     EXPECT_TRUE(zeilen[0].endsWith("abgebrochen")) << zeilen[0].toStdString();
   }
+}
+
+// The peak memory of this process so far, in KiB.
+long Spitzenspeicher() {
+  rusage r{};
+  ::getrusage(RUSAGE_SELF, &r);
+  return r.ru_maxrss;
+}
+
+TEST_F(ProgrammlaufTest, HugeOutputKeepsABoundedTailAndSaysHowMuchWasDropped) {
+  // About 214 MB of numbered lines: every line "k\n" for k from 1 to 25,000,000.
+  constexpr qint64 kLetzte = 25000000;
+  qint64 gesamt = 0;
+  for (qint64 stellen = 1, von = 1; von <= kLetzte; ++stellen, von *= 10)
+    gesamt += (std::min(von * 10 - 1, kLetzte) - von + 1) * (stellen + 1);
+  const QString p = Skript("viel.sh", "exec seq 1 25000000\n");
+  const long vorher = Spitzenspeicher();
+  const TProgrammErgebnis erg = ProgrammAusfuehren(Ordner.Pfad(), p, {});
+  EXPECT_TRUE(erg.Erfolg);
+  // Bounded also while the child was writing: holding it all took more than 2 GB here, and a
+  // sanitizer's quarantine of freed pieces is a few hundred MB at most.
+  EXPECT_LT(Spitzenspeicher() - vorher, 1024 * 1024);
+  EXPECT_LE(erg.Ausgabe.size(), 8 << 20);
+  ASSERT_TRUE(erg.Ausgabe.endsWith("\r\n24999999\r\n25000000\r\n"));
+  // The tail starts at a whole line.
+  const QStringList zeilen = erg.Ausgabe.split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_GT(zeilen.size(), 1000);
+  EXPECT_EQ(zeilen.first().toLongLong(), kLetzte - zeilen.size() + 1);
+  const qint64 behalten = erg.Ausgabe.size() - zeilen.size();  // as written: "\n" for each "\r\n"
+  const QStringList log = Log.Zeilen();
+  ASSERT_EQ(log.size(), 1);
+  EXPECT_EQ(log[0], QStringLiteral("5 %1: die ersten %2 Bytes der Ausgabe verworfen, die letzten %3 behalten")
+                        .arg(p)
+                        .arg(gesamt - behalten)
+                        .arg(behalten));
 }
 
 }  // namespace

@@ -48,9 +48,10 @@ class TScriptBasis : public TKiroXMLObjekt {
 
  protected:
   // The full path of a script's file reference, through the checked join below its base folder.
-  // A name that could leave that folder, or that names the folder itself, gives one error line
-  // and nullopt.
-  static std::optional<QString> PfadPruefen(const TDatei& Datei, IProtokollAnsicht* UpdInfo);
+  // A name that could leave that folder (also through a link in a folder on the way, or in the
+  // last component with ZielFolgen), or that names the folder itself, gives one error line and
+  // nullopt.
+  static std::optional<QString> PfadPruefen(const TDatei& Datei, IProtokollAnsicht* UpdInfo, bool ZielFolgen = false);
 
   // Every entry passes the names it does not know on to here: an "ExterneDatei" of a script
   // that must not read further files is logged and skipped, everything else goes to the base.

@@ -25,6 +25,11 @@ std::optional<std::uint64_t> MountKennung(const QString& Pfad);
 // Creates every missing folder of Pfad; failures are ignored.
 void VerzeichnisAnlegen(const QString& Pfad);
 
+// Moves the file to the user's trash, creating the trash folder ($XDG_DATA_HOME/Trash, else
+// ~/.local/share/Trash) when it is missing. False when the file could not be trashed; it then
+// stays where it was.
+bool InDenPapierkorb(const QString& Pfad);
+
 // Deletes the folder and everything in it (to the trash with Papierkorb). True when it is gone;
 // a missing folder counts as gone. Never follows a symbolic link, refuses "" and "/".
 // Handles pending events before and after each file, so call it on the user-interface thread.
