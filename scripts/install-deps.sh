@@ -14,7 +14,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev libssl-dev
   curl ca-certificates openssl
   p7zip-full dosfstools dbus-daemon xvfb xauth
-  subversion e2fsprogs
+  subversion
   locales
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64  # windres and ld make the test PE files
 )

@@ -1,7 +1,7 @@
 #include "bilder/Bildersammlung.h"
 #include "components/Aktivfarbe.h"
 #include "components/StringGridQV.h"
-#include "testsupport/Benutzer.h"
+#include "testsupport/AlsNutzer.h"
 #include "testsupport/Protokollfaenger.h"
 #include "testsupport/TempOrdner.h"
 

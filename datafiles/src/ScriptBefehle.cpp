@@ -88,14 +88,8 @@ bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
     ::close(ein);
     return false;
   }
-  QByteArray temp;
-  int aus = -1;
-  // A name that is taken belongs to someone: try the next rather than remove it.
-  for (int i = 0; i < 100 && aus < 0; ++i) {
-    temp = Nativ(Ziel + u'~' + (i ? QString::number(i) : QString()));
-    aus = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 07777);
-    if (aus < 0 && errno != EEXIST) break;
-  }
+  std::string temp;
+  const int aus = FrischeTempdatei(Nativ(Ziel).toStdString(), st.st_mode & 07777, temp);
   if (aus < 0) {
     ::close(ein);
     return false;
@@ -121,8 +115,8 @@ bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
   if (ok && ::futimens(aus, zeiten) != 0) ok = false;
   if (::fsync(aus) != 0) ok = false;
   if (::close(aus) != 0) ok = false;
-  if (ok && std::rename(temp.constData(), Nativ(Ziel).constData()) != 0) ok = false;
-  if (!ok) ::unlink(temp.constData());
+  if (ok && std::rename(temp.c_str(), Nativ(Ziel).constData()) != 0) ok = false;
+  if (!ok) ::unlink(temp.c_str());
   return ok;
 }
 

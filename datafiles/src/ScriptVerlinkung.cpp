@@ -123,7 +123,7 @@ void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, c
   const bool englisch = GrossAZ(intern::Sprachordner()) == u"ENGLISH";
   const auto& oben = Baum.Basisknoten()->Unterknoten;
   QString grund;
-  if (Baum.Verlustbehaftet() || Baum.Abgeschnitten())
+  if (Baum.Verlustbehaftet() || Baum.Abgeschnitten() || Baum.TextVerworfen())
     grund = englisch ? QStringLiteral("not read without loss") : QStringLiteral("nicht verlustfrei gelesen");
   else if (oben.size() != 1 || oben.front()->Name != u"Kiro")
     grund = englisch ? QStringLiteral("no data file of the product") : QStringLiteral("keine Datei des Produkts");

@@ -3,7 +3,7 @@
 
 #include "datafiles/Abbruch.h"
 #include "foundation/Ordner.h"
-#include "testsupport/Benutzer.h"
+#include "testsupport/AlsNutzer.h"
 #include "testsupport/QtDruck.h"
 #include "testsupport/TempOrdner.h"
 

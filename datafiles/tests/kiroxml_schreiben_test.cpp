@@ -5,7 +5,7 @@
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
 #include "foundation/Protokoll.h"
-#include "testsupport/Benutzer.h"
+#include "testsupport/AlsNutzer.h"
 #include "testsupport/TempOrdner.h"
 
 #include "testsupport/Protokollfaenger.h"

@@ -4,7 +4,7 @@
 
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
-#include "testsupport/Benutzer.h"
+#include "testsupport/AlsNutzer.h"
 #include "testsupport/TempOrdner.h"
 
 #include <gtest/gtest.h>

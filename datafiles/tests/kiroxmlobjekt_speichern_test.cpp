@@ -1,6 +1,6 @@
 #include "support/Testdatei.h"
 #include "support/Golden.h"
-#include "testsupport/Benutzer.h"
+#include "testsupport/AlsNutzer.h"
 
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"

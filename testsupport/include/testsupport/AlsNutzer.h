@@ -1,7 +1,13 @@
 #pragma once
 // Cases that need a user whom file permissions bind (a file that cannot be deleted, a folder
-// that cannot be written). CI runs as root, whom none of them binds, so there the case runs
-// again in a child process as an ordinary user instead of being skipped.
+// that cannot be written). CI runs as root, whom none of them binds, so there such a case runs
+// as an ordinary user instead of being skipped: again in a child process, or a stretch of it
+// with that user's effective ids.
+#include <gtest/gtest.h>
+
+#include <sys/types.h>
+#include <unistd.h>
+
 namespace kiro::test {
 
 // The ordinary user the child runs as.
@@ -12,5 +18,28 @@ inline constexpr unsigned kNutzerKennung = 65534;
 // returns true: the caller then returns. As any other user (that child included) returns false
 // and the caller goes on with the case itself.
 bool AlsNutzerWiederholt();
+
+// Runs a stretch of a test with the file rights of that user within this process: only the
+// effective ids change, and the destructor puts them back. A test that already runs as an
+// ordinary user stays as it is.
+class TAlsBenutzer {
+ public:
+  static constexpr uid_t Kennung = kNutzerKennung;
+  TAlsBenutzer() {
+    if (::geteuid() != 0) return;
+    FGewechselt = ::setegid(Kennung) == 0 && ::seteuid(Kennung) == 0;
+    EXPECT_TRUE(FGewechselt) << "cannot act as user " << Kennung;
+  }
+  ~TAlsBenutzer() {
+    if (!FGewechselt) return;
+    EXPECT_EQ(::seteuid(0), 0);
+    EXPECT_EQ(::setegid(0), 0);
+  }
+  TAlsBenutzer(const TAlsBenutzer&) = delete;
+  TAlsBenutzer& operator=(const TAlsBenutzer&) = delete;
+
+ private:
+  bool FGewechselt = false;
+};
 
 }  // namespace kiro::test
