@@ -23,6 +23,7 @@
 
 using namespace kiro;
 using kiro::test::Lesen;
+using kiro::test::Modus;
 using kiro::test::TAlsBenutzer;
 using kiro::test::TFarbAnsicht;
 using kiro::test::TLog;
@@ -30,11 +31,6 @@ using kiro::test::TOrdnerUmgebung;
 using kiro::test::TTestdatei;
 
 namespace {
-
-unsigned Modus(const QString& Pfad) {
-  struct stat st {};
-  return ::stat(QFile::encodeName(Pfad).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
 
 void ModusSetzen(const QString& Pfad, unsigned Modus) { ASSERT_EQ(::chmod(QFile::encodeName(Pfad).constData(), Modus), 0); }
 
@@ -159,8 +155,8 @@ TEST(Verlustfrei, JedesSpeichernLaesstFremdeTildeDateienUndBehaeltDenModus) {
   ASSERT_NE(baum.LadenDatei(QString(), datei), nullptr);
   ASSERT_TRUE(baum.SpeichernDatei(QString(), datei));
 
-  EXPECT_EQ(Modus(datei), 0600u);
-  EXPECT_EQ(Modus(seite), 0600u);
+  EXPECT_EQ(Modus(datei), 0600);
+  EXPECT_EQ(Modus(seite), 0600);
   EXPECT_EQ(Lesen(sicherung), QByteArray("meins"));
   EXPECT_EQ(Lesen(seitenSicherung), QByteArray("auch meins"));
   EXPECT_EQ(Geschwister(datei), (QStringList{QStringLiteral("p.script.xml"), QStringLiteral("p.script.xml~")}));

@@ -27,14 +27,10 @@ using namespace kiro;
 using kiro::test::TAufzeichnendeShell;
 using kiro::test::Fensterumgebung;
 using kiro::test::TFehlerbild;
+using kiro::test::Modus;
 
 namespace {
 
-
-int Modus(const QString& Datei) {
-  struct stat st {};
-  return ::stat(QFile::encodeName(Datei).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
 
 QByteArray DesktopEintrag(const QString& Name, const QString& Beschreibung, const QString& Ordner) {
   return QStringLiteral(

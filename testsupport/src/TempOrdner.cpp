@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace kiro::test {
 
 TempOrdner::TempOrdner() : FOrdner(QDir::tempPath() + QStringLiteral("/kirotest-XXXXXX")) {
@@ -21,6 +23,11 @@ QString TempOrdner::Schreiben(const QString& Name, const QByteArray& Inhalt) con
 QByteArray Lesen(const QString& Pfad) {
   QFile f(Pfad);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int Modus(const QString& Pfad) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(Pfad).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 }  // namespace kiro::test

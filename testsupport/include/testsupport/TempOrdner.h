@@ -23,5 +23,7 @@ class TempOrdner {
 
 // The whole content of a file; empty when it cannot be read.
 QByteArray Lesen(const QString& Pfad);
+// The permission bits of a file (a link followed); -1 when it cannot be looked at.
+int Modus(const QString& Pfad);
 
 }  // namespace kiro::test
