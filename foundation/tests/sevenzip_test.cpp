@@ -449,7 +449,7 @@ TEST_F(GrossesArchivTest, TheUserInterfaceThreadKeepsHandlingEvents) {
   EXPECT_GT(f.Werte.size(), 0) << "progress arrived while unpacking";
 }
 
-TEST_F(GrossesArchivTest, TerminateStopsBeforeTheNextFileQuietly) {
+TEST_F(GrossesArchivTest, TerminateStopsQuietlyKeepingOnlyWholeFiles) {
   // The progress receiver runs in its own thread, so it sees the unpack while it happens.
   QThread empfaenger;
   empfaenger.start();
@@ -471,8 +471,12 @@ TEST_F(GrossesArchivTest, TerminateStopsBeforeTheNextFileQuietly) {
   }
   empfaenger.quit();
   empfaenger.wait();
+  // The stop may come in the middle of the third file: the two before it are whole, the one it
+  // met leaves no temporary behind.
+  const QStringList namen = Inhalt(ziel);
+  EXPECT_TRUE(namen.filter(".~kiro").isEmpty()) << namen.join(' ').toStdString();
   const int geschrieben = Dateien(ziel);
-  EXPECT_GE(geschrieben, 3);
+  EXPECT_GE(geschrieben, 2);
   EXPECT_LT(geschrieben, FDateien);
 }
 
