@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqt6gui6 libqt6widgets6 qt6-qpa-plugins libgl-dev qt6-svg-dev
   qt6-translations-l10n  # Qt's own dialogs in German
   fonts-liberation2 fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   libexpat1-dev libarchive-dev zlib1g-dev libisal-dev
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev libssl-dev
   curl ca-certificates openssl

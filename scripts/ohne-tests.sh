@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The two programs as a distribution builds them: a plain configure (no preset, so no -Werror)
-# with BUILD_TESTING=OFF, where the test and benchmark packages may be missing. Usage:
+# with BUILD_TESTING=OFF, where the test packages may be missing. Usage:
 # ohne-tests.sh SOURCE_FOLDER [--nur-konfigurieren]
 set -euo pipefail
 quelle=$1
 ordner=$(mktemp -d)
 trap 'rm -rf "$ordner"' EXIT
-# GoogleTest and Google Benchmark count as missing: the configure must not look for them.
+# GoogleTest counts as missing: the configure must not look for it.
 cmake -S "$quelle" -B "$ordner" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >"$ordner/konfiguration.log" 2>&1 ||
+  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON >"$ordner/konfiguration.log" 2>&1 ||
   { cat "$ordner/konfiguration.log" >&2; echo "ohne-tests: the configure without tests failed" >&2; exit 1; }
 if grep -q -- "-Werror" "$ordner/compile_commands.json"; then
   echo "ohne-tests: -Werror is on outside the dev and ci presets" >&2

@@ -249,11 +249,12 @@ TEST(StringGridQV, FileFailuresLeaveGridAndOldFile) {
   // A target whose temporary cannot be made (the saving user may not write the folder) keeps
   // the old file.
   const QString datei = ordner.Schreiben("alt.txt", "alt\r\n");
-  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0555), 0);
   {
     test::TAlsBenutzer benutzer;
     EXPECT_FALSE(g->SaveToFile(datei));
   }
+  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
   EXPECT_EQ(test::Lesen(datei), QByteArray("alt\r\n"));
   const QStringList zeilen = protokoll.Zeilen();
   ASSERT_EQ(zeilen.size(), 1);

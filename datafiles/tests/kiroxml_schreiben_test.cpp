@@ -132,11 +132,12 @@ TEST(KiroXMLSchreiben, FehlschlagLaesstAlteDateiUnberuehrt) {
             QStringList{QStringLiteral("alt.xml")});
 
   // The saving user may not write the folder: the temporary file cannot be created.
-  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0555), 0);
   {
     kiro::test::TAlsBenutzer benutzer;
     EXPECT_FALSE(Beispiel(x, ordner.Pfad(), QStringLiteral("alt.xml")));
   }
+  ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
   EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
 
   // A "~" file that is there (someone's backup, or what a crash left) is not ours to remove:

@@ -224,12 +224,13 @@ TEST(KiroXMLDatei, MisslungenesSpeichernLaesstDieAlteDatei) {
   const QString meldung = QStringLiteral("2 Datei \"") + ziel + QStringLiteral("\" konnte nicht gespeichert werden");
   {
     // The saving user may not write the folder: the temporary file cannot be created.
-    ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0555), 0);
     TLog log;
     {
       kiro::test::TAlsBenutzer benutzer;
       EXPECT_FALSE(d.SpeichernDatei(QString(), ziel));
     }
+    ASSERT_EQ(::chmod(QFile::encodeName(ordner.Pfad()).constData(), 0755), 0);
     EXPECT_EQ(log.Zeilen(), QStringList{meldung});
     EXPECT_EQ(Lesen(ziel), QByteArray("<Kiro><Info a=\"alt\"/></Kiro>"));
   }

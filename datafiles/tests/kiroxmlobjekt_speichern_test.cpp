@@ -229,11 +229,12 @@ TEST(KiroXMLObjektSpeichern, FehlschlagBehaeltAlteDateienUndDasGeaendertKennzeic
   ASSERT_TRUE(d.Geaendert());
 
   // The saving user may not write the folder: the file cannot be written.
-  ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0755), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0555), 0);
   {
     kiro::test::TAlsBenutzer benutzer;
     EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("alt.script.xml"), nullptr), E_FAIL);
   }
+  ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0755), 0);
   EXPECT_EQ(kiro::test::Lesen(ziel), QByteArray("ALT"));
   EXPECT_EQ(kiro::test::Lesen(seite), QByteArray("ALTE SEITE"));
   EXPECT_TRUE(d.Geaendert());
@@ -258,7 +259,7 @@ TEST(KiroXMLObjektSpeichern, SeitendateiDieNichtGeschriebenWerdenKannLaesstGeaen
   // The saving user may write the data file's folder, not the data folder of the side file.
   QDir().mkpath(Datenverzeichnis);
   ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0777), 0);
-  ASSERT_EQ(::chmod(QFile::encodeName(Datenverzeichnis).constData(), 0755), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(Datenverzeichnis).constData(), 0555), 0);
   TLog log;
   TTestdatei d;
   d.Kopf().Autoren = {Autor(3, "A", 2.0f)};
@@ -268,6 +269,7 @@ TEST(KiroXMLObjektSpeichern, SeitendateiDieNichtGeschriebenWerdenKannLaesstGeaen
     kiro::test::TAlsBenutzer benutzer;
     EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("s.script.xml"), nullptr), S_OK);
   }
+  ASSERT_EQ(::chmod(QFile::encodeName(Datenverzeichnis).constData(), 0755), 0);
   EXPECT_TRUE(QFileInfo::exists(u.Ordner / QStringLiteral("s.script.xml")));
   EXPECT_TRUE(d.Geaendert());
 }

@@ -280,6 +280,19 @@ TEST_F(ScriptBefehleTmpfs, MoveAcrossFileSystemsCopiesThenDeletesAndAFailedCopyK
 
 // --- deleting ---
 
+TEST_F(ScriptBefehle, DeleteFileToTheTrashOrForGood) {
+  U.Daten("sub/a.txt", "A");
+  U.Daten("sub/b.txt", "B");
+  Loeschen("sub\\a.txt", false, false);
+  Loeschen("SUB\\B.TXT", true, false);
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> sub\\a.txt", "S: X> SUB\\B.TXT"}));
+  EXPECT_FALSE(QFileInfo::exists(Daten("sub/a.txt")));
+  EXPECT_FALSE(QFileInfo::exists(Daten("sub/b.txt")));
+  EXPECT_EQ(Lesen(Papierkorb("a.txt")), "A");
+  EXPECT_FALSE(QFileInfo::exists(Papierkorb("b.txt")));
+  EXPECT_TRUE(Boxen.isEmpty());
+}
+
 TEST_F(ScriptBefehle, UndeletableFileGivesDeleteFailed) {
   if (test::AlsNutzerWiederholt()) return;
   // A file in a folder its user may not write can neither be deleted nor go to the trash.

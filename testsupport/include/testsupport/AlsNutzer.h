@@ -21,7 +21,8 @@ bool AlsNutzerWiederholt();
 
 // Runs a stretch of a test with the file rights of that user within this process: only the
 // effective ids change, and the destructor puts them back. A test that already runs as an
-// ordinary user stays as it is.
+// ordinary user stays as it is, so what the stretch may not do must bind a file's owner too
+// (a folder closed with 0555, a file with 0200 or 0000).
 class TAlsBenutzer {
  public:
   static constexpr uid_t Kennung = kNutzerKennung;
