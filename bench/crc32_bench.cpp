@@ -1,5 +1,6 @@
 // CRC-32 of a 1 GiB file in the page cache: DateiCRC32 against "7z h -scrcCRC32" on the same file,
 // in the same run. Usage: crc32_bench [repetitions] (default 5).
+#include "Maschinenlast.h"
 #include "foundation/CRC32.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,7 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kiro::bench::MaschinenlastZeigen("start");
   QCoreApplication app(argc, argv);
   const int wiederholungen = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
   QTemporaryDir ordner;
@@ -93,5 +95,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("CRCs agree\n");
+  kiro::bench::MaschinenlastZeigen("end");
   return 0;
 }

@@ -2,6 +2,7 @@
 // and with "7z x" into fresh folders, alternating which goes first, and prints the best time of
 // each and their ratio.
 //   sevenzip_bench [work folder] [MB] [rounds]
+#include "Maschinenlast.h"
 #include "foundation/Meldung.h"
 #include "foundation/SevenZip.h"
 
@@ -110,6 +111,7 @@ qint64 Groesse(const QString& Ordner, int* Dateien) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kiro::bench::MaschinenlastZeigen("start");
   QCoreApplication app(argc, argv);
   const QString arbeit = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/kiro-sevenzip-bench";
   const qint64 mb = argc > 2 ? std::atoll(argv[2]) : 500;
@@ -187,6 +189,7 @@ int main(int argc, char** argv) {
               double(zeitenEigen.first()) / double(zeiten7z.first()));
   std::printf("median: SevenZipEntpacken %lld ms, 7z x %lld ms, ratio %.3f\n", medianEigen, median7z,
               double(medianEigen) / double(median7z));
+  kiro::bench::MaschinenlastZeigen("end");
   return 0;
 }
 

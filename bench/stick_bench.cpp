@@ -7,6 +7,7 @@
 // how long the window could not answer (Cancel could not be pressed); the peak resident memory
 // of the build (the process's, with the loopback server's buffers) is printed beside them.
 //   stick_bench [work folder] [MB] [parts] [rounds]
+#include "Maschinenlast.h"
 #include "foundation/Meldung.h"
 #include "installer/InfoForm.h"
 #include "installer/WebInstallForm.h"
@@ -100,6 +101,7 @@ class TTaktmesser {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kiro::bench::MaschinenlastZeigen("start");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const QString arbeit = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/kiro-stick-bench";
@@ -233,5 +235,6 @@ int main(int argc, char** argv) {
               *std::max_element(perzentile.begin(), perzentile.end()),
               *std::max_element(spitzen.begin(), spitzen.end()));
   QDir(arbeit).removeRecursively();
+  kiro::bench::MaschinenlastZeigen("end");
   return 0;
 }

@@ -3,6 +3,7 @@
 // the folder walk, and makes the same moves and replacements with mv + grep -rlZ + sed -i on a
 // copy of the same tree in the same run. Prints best and median of several rounds, the ratios,
 // the machine load, and checks that the three trees come out byte for byte the same.
+#include "Maschinenlast.h"
 #include "datafiles/Script.h"
 
 #include "foundation/Ordner.h"
@@ -181,13 +182,6 @@ double ShellLaufen(const QString& SkriptDatei) {
   return std::chrono::duration<double>(Uhr::now() - t0).count();
 }
 
-void Last(const char* Wann) {
-  QProcess p;
-  p.start(QStringLiteral("uptime"), {});
-  p.waitForFinished();
-  std::printf("machine load %s: %s", Wann, p.readAllStandardOutput().constData());
-}
-
 struct TWerte {
   std::vector<double> z;
   double Beste() const { return *std::min_element(z.begin(), z.end()); }
@@ -201,6 +195,7 @@ struct TWerte {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kiro::bench::MaschinenlastZeigen("start");
   QCoreApplication app(argc, argv);
   if (argc > 1) kOrdner = std::clamp(std::atoi(argv[1]), 1, 100);
   TMeldungsListe meldungen;  // log lines stay in memory, not in the data tree
@@ -224,7 +219,6 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::printf("tree: %d text-XML data files, script: %d \"Verschieben\", %d rounds\n", kOrdner * kDateienJeOrdner,
               kVerschiebungen, kRunden);
-  Last("before");
 
   TWerte index, walk, grepSed;
   bool gleich = true;
@@ -256,7 +250,6 @@ int main(int argc, char** argv) {
                 grepSed.z.back());
     std::fflush(stdout);
   }
-  Last("after");
   std::printf("index:    best %.3f s, median %.3f s\n", index.Beste(), index.Median());
   std::printf("walk:     best %.3f s, median %.3f s\n", walk.Beste(), walk.Median());
   std::printf("grep+sed: best %.3f s, median %.3f s\n", grepSed.Beste(), grepSed.Median());
@@ -265,5 +258,6 @@ int main(int argc, char** argv) {
   std::printf("ratio walk/grep+sed:  best %.2f, median %.2f (aim: at most 2)\n", walk.Beste() / grepSed.Beste(),
               walk.Median() / grepSed.Median());
   MeldungsListBox = nullptr;
+  kiro::bench::MaschinenlastZeigen("end");
   return gleich ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 // Reads a generated 50 MB data file with the product's XML reader and with expat, in the same
 // run, each with a callback that keeps every attribute, and prints the times and the ratio.
+#include "Maschinenlast.h"
 #include "datafiles/KiroXML.h"
 
 #include <QByteArray>
@@ -116,6 +117,7 @@ double ExpatLesen(const QString& Pfad, std::size_t& Anzahl) {
 }  // namespace
 
 int main() {
+  kiro::bench::MaschinenlastZeigen("start");
   QTemporaryDir ordner;
   const QString pfad = ordner.filePath(QStringLiteral("bench.xml"));
   const QByteArray daten = Erzeugen(50 * 1000 * 1000);
@@ -138,5 +140,6 @@ int main() {
   std::printf("ratio expat/TKiroXML (std::string): %.2f  (>1: TKiroXML faster)\n", expatStd / kiro);
   std::printf("ratio expat/TKiroXML (QString)    : %.2f\n", expatQ / kiro);
   // TKiroXML also hands on the two pseudo-attributes of the declaration, which expat does not.
+  kiro::bench::MaschinenlastZeigen("end");
   return nk == ne + 2 && ne == nq ? 0 : 2;
 }
