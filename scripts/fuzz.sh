@@ -19,9 +19,9 @@ if [ -z "$suite_bin" ]; then
   exit 1
 fi
 mkdir -p build/fuzz/korpus build/fuzz/korpus-pe build/fuzz/funde
-KIRO_FUZZ_KORPUS="$PWD/build/fuzz/korpus" QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+KIRO_FUZZ_KORPUS="$PWD/build/fuzz/korpus" QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/cmake/lsan.supp" \
   "$suite_bin/datafiles_kiroxml_lesen_test" --gtest_filter='*Spurtabelle*:*Tiefe*' >/dev/null
-KIRO_FUZZ_PE_KORPUS="$PWD/build/fuzz/korpus-pe" QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+KIRO_FUZZ_PE_KORPUS="$PWD/build/fuzz/korpus-pe" QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/cmake/lsan.supp" \
   "$suite_bin/foundation_peversion_test" --gtest_filter='PeDateien.VersionAusPe32UndPe32Plus' >/dev/null
 
 # The targets write their input to a file each run: keep that in memory when possible.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and runs the installed programs from there: Paketlader
-# on Qt's offscreen platform (it must come up and stay up), and Paketstarter, whose Paketlader
-# must come up too. Usage: installationstest.sh BUILD_FOLDER
+# on Qt's offscreen platform (it must come up, stay up and end on SIGTERM with status 0), and
+# Paketstarter, whose Paketlader must come up too. Usage: installationstest.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
 wurzel=$(mktemp -d)
@@ -38,9 +38,20 @@ bleibt() {
 }
 
 "$prefix/bin/Paketlader" >"$wurzel/paketlader.log" 2>&1 &
-pids+=($!)
-bleibt "$!" "$wurzel/paketlader.log"
+erster=$!
+pids+=("$erster")
+bleibt "$erster" "$wurzel/paketlader.log"
 echo "installationstest: $prefix/bin/Paketlader runs"
+# A logout's SIGTERM ends it the normal way: status 0, and in a sanitizer build no leak report.
+kill -TERM "$erster"
+status=0
+wait "$erster" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "installationstest: the installed Paketlader ended with status $status after SIGTERM:" >&2
+  tail -n 20 "$wurzel/paketlader.log" >&2
+  exit 1
+fi
+echo "installationstest: $prefix/bin/Paketlader ends on SIGTERM"
 
 ausgabe=$("$prefix/bin/Paketstarter")
 echo "$ausgabe"
