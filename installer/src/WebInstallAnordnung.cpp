@@ -196,6 +196,8 @@ void TFormWebInstall::KomponentenErzeugen() {
   FileOpenDialogCBTKopieren->setFileMode(QFileDialog::Directory);
   FileOpenDialogCBTKopieren->setOption(QFileDialog::ShowDirsOnly, true);
   FileOpenDialogCBTKopieren->setAcceptMode(QFileDialog::AcceptOpen);
+  // Qt's own dialog on every desktop: its texts follow the window's language, and it keeps the
+  // folder and the selection set below, which a desktop portal's picker may ignore.
   FileOpenDialogCBTKopieren->setOption(QFileDialog::DontUseNativeDialog, true);
   if (!FUmgebung.OrdnerWaehlen) {
     FUmgebung.OrdnerWaehlen = [this](const QString& Vorschlag) {

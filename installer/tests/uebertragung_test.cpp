@@ -174,8 +174,10 @@ TEST_F(Uebertragung, StauVorDenKopfzeilenEndetNachDemLeseZeitlimit) {
   QElapsedTimer uhr;
   uhr.start();
   EXPECT_FALSE(f->ServerErreichbar());
+  // Ended by its own time-out, well before the server's stall would end it; a loaded machine
+  // may add a little to the 5 s.
   EXPECT_GE(uhr.elapsed(), 4500);
-  EXPECT_LE(uhr.elapsed(), 5500);
+  EXPECT_LT(uhr.elapsed(), 8000);
   EXPECT_EQ(f->LogZeilen(), (QStringList{HostZeile(), "Grund: keine Daten seit 5000 ms"}));
 }
 
