@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -56,20 +55,6 @@ class Fortschritt : public QObject {
   QList<QPair<int, int>> Bereiche;
   QList<int> Werte;
 };
-
-// All files and folders below Ordner, relative, sorted; folders end with "/".
-QStringList Inhalt(const QString& Ordner) {
-  QStringList namen;
-  QDirIterator it(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    it.next();
-    const QString rel = QDir(Ordner).relativeFilePath(it.filePath());
-    namen.append(it.fileInfo().isDir() && !it.fileInfo().isSymLink() ? rel + u'/' : rel);
-  }
-  namen.sort();
-  return namen;
-}
 
 class SevenZipTest : public ::testing::Test {
  protected:
@@ -130,7 +115,7 @@ TEST_F(SevenZipTest, UnpacksNestedFoldersWithAndWithoutTrailingSeparator) {
     SCOPED_TRACE(ende.toStdString());
     const QString ziel = Ordner / QStringLiteral("ziel%1").arg(ende.isEmpty() ? "ohne" : "mit");
     EXPECT_TRUE(SevenZipEntpacken(archiv, ziel + ende, nullptr));
-    EXPECT_EQ(Inhalt(ziel), QStringList({"a/", "a/b/", "a/b/c.txt", "a/d.txt", "leer.txt", "oben.txt"}))
+    EXPECT_EQ(test::Baum(ziel), QStringList({"a/", "a/b/", "a/b/c.txt", "a/d.txt", "leer.txt", "oben.txt"}))
         << "an empty folder of the archive is not created";
     EXPECT_EQ(test::Lesen(ziel + "/a/b/c.txt"), "tief unten\n");
     EXPECT_EQ(test::Lesen(ziel + "/a/d.txt"), QByteArray(100000, 'x'));
@@ -204,7 +189,7 @@ TEST_F(SevenZipTest, AFailedUnpackLeavesEveryOldFileWhole) {
   EXPECT_TRUE(Boxen[0].contains("b.txt")) << Boxen[0].toStdString();
   EXPECT_EQ(test::Lesen(ziel + "b.txt"), altB);
   EXPECT_EQ(test::Lesen(ziel + "c.txt"), "alt c");
-  EXPECT_EQ(Inhalt(ziel), QStringList({"a.txt", "b.txt", "c.txt"})) << "no temporary file is left";
+  EXPECT_EQ(test::Baum(ziel), QStringList({"a.txt", "b.txt", "c.txt"})) << "no temporary file is left";
   EXPECT_EQ(test::Lesen(ziel + "a.txt"), "neu a") << "a file completed before the failure is in place";
 }
 
@@ -217,7 +202,7 @@ TEST_F(SevenZipTest, NamesMeetExistingFilesAndFoldersInAnyLetterCase) {
                                     {"daten/Unter/c.txt", "c"},
                                     {"Daten/unter/d.txt", "d"}});
   EXPECT_TRUE(SevenZipEntpacken(archiv, ziel, nullptr));
-  EXPECT_EQ(Inhalt(ziel), QStringList({"Daten/", "Daten/Unter/", "Daten/Unter/c.txt", "Daten/Unter/d.txt",
+  EXPECT_EQ(test::Baum(ziel), QStringList({"Daten/", "Daten/Unter/", "Daten/Unter/c.txt", "Daten/Unter/d.txt",
                                        "Daten/a.txt", "Daten/b.txt", "Programm/", "Programm/Setup.EXE"}));
   EXPECT_EQ(test::Lesen(ziel + "Programm/Setup.EXE"), "neu");
 }
@@ -334,7 +319,7 @@ TEST_F(SevenZipTest, HostileNamesWriteNothingAndNameTheEntry) {
     EXPECT_FALSE(SevenZipEntpacken(archiv, ziel, nullptr));
     ASSERT_EQ(Boxen.size(), 1);
     EXPECT_TRUE(Boxen[0].contains(QString::fromUtf8(name))) << Boxen[0].toStdString();
-    EXPECT_EQ(Inhalt(Ordner / "tief"), QStringList()) << "refused before anything was written";
+    EXPECT_EQ(test::Baum(Ordner / "tief"), QStringList()) << "refused before anything was written";
     EXPECT_FALSE(QFileInfo::exists(Ordner / "escape"));
     EXPECT_FALSE(QFileInfo::exists("/tmp/kiro-abs-escape"));
   }
@@ -365,7 +350,7 @@ TEST_F(SevenZipTest, NeverWritesThroughOrCreatesSymbolicLinks) {
     Boxen.clear();
     EXPECT_EQ(SevenZipEntpacken(Schreiben(f.eintraege), ziel, nullptr), f.erfolg);
     EXPECT_EQ(Boxen.size(), f.erfolg ? 0 : 1) << Boxen.join('\n').toStdString();
-    EXPECT_EQ(Inhalt(draussen), QStringList{"opfer.txt"});
+    EXPECT_EQ(test::Baum(draussen), QStringList{"opfer.txt"});
     EXPECT_EQ(test::Lesen(opfer), "unberuehrt");
   }
   EXPECT_EQ(test::Lesen(ziel + "hart.txt"), "neu");
@@ -422,7 +407,7 @@ class GrossesArchivTest : public SevenZipTest {
   static QString Archiv() { return FQuelle->Pfad() + "gross.7z"; }
   static int Dateien(const QString& Ordner) {
     int n = 0;
-    for (const QString& name : Inhalt(Ordner))
+    for (const QString& name : test::Baum(Ordner))
       if (!name.endsWith(u'/')) ++n;
     return n;
   }
@@ -473,7 +458,7 @@ TEST_F(GrossesArchivTest, TerminateStopsQuietlyKeepingOnlyWholeFiles) {
   empfaenger.wait();
   // The stop may come in the middle of the third file: the two before it are whole, the one it
   // met leaves no temporary behind.
-  const QStringList namen = Inhalt(ziel);
+  const QStringList namen = test::Baum(ziel);
   EXPECT_TRUE(namen.filter(".~kiro").isEmpty()) << namen.join(' ').toStdString();
   const int geschrieben = Dateien(ziel);
   EXPECT_GE(geschrieben, 2);

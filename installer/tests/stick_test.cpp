@@ -915,13 +915,8 @@ TEST_F(Stickbau, ZielVerschwindetWaehrendDesDownloads) {
 // Every name below Ordner that starts with ".~kiro", relative.
 QStringList Temporaere(const QString& Ordner) {
   QStringList namen;
-  QDirIterator it(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    it.next();
-    if (it.fileName().startsWith(".~kiro")) namen << QDir(Ordner).relativeFilePath(it.filePath());
-  }
-  namen.sort();
+  for (const QString& name : test::Baum(Ordner))
+    if (QFileInfo(name.endsWith(u'/') ? name.chopped(1) : name).fileName().startsWith(".~kiro")) namen << name;
   return namen;
 }
 

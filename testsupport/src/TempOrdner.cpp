@@ -1,6 +1,7 @@
 #include "testsupport/TempOrdner.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -28,6 +29,19 @@ QByteArray Lesen(const QString& Pfad) {
 int Modus(const QString& Pfad) {
   struct stat st {};
   return ::stat(QFile::encodeName(Pfad).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+QStringList Baum(const QString& Ordner) {
+  QStringList namen;
+  QDirIterator it(Ordner, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    const QString rel = QDir(Ordner).relativeFilePath(it.filePath());
+    namen.append(it.fileInfo().isDir() && !it.fileInfo().isSymLink() ? rel + u'/' : rel);
+  }
+  namen.sort();
+  return namen;
 }
 
 }  // namespace kiro::test

@@ -2,6 +2,7 @@
 // A temporary folder for one test, removed with everything in it afterwards.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace kiro::test {
@@ -25,5 +26,8 @@ class TempOrdner {
 QByteArray Lesen(const QString& Pfad);
 // The permission bits of a file (a link followed); -1 when it cannot be looked at.
 int Modus(const QString& Pfad);
+// Every file and folder below Ordner, hidden ones too, relative and sorted; folders end in "/",
+// links are listed as themselves and not followed.
+QStringList Baum(const QString& Ordner);
 
 }  // namespace kiro::test
