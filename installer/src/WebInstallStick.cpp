@@ -38,6 +38,9 @@ namespace kiro {
 namespace {
 
 const QString kMasterScript = QStringLiteral("masterdateien35.script.xml");
+// No script lists its own size: a script body is stopped here (far above any real script), so a
+// server that never ends one cannot fill the target's disk.
+constexpr qint64 kScriptHoechstens = qint64(64) << 20;
 // A part that still does not match after this many fetches in one run is not fetched again:
 // a server that keeps sending the wrong bytes would otherwise hold the run for ever.
 constexpr int kMaxAbrufe = 3;
@@ -215,7 +218,7 @@ void TFormWebInstall::StickErstellen() {
   const QString masterName = QStringLiteral("stick35.") + DateiTypenTabelle[Datei_7z].Suffix;
 
   // Phase 1: the first script and the download loop.
-  const bool scriptGeladen = StickDateiLaden(kStickScript);
+  const bool scriptGeladen = StickDateiLaden(kStickScript, 0, kScriptHoechstens);
   const TGeprueftesScript script1 = GeprueftesScriptLaden(zugang, kStickScript);
   const int N = int(script1.Script->Kommandos.size());
   const TLogZeile downloadZeile = LogAnfuegen(Formatieren(QStringLiteral("Download %d/%d"), {0, N}));
@@ -323,7 +326,7 @@ void TFormWebInstall::StickErstellen() {
   }
 
   // Phase 4: the second script and the check of every unpacked file.
-  const bool script2Geladen = StickDateiLaden(kMasterScript);
+  const bool script2Geladen = StickDateiLaden(kMasterScript, 0, kScriptHoechstens);
   const TGeprueftesScript script2 = GeprueftesScriptLaden(zugang, kMasterScript);
   const int M = int(script2.Script->Kommandos.size());
   const TLogZeile P = LogAnfuegen(Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {0, M}),

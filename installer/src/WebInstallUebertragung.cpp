@@ -182,7 +182,7 @@ class TSummierteDatei final : public QIODevice {
 
 }  // namespace
 
-bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse) {
+bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, qint64 Hoechstens) {
   auto serverFehler = [this](const THttpFehler& Fehler) {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
                 QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
@@ -215,18 +215,24 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse) 
   TSummierteDatei datei(fd);
   THttpFehler uebertragung;
   const bool ok = Uebertragen([&] {
-    return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, &uebertragung, Groesse);
+    return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, &uebertragung,
+                                Groesse > 0 ? Groesse : Hoechstens);
   });
   const int fehler = datei.Schliessen(pfad);
   if (ok && fehler == 0) return true;
   // A part that did not arrive whole cannot match its CRC-32: kept, it would only hold the room.
   arbeit.DateiEntfernen(Dateiname);
   if (fehler) return lokalerFehler(pfad, SystemFehlertext(fehler));
-  if (IdHTTPDateien->ZuGross() && Groesse > 0)
+  if (IdHTTPDateien->ZuGross() && Groesse > 0 && !IdHTTPDateien->UeberAngekuendigt())
     return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als die angegebenen %1 Bytes"),
                                             QStringLiteral("more than the %1 bytes listed"))
                                    .value_or(QString())
                                    .arg(Groesse));
+  if (IdHTTPDateien->ZuGross() && Hoechstens > 0 && !IdHTTPDateien->UeberAngekuendigt())
+    return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als %1 Bytes, zu groß für ein Script"),
+                                            QStringLiteral("more than %1 bytes, too large for a script"))
+                                   .value_or(QString())
+                                   .arg(Hoechstens));
   if (IdHTTPDateien->ZuGross())
     return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr Daten als vom Server angekündigt"),
                                             QStringLiteral("more data than the server announced"))

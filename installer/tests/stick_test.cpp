@@ -1016,6 +1016,27 @@ TEST_F(Stickbau, ZuLangerTeilWirdAbgebrochenUndEntfernt) {
   }
 }
 
+// A script without end (no length announced, no size listed anywhere) is stopped at a bound of
+// its own and removed, so it cannot fill the disk either.
+TEST_F(Stickbau, EndlosesScriptWirdAbgebrochenUndEntfernt) {
+  for (const char* script : {kSkript1, kSkript2}) {
+    SCOPED_TRACE(script);
+    QDir(Ziel()).removeRecursively();
+    EIGENE_TMPFS(platte, Ziel(), "size=100m");
+    Server.Fehler(std::string("/stick3/") + script, TFehlerbild{.Endlos = true});
+    auto f = Fenster();
+    Ausfuehren(*f);
+    const QString datei = Arbeit() + script;
+    const QStringList log = f->LogZeilen();
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Download fehlgeschlagen: %1: mehr als %2 Bytes, zu groß für ein Script").arg(datei).arg(64 << 20)))
+        << log.join('\n').toStdString();
+    EXPECT_FALSE(log.join('\n').contains("Neue Daten liegen"));
+    EXPECT_FALSE(QFileInfo::exists(datei));
+    Server.Fehler(std::string("/stick3/") + script, TFehlerbild{});
+  }
+}
+
 // A read-only target: the line gives the reason the folder could not be made.
 TEST_F(Stickbau, SchreibgeschuetztesZielNenntDenGrund) {
   for (const bool englisch : {false, true}) {

@@ -77,6 +77,8 @@ class THttpClient {
   bool Laeuft() const { return FLaeuft; }
   // Whether the last request was stopped for a body longer than allowed.
   bool ZuGross() const { return FZuGross; }
+  // Whether that body passed the length the server announced (else the caller's Hoechstens).
+  bool UeberAngekuendigt() const { return FUeberAngekuendigt; }
   // Ends the running request now (the program is ending); it fails.
   void Abbrechen();
 
@@ -91,6 +93,7 @@ class THttpClient {
   std::unique_ptr<Treiber> FTreiber;
   bool FLaeuft = false;
   bool FZuGross = false;
+  bool FUeberAngekuendigt = false;
 };
 
 }  // namespace kiro
