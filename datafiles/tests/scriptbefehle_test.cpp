@@ -179,6 +179,7 @@ TEST_F(ScriptBefehle, LinksThatLeaveTheBaseFolderAreRefusedAndTheOutsideKeepsEve
   U.Ordner.Schreiben("aussen/baum/tief/x.txt", "X");
   U.Ordner.Schreiben("aussen/doku.pdf", "%PDF");
   ASSERT_TRUE(QFile::link(aussen, Daten("linkdir")));
+  ASSERT_TRUE(QFile::link(aussen + "/doku.pdf", Daten("doku.pdf")));
   U.Daten("a.txt", "A");
   const auto aussenInhalt = [&] {
     QStringList alle;
@@ -210,6 +211,8 @@ TEST_F(ScriptBefehle, LinksThatLeaveTheBaseFolderAreRefusedAndTheOutsideKeepsEve
        {"G:linkdir\\victim.txt -> geholt.txt", "F:name refused linkdir\\victim.txt"}},
       {"run through it", [&] { Ausfuehren("linkdir\\doku.pdf"); },
        {"S: X> linkdir\\doku.pdf", "F:name refused linkdir\\doku.pdf"}},
+      {"run a link that names an outside file", [&] { Ausfuehren("doku.pdf"); },
+       {"S: X> doku.pdf", "F:name refused doku.pdf"}},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);
