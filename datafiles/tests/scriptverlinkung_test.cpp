@@ -404,6 +404,8 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
        QStringLiteral("nicht verlustfrei gelesen")},
       {"cut off", "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n<Datei Dateiname=\"abc",
        QStringLiteral("nicht verlustfrei gelesen")},
+      {"another program's XML", "<Andere>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Andere>\r\n",
+       QStringLiteral("keine Datei des Produkts")},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);
