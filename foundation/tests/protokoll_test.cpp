@@ -99,6 +99,35 @@ TEST_F(ProtokollTest, FileGrowsLineByLineInAnsiWithErrorTextInParentheses) {
                                    "vierte (No such file or directory)\r\n"));
 }
 
+// A name of megabytes from a script or a server must not reach a window's layout whole: the
+// line keeps its start and its end, and a cut never splits a surrogate pair.
+TEST_F(ProtokollTest, LongLinesKeepTheirStartAndEnd) {
+  const QString zug = QString::fromUtf8("\U0001F682");  // two UTF-16 units
+  const auto lang = [](qsizetype n, QChar c) { return QString(n, c); };
+  const struct {
+    const char* fall;
+    QString zeile;
+    QString gekuerzt;
+  } faelle[] = {
+      {"600 characters stay", lang(600, u'a'), lang(600, u'a')},
+      {"601 characters are cut", lang(400, u'a') + u'b' + lang(200, u'c'),
+       lang(400, u'a') + QChar(0x2026) + lang(200, u'c')},
+      {"a pair across the front cut", lang(399, u'a') + zug + lang(300, u'c'),
+       lang(399, u'a') + QChar(0x2026) + lang(200, u'c')},
+      {"a pair across the back cut", lang(500, u'a') + zug + lang(199, u'c'),
+       lang(400, u'a') + QChar(0x2026) + lang(199, u'c')},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.fall);
+    EXPECT_EQ(ProtokollzeileKuerzen(f.zeile).toStdString(), f.gekuerzt.toStdString());
+  }
+  // The log file gets the shortened line too.
+  QDir().mkpath(Ordner / "temp");
+  Protokollieren("", "Datei " + lang(2 << 20, u'x') + ".ls3 fehlt", 2);
+  const QByteArray datei = Logdatei();
+  EXPECT_EQ(datei, "Datei " + QByteArray(394, 'x') + "\x85" + QByteArray(190, 'x') + ".ls3 fehlt\r\n");
+}
+
 TEST_F(ProtokollTest, MissingLogFolderShowsOneBoxPerFailureStreakAndLosesNoLine) {
   for (int i = 0; i < 5; ++i) Protokollieren("", QString("Fehler %1").arg(i), 2);
   EXPECT_EQ(Boxen, QStringList{"Fehler 0"});
