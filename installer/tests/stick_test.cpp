@@ -896,20 +896,38 @@ TEST_F(Stickbau, UeberlangeNamenImErstenScript) {
   }
 }
 
-// The target's file system is unmounted lazily while a part downloads (a stick pulled): the
-// build stops with a line naming the target, and nothing appears on the disk below the mount
-// point.
-TEST_F(Stickbau, ZielVerschwindetWaehrendDesDownloads) {
-  EIGENE_TMPFS(platte, Ziel(), "size=100m");
-  Server.Fehler(TeilPfad(0), TFehlerbild{.BytesProSchritt = 65536, .PauseProSchrittMs = 10});
-  auto f = Fenster();
-  ASSERT_TRUE(AusfuehrenUndBeiAnfrage(*f, TeilPfad(0), [&] { platte.Aushaengen(); }));
-  const QStringList log = f->LogZeilen();
-  EXPECT_EQ(log.mid(0, 5), Erfolg().mid(0, 5));
-  EXPECT_EQ(log.mid(5), (QStringList{"Zielverzeichnis " + Ziel() + " ist nicht mehr vorhanden (Laufwerk entfernt?)",
-                                     "Neuer Stick wurde unvollständig entzippt"}));
-  EXPECT_EQ(ZielEintraege(), QStringList()) << "below the mount point";
-  EXPECT_TRUE(Shell->Geoeffnet.empty());
+// The target's file system is unmounted lazily (a stick pulled) while a part downloads, or
+// after the unpack while the second script arrives: the build stops with a line naming the
+// target, and nothing appears on the disk below the mount point.
+TEST_F(Stickbau, ZielVerschwindetWaehrendDesLaufs) {
+  const struct {
+    const char* Fall;
+    std::string Pfad;  // the request during which the disk goes
+    int BytesProSchritt;  // served slowly enough for the disk to go meanwhile
+    QStringList Danach;  // the lines after the first five of a successful run
+  } faelle[] = {
+      {"while a part downloads", TeilPfad(0), 65536,
+       {"Zielverzeichnis " + Ziel() + " ist nicht mehr vorhanden (Laufwerk entfernt?)",
+        "Neuer Stick wurde unvollständig entzippt"}},
+      {"after the unpack", std::string("/stick3/") + kSkript2, 256,
+       {QStringLiteral("Dateien für neuen Stick prüfen 0/%1").arg(St().Masterdateien.size()),
+        "Zielverzeichnis " + Ziel() + " ist nicht mehr vorhanden (Laufwerk entfernt?)",
+        "Neuer Stick wurde unvollständig entzippt"}},
+  };
+  for (const auto& c : faelle) {
+    SCOPED_TRACE(c.Fall);
+    QDir(Ziel()).removeRecursively();
+    EIGENE_TMPFS(platte, Ziel(), "size=100m");
+    Server.Fehler(c.Pfad, TFehlerbild{.BytesProSchritt = c.BytesProSchritt, .PauseProSchrittMs = 10});
+    auto f = Fenster();
+    ASSERT_TRUE(AusfuehrenUndBeiAnfrage(*f, c.Pfad, [&] { platte.Aushaengen(); }));
+    const QStringList log = f->LogZeilen();
+    EXPECT_EQ(log.mid(0, 5), Erfolg().mid(0, 5));
+    EXPECT_EQ(log.mid(5), c.Danach);
+    EXPECT_EQ(ZielEintraege(), QStringList()) << "below the mount point";
+    EXPECT_TRUE(Shell->Geoeffnet.empty());
+    Server.Fehler(c.Pfad, TFehlerbild{});
+  }
 }
 
 // Every name below Ordner that starts with ".~kiro", relative.
