@@ -25,7 +25,6 @@ struct THttpClient::Lauf {
   qint64 Grenze = 0;
   qint64 Hoechstens = 0;  // 0: no limit but the announced length
   bool ZuGross = false;
-  bool UeberAngekuendigt = false;  // ZuGross at the announced length, not at Hoechstens
   bool Abgebrochen = false;
   qint64 Empfangen = 0;
   qint64 Gemeldet = 0;  // the count Work was last told
@@ -172,10 +171,8 @@ size_t Schreiben(char* daten, size_t groesse, size_t anzahl, void* nutzer) {
   curl_off_t angekuendigt = -1;
   curl_easy_getinfo(lauf->Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &angekuendigt);
   const qint64 neu = lauf->Empfangen + qint64(n);
-  const bool ueberAngekuendigt = angekuendigt >= 0 && neu > qint64(angekuendigt);
-  if (ueberAngekuendigt || (lauf->Hoechstens > 0 && neu > lauf->Hoechstens)) {
+  if ((angekuendigt >= 0 && neu > qint64(angekuendigt)) || (lauf->Hoechstens > 0 && neu > lauf->Hoechstens)) {
     lauf->ZuGross = true;
-    lauf->UeberAngekuendigt = ueberAngekuendigt;
     return 0;
   }
   if (lauf->Ziel) {
@@ -261,7 +258,6 @@ bool THttpClient::Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler
   lauf.Hoechstens = Hoechstens;
   const bool ok = Ausfuehren(Url, lauf, Fehler);
   FZuGross = lauf.ZuGross;
-  FUeberAngekuendigt = lauf.UeberAngekuendigt;
   return ok;
 }
 
@@ -278,7 +274,6 @@ bool THttpClient::HolenText(const QString& Url, QByteArray* Text, THttpFehler* F
   lauf.Grenze = Grenze;
   const bool ok = Ausfuehren(Url, lauf, Fehler);
   FZuGross = lauf.ZuGross;
-  FUeberAngekuendigt = lauf.UeberAngekuendigt;
   if (Text) *Text = puffer;
   return ok;
 }

@@ -223,12 +223,12 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, 
   // A part that did not arrive whole cannot match its CRC-32: kept, it would only hold the room.
   arbeit.DateiEntfernen(Dateiname);
   if (fehler) return lokalerFehler(pfad, SystemFehlertext(fehler));
-  if (IdHTTPDateien->ZuGross() && Groesse > 0 && !IdHTTPDateien->UeberAngekuendigt())
+  if (IdHTTPDateien->ZuGross() && Groesse > 0)
     return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als die angegebenen %1 Bytes"),
                                             QStringLiteral("more than the %1 bytes listed"))
                                    .value_or(QString())
                                    .arg(Groesse));
-  if (IdHTTPDateien->ZuGross() && Hoechstens > 0 && !IdHTTPDateien->UeberAngekuendigt())
+  if (IdHTTPDateien->ZuGross() && Hoechstens > 0)
     return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr als %1 Bytes, zu groß für ein Script"),
                                             QStringLiteral("more than %1 bytes, too large for a script"))
                                    .value_or(QString())

@@ -77,8 +77,6 @@ class THttpClient {
   bool Laeuft() const { return FLaeuft; }
   // Whether the last request was stopped for a body longer than allowed.
   bool ZuGross() const { return FZuGross; }
-  // Whether that body passed the length the server announced (else the caller's Hoechstens).
-  bool UeberAngekuendigt() const { return FUeberAngekuendigt; }
   // Ends the running request now (the program is ending); it fails.
   void Abbrechen();
 
@@ -93,7 +91,6 @@ class THttpClient {
   std::unique_ptr<Treiber> FTreiber;
   bool FLaeuft = false;
   bool FZuGross = false;
-  bool FUeberAngekuendigt = false;
 };
 
 }  // namespace kiro

@@ -214,9 +214,8 @@ class TFormWebInstall : public QMainWindow {
   // "stick.7z.part" and renamed when complete, and an older "stick.7z" is removed first.
   bool EditionsarchivLaden(int Art, QString& Pfad);
   // Fetches one stick-build file into FVerzRechnerInst + "KiroStick35/"; a failure logs the
-  // server line, removes what arrived and sets Abbrechen. A body longer than Groesse (when
-  // above 0), than the server announced, or, where neither gives a size, than Hoechstens (when
-  // above 0) is stopped there.
+  // server line, removes what arrived and sets Abbrechen. A body longer than the server
+  // announced, or than Groesse (when above 0; else Hoechstens, when above 0), is stopped there.
   bool StickDateiLaden(const QString& Dateiname, qint64 Groesse = 0, qint64 Hoechstens = 0);
   void IdHTTPDateienWorkBegin(qint64 AWorkCountMax);
   void IdHTTPDateienWork(qint64 AWorkCount);
