@@ -33,12 +33,17 @@ QString Seitendateipfad(const QString& Seitenname) {
   return name.startsWith(u'/') ? name : Datenverzeichnis + name;
 }
 
-// The data folder as an absolute folder, so that the side file is read where it was written
-// even when the data folder is "" (the reader would otherwise take the official data folder).
 bool ImOrdner(const QString& Echt, const QString& Ordner) {
   const QString wurzel = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
   if (Echt.isEmpty() || wurzel.isEmpty()) return false;
   return Echt.startsWith(wurzel == u'/' ? wurzel : wurzel + u'/');
+}
+
+bool LiegtIn(const QString& Pfad, const QString& Ordner) {
+  const QString p = QFileInfo(Pfad).canonicalFilePath();
+  const QString o = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
+  if (p.isEmpty() || o.isEmpty()) return false;
+  return p == o || p.startsWith(o == u'/' ? o : o + u'/');
 }
 
 bool Fehlt(const QString& Pfad) {
@@ -46,6 +51,8 @@ bool Fehlt(const QString& Pfad) {
   return ::lstat(QFile::encodeName(Pfad).constData(), &st) != 0 && errno == ENOENT;
 }
 
+// The data folder as an absolute folder, so that the side file is read where it was written
+// even when the data folder is "" (the reader would otherwise take the official data folder).
 QString AbsoluterDatenordner() {
   return QDir(Datenverzeichnis.isEmpty() ? QStringLiteral(".") : Datenverzeichnis).absolutePath() + u'/';
 }

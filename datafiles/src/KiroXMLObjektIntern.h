@@ -1,6 +1,7 @@
 #pragma once
 // Where a data file's effort side file lies, shared by the load and the save of TKiroXMLObjekt;
-// and the user's language folder, for the texts the data-file code writes itself.
+// the user's language folder, for the texts the data-file code writes itself; and whether a
+// path stays in a folder when its links are followed.
 #include "foundation/KiroTypen.h"
 
 #include <QString>
@@ -14,6 +15,9 @@ QString Seitendateipfad(const QString& Seitenname);
 
 // True when the real path Echt lies below the folder Ordner (itself resolved through links).
 bool ImOrdner(const QString& Echt, const QString& Ordner);
+// Whether Pfad is Ordner itself or lies below it (both resolved, links included); false when
+// either does not exist.
+bool LiegtIn(const QString& Pfad, const QString& Ordner);
 
 // Whether nothing at all stands at Pfad (not even a link); a file we may not look at is there.
 bool Fehlt(const QString& Pfad);

@@ -2,6 +2,7 @@
 // open ("Ausfuehren"). Every name passes the checked join below its base folder first; in the
 // versioned mode single files go through the "svn" client so that the working copy records it.
 #include "datafiles/Script.h"
+#include "KiroXMLObjektIntern.h"
 
 #include "datafiles/Abbruch.h"
 
@@ -125,8 +126,8 @@ bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
 // only the folders above it count, and the last one too where the command follows it (a run).
 // A component that does not exist yet ends the walk: what is created there is a real folder.
 bool InnerhalbDerBasis(const QString& Basis, const QString& Pfad, bool ZielFolgen) {
-  const QString basisEcht = QFileInfo(Basis.isEmpty() ? QStringLiteral(".") : Basis).canonicalFilePath();
-  if (basisEcht.isEmpty()) return true;  // no base folder yet: nothing below it to lead out
+  // No base folder yet: nothing below it to lead out.
+  if (QFileInfo(Basis.isEmpty() ? QStringLiteral(".") : Basis).canonicalFilePath().isEmpty()) return true;
   QString rest = Pfad.mid(Basis.size());
   while (rest.startsWith(u'/')) rest.remove(0, 1);
   const QStringList teile = rest.split(u'/', Qt::SkipEmptyParts);
@@ -135,11 +136,7 @@ bool InnerhalbDerBasis(const QString& Basis, const QString& Pfad, bool ZielFolge
     weg += teile[i];
     const auto st = Status(weg);
     if (!st) return true;
-    if (S_ISLNK(st->st_mode)) {
-      const QString ziel = QFileInfo(weg).canonicalFilePath();
-      if (ziel.isEmpty() || (ziel != basisEcht && !ziel.startsWith(basisEcht == u'/' ? basisEcht : basisEcht + u'/')))
-        return false;
-    }
+    if (S_ISLNK(st->st_mode) && !intern::LiegtIn(weg, Basis)) return false;
     weg += u'/';
   }
   return true;

@@ -44,14 +44,6 @@ QString OhneTrenner(QString Pfad) {
   return Pfad;
 }
 
-// Whether Pfad is Ordner itself or lies below it (both resolved, links included).
-bool LiegtIn(const QString& Pfad, const QString& Ordner) {
-  const QString p = QFileInfo(Pfad).canonicalFilePath();
-  const QString o = QFileInfo(Ordner.isEmpty() ? QStringLiteral(".") : Ordner).canonicalFilePath();
-  if (p.isEmpty() || o.isEmpty()) return false;
-  return p == o || p.startsWith(o == u'/' ? o : o + u'/');
-}
-
 // The old file's bare name as the raw bytes of a UTF-8 data file show it, a to z in lower
 // case; empty when the quick look could miss a match: when the name holds one of the
 // characters an entity may stand for, or the decoder's replacement character.
@@ -187,7 +179,7 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
                                      : SicherVerbindenOhneGrossKlein(Datenverzeichnis, BasisPfad.Dateiname);
   if (start) *start = OhneTrenner(*start);
   if (!start || start->isEmpty() || QFileInfo(*start).canonicalFilePath() == u'/' ||
-      !LiegtIn(*start, Datenverzeichnis)) {
+      !intern::LiegtIn(*start, Datenverzeichnis)) {
     if (UpdInfo) UpdInfo->Eintrag(QStringLiteral("name refused ") + BasisPfad.Dateiname, TZeilenFarbe::Fehler);
     return;
   }
