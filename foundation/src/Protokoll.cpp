@@ -6,7 +6,6 @@
 #include "foundation/Ordner.h"
 #include "foundation/Textdatei.h"
 
-
 #include <cstdio>
 
 namespace kiro {
