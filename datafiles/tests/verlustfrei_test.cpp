@@ -6,6 +6,7 @@
 #include "datafiles/Script.h"
 #include "support/FarbAnsicht.h"
 #include "support/Testdatei.h"
+#include "support/Verlustfrei.h"
 
 #include "foundation/Ordner.h"
 #include "testsupport/AlsNutzer.h"
@@ -69,6 +70,12 @@ struct TUpdate {
 };
 
 TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
+  // A data file with the old reference in its header, Vorn before it and Innen after the header.
+  const auto dok = [](const QByteArray& Vorn, const QByteArray& Innen) {
+    return Vorn + "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n" + Innen + "</Kiro>\r\n";
+  };
+  const QString mitBeschreibung =
+      QStringLiteral("<Kiro>\r\n<Info Beschreibung=\"Gleis X\">\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n");
   const struct {
     const char* Fall;
     QByteArray Inhalt;          // "" for the file our typed writer makes
@@ -85,6 +92,18 @@ TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
        false, ""},
       {"a stray quote", "<Kiro>\r\n<Info \"x\" >\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n",
        false, ""},
+      {"CDATA holding \"/\"", dok("", "<![CDATA[http://x/y]]>\r\n"), false, ""},
+      {"a \"<!x\" tag holding \"/\"", dok("", "<!Anmerkung:http://x/y>\r\n"), false, ""},
+      {"words after \"/\" in a tag", dok("", "<Notiz/ Bitte nicht loeschen>\r\n"), false, ""},
+      {"an attribute after \"/\"", dok("", "<Datei/Dateiname=\"a.ls3\">\r\n"), false, ""},
+      {"text before the first \"<\"", dok("Notiz\r\n", ""), false, ""},
+      {"element text of \">\" only", dok("", "<Notiz>></Notiz>\r\n"), false, ""},
+      {"a comment opened over line breaks", dok("", "<!--\r\nAutor\r\nDatum\r\n-->\r\n"), true,
+       "\r\n<!--\r\nAutor\r\nDatum\r\n-->\r\n"},
+      {"UTF-16 with a surrogate pair", kiro::test::Utf16(QString(mitBeschreibung).replace(u'X', QStringLiteral("\U0001F682")), true), true,
+       "Beschreibung=\"Gleis \xF0\x9F\x9A\x82\""},
+      {"UTF-16 with an unpaired surrogate",
+       kiro::test::Utf16(QString(mitBeschreibung).replace(u'X', QChar(0xD83D)), true), false, ""},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);
@@ -177,6 +196,11 @@ TEST(Verlustfrei, TypisiertesSpeichernSchreibtKeinenVerlustZurueck) {
       // Windows-1252 without a byte-order mark: "öß" do not decode as UTF-8.
       {"ANSI umlauts", "<Kiro>\r\n<Info Version=\"A.2\" Beschreibung=\"Gr\xF6\xDF" "e\"/>\r\n<VerwaltungsScript/>\r\n</Kiro>\r\n"},
       {"cut off", "<Kiro>\r\n<Info Version=\"A.2\" Beschreibung=\"lang\"/>\r\n<VerwaltungsScript Wert=\"abc"},
+      // An unpaired surrogate decodes no better than a stray byte of UTF-8.
+      {"UTF-16 with an unpaired surrogate",
+       kiro::test::Utf16(QStringLiteral("<Kiro>\r\n<Info Version=\"A.2\" Beschreibung=\"Gleis X\"/>\r\n<VerwaltungsScript/>\r\n</Kiro>\r\n")
+                             .replace(u'X', QChar(0xDE82)),
+                         false)},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);
