@@ -114,7 +114,7 @@ class TGenerator {
     return Aus({u"<![CDATA[http://x/y]]>", u"<![CDATA[a b]]>", u"<!x a/b>", u"<!DOCTYPE Kiro>", u">", u">>", u"/", u"?",
                 u"Notiz", u"Text vorn\r\n", u"</x>", u"<Notiz/ Bitte nicht loeschen>", u"<Datei/Dateiname=\"a.ls3\">",
                 u"<a\r\nb/>", u"x=\"1\"", u"<?pi a=\"1\"?>", u"< a/>", u"<>", u"</>", u"<!-- Ende --\r\n>",
-                u"<a b=\"{{knoten}}\"/>", u"<a/ >", u"<a></a>", u"<a x='\"'/>"});
+                u"<a b=\"{{knoten}}\"/>", u"<a/ >", u"<a></a>", u"<a x='\"'/>", u"<?xml version=\"1.0\"?>", u"<\r\nNotiz/>"});
   }
   QString Element(int Tiefe, const char16_t* Fest = nullptr) {
     const QString name = Fest ? QString::fromUtf16(Fest) : Name();
