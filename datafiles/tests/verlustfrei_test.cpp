@@ -50,22 +50,28 @@ QStringList Attribute(const TKiroXMLKnoten& Knoten) {
 
 // --- the reference update ---
 
-// A move of "Strecken\A\x.ls3" to "Strecken\N\y.ls3" over data files beside each other.
+// "Verschieben" of "Strecken\A\x.ls3" to "Strecken\N\y.ls3" over data files beside each other.
 struct TUpdate {
   TOrdnerUmgebung U;
   TLog Log;
   TUpdate() {
     DatenverzeichnisOffiziell = Datenverzeichnis;
     QDir().mkpath(Datenverzeichnis);
+    U.Ordner.Schreiben(QStringLiteral("daten/Strecken/A/x.ls3"), "<Kiro/>");
   }
+  // The lines of the script's view that name the files the update wrote or left.
   QStringList Ausfuehren() {
-    TScriptNeuerLink e;
+    TScriptVerschieben e;
     e.AlteDatei.Dateiname = QStringLiteral("Strecken\\A\\x.ls3");
     e.NeueDatei.Dateiname = QStringLiteral("Strecken\\N\\y.ls3");
     TIndexListe index;
     TFarbAnsicht ansicht;
     e.Abarbeiten(&ansicht, nullptr, index, false, false, false);
-    return ansicht.Zeilen;
+    EXPECT_TRUE(QFileInfo::exists(Datenverzeichnis + QStringLiteral("Strecken/N/y.ls3")));
+    // The move's own lines come first.
+    EXPECT_EQ(ansicht.Zeilen.mid(0, 2), (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3"),
+                                                    QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   ()")}));
+    return ansicht.Zeilen.mid(2);
   }
 };
 
@@ -127,7 +133,7 @@ TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
     EXPECT_EQ(Geschwister(pfad), (QStringList{QStringLiteral("d.ls3"), QStringLiteral("d.ls3~")}));
     const QByteArray nachher = Lesen(pfad);
     if (f.Umgeschrieben) {
-      EXPECT_EQ(z.value(1), QStringLiteral("?:1x: ") + pfad);
+      EXPECT_EQ(z, QStringList{QStringLiteral("?:1x: ") + pfad});
       EXPECT_TRUE(nachher.contains(f.Erwartet)) << nachher.toStdString();
       EXPECT_TRUE(nachher.contains("Dateiname=\"Strecken\\N\\y.ls3\""));
       // Read back, the rewritten file is the file as it was but for the one reference.
@@ -140,7 +146,7 @@ TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
       EXPECT_EQ(Attribute(neuInfo), Attribute(altInfo));
     } else {
       // The script's view names the file and why it kept its old reference.
-      EXPECT_EQ(z.mid(1), QStringList{QStringLiteral("F:") + pfad +
+      EXPECT_EQ(z, QStringList{QStringLiteral("F:") + pfad +
                                       QStringLiteral(": Verweise nicht umgeschrieben (nicht verlustfrei gelesen)")})
           << z.join(u'\n').toStdString();
       EXPECT_EQ(nachher, vorher);
