@@ -1,8 +1,10 @@
 // libFuzzer target of the XML reader: any bytes, read from a file as a data file is, with
 // callbacks that accept, refuse or skip items by their name, so every path of the grammar and
 // of the nesting guard is walked; the same bytes as embedded text, and as a value written and
-// read back, without its line breaks and, as the whole-file tree reads, with them.
+// read back, without its line breaks and, as the whole-file tree reads, with them; and the same
+// file through the whole-file tree, which saves it only when it keeps its promise.
 #include "datafiles/KiroXML.h"
+#include "support/Verlustfrei.h"
 
 #include "foundation/Protokoll.h"
 
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace kiro;
@@ -113,6 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Daten, std::size_t Gro
   ohneUmbrueche.remove(u'\r').remove(u'\n');
   WertZurueck(ohneUmbrueche, false, info);
   WertZurueck(text, true, info);
+  // A document the tree agrees to save reads back as the same tree and keeps all but layout.
+  const QString befund = kiro::test::BaumPruefen(QByteArray(reinterpret_cast<const char*>(Daten), qsizetype(Groesse)), Ordner());
+  if (!befund.isEmpty()) {
+    std::fprintf(stderr, "whole-file tree: %s\n", befund.toLocal8Bit().constData());
+    std::abort();
+  }
   liste.Entnehmen();
   return 0;
 }

@@ -52,6 +52,8 @@ TKiroXMLKnoten* TKiroXMLDatei::Laden(const std::function<void(const TParserProc&
   pBasisKnoten->Kommentare.clear();
   FVerlustbehaftet = false;
   FTextVerworfen = false;
+  FDeklarationGelesen = false;
+  FDeklarationVerloren = false;
   XMLDatei = std::make_unique<TKiroXML>();
   // The tree is written back: values keep their line breaks.
   XMLDatei->UmbruecheBehalten = true;
@@ -66,13 +68,17 @@ TKiroXMLKnoten* TKiroXMLDatei::Laden(const std::function<void(const TParserProc&
   Lesen([this](TParse& p, void* d) { return BaumLesen(p, d); });
   FAbgeschnitten = XMLDatei->Abgeschnitten();
   FVerlustbehaftet = XMLDatei->Kodierfehler();
-  FTextVerworfen = XMLDatei->TextVerworfen();
+  FTextVerworfen = XMLDatei->TextVerworfen() || FDeklarationVerloren;
   return pKiroBasisKnoten;
 }
 
 TParseErg TKiroXMLDatei::BaumLesen(TParse& Parse, void* pDaten) {
   auto* knoten = static_cast<TKiroXMLKnoten*>(pDaten);
   if (Parse.Kennung == u"?xml") {
+    // Only the declaration at the file's start is layout; anywhere else it would be lost.
+    if (knoten != pBasisKnoten.get() || FDeklarationGelesen || !knoten->Unterknoten.empty() || !knoten->Kommentare.empty())
+      FDeklarationVerloren = true;
+    FDeklarationGelesen = true;
     KnotenLesen(pDaten, [this](TParse& p, void* d) { return XmlDeklarationLesen(p, d); });
   } else if (Parse.Wert != QStringView(KnotenMarke)) {
     knoten->Attribute.append(TParse{Parse.Kennung, Parse.Wert});

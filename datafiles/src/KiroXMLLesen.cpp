@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kiro {
@@ -232,18 +233,46 @@ struct TKiroXML::TLeser {
     Len = std::size_t(aus - Text.data());
   }
 
+  // A surrogate without its partner is as undecodable as a stray byte of UTF-8: it becomes
+  // U+FFFD, and the text read is not the file's.
   void Utf16Dekodieren(const unsigned char* b, std::size_t n, bool letzter) {
     std::size_t i = 0;
     char16_t* aus = Text.data() + Len;
     const bool le = Kodierung == Utf16LE;
-    for (; i + 1 < n; i += 2) *aus++ = le ? char16_t(b[i] | (b[i + 1] << 8)) : char16_t((b[i] << 8) | b[i + 1]);
+    const auto einheit = [&](std::size_t j) {
+      return le ? char16_t(b[j] | (b[j + 1] << 8)) : char16_t((b[j] << 8) | b[j + 1]);
+    };
+    const auto ersatz = [&] {
+      *aus++ = ERSATZ;
+      Kodierfehler = true;
+    };
+    while (i + 1 < n) {
+      const char16_t c = einheit(i);
+      if (c >= 0xD800 && c <= 0xDBFF) {
+        if (i + 3 >= n && !letzter) break;  // its partner comes with the next read
+        const char16_t d = i + 3 < n ? einheit(i + 2) : char16_t(0);
+        if (d >= 0xDC00 && d <= 0xDFFF) {
+          *aus++ = c;
+          *aus++ = d;
+          i += 4;
+        } else {
+          ersatz();
+          i += 2;
+        }
+      } else if (c >= 0xDC00 && c <= 0xDFFF) {
+        ersatz();
+        i += 2;
+      } else {
+        *aus++ = c;
+        i += 2;
+      }
+    }
     if (i < n) {
       if (letzter) {
-        *aus++ = ERSATZ;
-        Kodierfehler = true;
+        ersatz();  // an odd byte at the end
       } else {
-        Rest[0] = b[i];
-        RestLen = 1;
+        RestLen = int(n - i);
+        for (int j = 0; j < RestLen; ++j) Rest[j] = b[i + std::size_t(j)];
       }
     }
     Len = std::size_t(aus - Text.data());
@@ -396,15 +425,31 @@ void TKiroXML::LeerzeichenUeberspringen() {
 void TKiroXML::NameLesen(QString& Ziel) {
   TLeser& q = *StreamReader;
   q.Sammel.clear();
+  FUmbruchImNamen = false;
   while (!IstTerminator(Aktc) && !AktEnde) {
     const std::size_t k = q.Lauf([](char16_t c) { return IstTerminator(c); });
     q.Sammel.push_back(Aktc);
     q.Sammel.append(q.Text.data() + q.Pos, k);
     q.Pos += k;
     AktZaehler += std::uint32_t(k);
+    const std::uint32_t zeile = AktZeilenZaehler;
     Weiter();
+    if (AktZeilenZaehler != zeile && !IstTerminator(Aktc) && !AktEnde) {
+      // The source joins the name across a line break. A comment's text keeps the break once
+      // its "<!--" is complete; any other name is then not the file's.
+      if (q.UmbruecheMerken && q.Sammel.compare(0, 3, u"!--") == 0)
+        q.Sammel += q.Umbrueche;
+      else
+        FUmbruchImNamen = true;
+    }
   }
   q.Uebergeben(Ziel);
+}
+
+void TKiroXML::UmbruecheAnhaengen(QString& Ziel) const {
+  const TLeser& q = *StreamReader;
+  if (q.UmbruecheMerken && q.UmbruchBei == AktZaehler && !AktEnde)
+    Ziel.append(reinterpret_cast<const QChar*>(q.Umbrueche.data()), qsizetype(q.Umbrueche.size()));
 }
 
 void TKiroXML::WertLesen(QString& Ziel, char16_t Anfuehrung) {
@@ -437,17 +482,22 @@ void TKiroXML::BisSchliessendeKlammer() {
   }
 }
 
-// A comment ends at the first "-->" after its "<!--"; its text is no item of the level. With
-// Text, what follows the name read so far is appended to it, and the line breaks that the
-// character source swallows are put back as CR LF.
+// A comment ends at the first "-->" after its "<!--" (line breaks are not delivered, so one may
+// stand between its dashes); its text is no item of the level. With Text, what follows the name
+// read so far is appended to it, with the line breaks as the file has them.
 void TKiroXML::KommentarUeberspringen(const QString& Name, QString* Text) {
   int striche = 0;
-  for (qsizetype i = 3; i < Name.size(); ++i) striche = Name.at(i) == u'-' ? striche + 1 : 0;
+  for (qsizetype i = 3; i < Name.size(); ++i)
+    if (Name.at(i) != u'\r' && Name.at(i) != u'\n') striche = Name.at(i) == u'-' ? striche + 1 : 0;
   while (!AktEnde) {
     if (Aktc == u'>' && striche >= 2) {
-      // The "--" of the end goes, with the line breaks put back after or between its dashes.
+      // The "--" of the end goes. A line break after or between its dashes would go with it and
+      // is not written back: the file's text is then not all in the comment.
       for (int i = 0; Text && i < 2; ++i) {
-        while (Text->endsWith(QStringLiteral("\r\n"))) Text->chop(2);
+        while (Text->endsWith(u'\r') || Text->endsWith(u'\n')) {
+          Text->chop(1);
+          FTextVerworfen = true;
+        }
         Text->chop(1);
       }
       Weiter();
@@ -459,9 +509,8 @@ void TKiroXML::KommentarUeberspringen(const QString& Name, QString* Text) {
       continue;
     }
     Text->append(QChar(Aktc));
-    const std::uint32_t zeile = AktZeilenZaehler;
     Weiter();
-    for (std::uint32_t z = zeile; z < AktZeilenZaehler && !AktEnde; ++z) Text->append(QStringLiteral("\r\n"));
+    UmbruecheAnhaengen(*Text);
   }
   FUnvollstaendig = true;
 }
@@ -491,6 +540,9 @@ void TKiroXML::LadenBeginnen() {
   FTextVerworfen = false;
   FGeleseneDatei.clear();
   FTiefe = 0;
+  FEbenenName.clear();
+  FEbeneOffen = false;
+  FEndeKlammer = false;
 }
 
 bool TKiroXML::LadenDatei(const QString& Pfad, const QString& DateiName, TInfo& Info, const TParserProc& ParserProc,
@@ -601,10 +653,29 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
   bool weiter = true;
   bool ergebnis = false;
   TParse knoten, attribut;
+  // What the level above said of this one: the element's name ("" for the document) and
+  // whether its start tag is still open (attributes may follow) or has ended (content follows).
+  // The grammar lets text pass that no item holds; the level notes each such place
+  // (FTextVerworfen), so that a rewrite from the items knows it would lose it.
+  const QString eigenerName = std::exchange(FEbenenName, QString());
+  bool tagOffen = std::exchange(FEbeneOffen, false);
+  const bool deklaration = eigenerName == u"?xml";
+  if (deklaration && !tagOffen) FTextVerworfen = true;  // "<?xml>" ends as no declaration does
+  const auto kindAnsagen = [this](const QString& Name, bool Offen) {
+    FEbenenName = Name;
+    FEbeneOffen = Offen;
+  };
+  const auto kindVorbei = [this] {
+    FEbenenName.clear();
+    FEbeneOffen = false;
+  };
   while (weiter && !AktEnde) {
     if (NurErsterKnoten) weiter = false;
     if (AktZaehler == 0) {
-      while (Aktc != u'<' && !AktEnde) Weiter();
+      while (Aktc != u'<' && !AktEnde) {
+        if (!IstLeerraum(Aktc)) FTextVerworfen = true;  // text before the first element
+        Weiter();
+      }
     } else {
       LeerzeichenUeberspringen();
     }
@@ -613,11 +684,14 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
       knoten.Wert = KNOTEN;
       const std::uint32_t zeile = AktZeilenZaehler;
       Weiter();
+      // A "<" at a line's end, or inside a start tag: no tag the tree could write as it stood.
+      if (AktZeilenZaehler != zeile || tagOffen) FTextVerworfen = true;
       NameLesen(knoten.Kennung);
+      if (FUmbruchImNamen) FTextVerworfen = true;
       if (knoten.Kennung.startsWith(u"!--")) {
         if (mitProc && KommentarProc) {
           QString text = knoten.Kennung.mid(3);
-          for (std::uint32_t z = zeile; z < AktZeilenZaehler && !AktEnde; ++z) text += QStringLiteral("\r\n");
+          UmbruecheAnhaengen(text);
           KommentarUeberspringen(knoten.Kennung, &text);
           KommentarProc(text, pDatenPtr);
         } else {
@@ -626,13 +700,28 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
         continue;
       }
       if (FTiefe == 1 && knoten.Kennung == u"Kiro") FKiroGefunden = true;
-      if (Aktc == u'/' && knoten.Kennung.isEmpty()) {  // end tag: its name is not even read
-        BisSchliessendeKlammer();
-        if (AktEnde) FUnvollstaendig = true;
+      if (Aktc == u'/' && knoten.Kennung.isEmpty()) {  // end tag: it ends the level, whatever it names
+        // The name repeats the element's, and nothing else stands in the tag: a rewrite writes
+        // the end tag from the element's name.
+        Weiter();
+        QString ende;
+        NameLesen(ende);
+        if (FUmbruchImNamen || FTiefe == 1 || ende != eigenerName) FTextVerworfen = true;
+        LeerzeichenUeberspringen();
+        if (Aktc != u'>' && !AktEnde) {
+          FTextVerworfen = true;
+          BisSchliessendeKlammer();
+        }
+        if (AktEnde)
+          FUnvollstaendig = true;
+        else
+          FEndeKlammer = true;  // the ">" stays; the enclosing level drops it
         weiter = false;
       } else if (Aktc == u'/') {  // short form "<name/>"
         if (mitProc) {
+          kindAnsagen(knoten.Kennung, true);
           const TParseErg erg = ParserProc(knoten, pDatenPtr);
+          kindVorbei();
           if (erg == ParseFehler) UnbekanntMelden("KiroXML.XMLUnbekanntKnoten", knoten.Kennung, Dateiname);
           ergebnis = erg == ParseOK;
           if (erg != ParseOK && Aktc == u'/') {
@@ -641,32 +730,63 @@ bool TKiroXML::LadenXML(const TParserProc& ParserProc, void* pDatenPtr, bool Nur
             ergebnis = true;
           }
         } else {
+          kindAnsagen(knoten.Kennung, true);
           ergebnis = LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
         }
       } else {
+        // The character that ended the name is dropped: ">" ends the start tag, whitespace leaves
+        // it open; anything else ("<", "=", a quote) is text, and so is a nameless element.
+        const bool offen = Aktc != u'>';
+        if (knoten.Kennung.isEmpty() || (!AktEnde && offen && !IstLeerraum(Aktc))) FTextVerworfen = true;
         Weiter();
         if (mitProc) {
+          kindAnsagen(knoten.Kennung, offen);
           const TParseErg erg = ParserProc(knoten, pDatenPtr);
+          kindVorbei();
           if (erg == ParseFehler) UnbekanntMelden("KiroXML.XMLUnbekanntKnoten", knoten.Kennung, Dateiname);
           ergebnis = erg == ParseOK;
-          if (erg != ParseOK) LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
+          if (erg != ParseOK) {
+            kindAnsagen(knoten.Kennung, offen);
+            LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
+          }
         } else {
+          kindAnsagen(knoten.Kennung, offen);
           ergebnis = LadenXML(TParserProc(), pDatenPtr, NurErsterKnoten, Dateiname);
         }
       }
     } else if (IstTerminator(Aktc) || Aktc == u'?') {
       if (Aktc == u'/' || Aktc == u'?') {
-        BisSchliessendeKlammer();
+        // "/>" ends a start tag, "?>" the declaration; any other place, or anything between the
+        // two characters, is text.
+        const bool amPlatz = tagOffen && (deklaration ? Aktc == u'?' : Aktc == u'/');
+        if (!amPlatz) FTextVerworfen = true;
+        Weiter();
+        LeerzeichenUeberspringen();
+        if (Aktc != u'>' && !AktEnde) {
+          FTextVerworfen = true;
+          BisSchliessendeKlammer();
+        }
         if (AktEnde) FUnvollstaendig = true;
         weiter = false;
-      } else if (Aktc != u'>' && !IstLeerraum(Aktc)) {
+      } else if (Aktc == u'>') {
+        if (FEndeKlammer)
+          FEndeKlammer = false;  // the end of a child's end tag
+        else if (tagOffen && !deklaration)
+          tagOffen = false;  // the end of the start tag
+        else
+          FTextVerworfen = true;  // element text
+      } else if (!IstLeerraum(Aktc)) {
         FTextVerworfen = true;  // a stray quote or "=", no item
       }
       Weiter();
     } else {
+      // In an element's content (or the document) a word is text, even one that looks like an
+      // attribute.
+      if (!tagOffen) FTextVerworfen = true;
       Leeren(attribut.Kennung);
       Leeren(attribut.Wert);
       NameLesen(attribut.Kennung);
+      if (FUmbruchImNamen) FTextVerworfen = true;
       LeerzeichenUeberspringen();
       // A word without "=" and a quoted value is text (element text, say): no item, dropped.
       if (Aktc != u'=') {

@@ -112,6 +112,14 @@ INSTANTIATE_TEST_SUITE_P(
         TFall{"ungueltiges_utf8", Utf8("<Kiro a=\"x\xFFy\xC3\"/>"),
               "0 E Kiro @1:7\n1 A a=x\xEF\xBF\xBDy\xEF\xBF\xBD @1:14\n"
               "log 2 Datei \"t.xml\": ungültige Zeichen durch U+FFFD ersetzt"},
+        // A surrogate without its partner is no more a character than a stray byte of UTF-8.
+        TFall{"utf16_surrogate_ohne_partner",
+              Utf16(QStringLiteral("<Kiro a=\"x") + QChar(0xD83D) + u'y' + QChar(0xDE00) + QStringLiteral("\"/>"), true),
+              "0 E Kiro @1:7\n1 A a=x\xEF\xBF\xBDy\xEF\xBF\xBD @1:14\n"
+              "log 2 Datei \"t.xml\": ungültige Zeichen durch U+FFFD ersetzt"},
+        TFall{"utf16be_hohes_surrogat_am_ende", Utf16(QStringLiteral("<Kiro a=\"x\"/>") + QChar(0xD83D), false),
+              "0 E Kiro @1:7\n1 A a=x @1:11\n"
+              "log 2 Datei \"t.xml\": ungültige Zeichen durch U+FFFD ersetzt"},
         TFall{"abgeschnittene_folge_am_ende", Utf8("<Kiro a=\"\xE2\x82"),
               "0 E Kiro @1:7\n1 A a=\xEF\xBF\xBD @1:10\n"
               "log 2 Datei \"t.xml\": ungültige Zeichen durch U+FFFD ersetzt",
@@ -188,6 +196,10 @@ TEST(KiroXMLLesen, ZeichenUeberPuffergrenzeBleibtGanz) {
   const TErgebnis e = Lesen(vorne + "\xF0\x9F\x98\x80\xC3\xA4\"/>");
   EXPECT_EQ(e.Spur.toStdString(),
             "0 E Kiro @1:7\n1 A a=" + std::string(4094 - 9, 'x') + "\xF0\x9F\x98\x80\xC3\xA4 @1:4098");
+  // In UTF-16 the first read ends between the two halves of a surrogate pair.
+  const QString vorne16 = QStringLiteral("<Kiro a=\"") + QString(2046 - 9, u'x');
+  const TErgebnis e16 = Lesen(Utf16(vorne16 + QStringLiteral("\U0001F600\"/>"), true));
+  EXPECT_EQ(e16.Spur.toStdString(), "0 E Kiro @1:7\n1 A a=" + std::string(2046 - 9, 'x') + "\xF0\x9F\x98\x80 @1:2049");
 }
 
 TEST(KiroXMLLesen, FehlendeDateiGibtFalschUndMeldung) {

@@ -98,8 +98,8 @@ TEST(KiroXMLDatei, KommentareBleibenStehen) {
       {"<!-- eine Zeile -->", "<!-- eine Zeile -->"},
       {"<!---->", "<!---->"},
       {"<!--x-->", "<!--x-->"},
-      {"<!-- Ende getrennt --\n>", "<!-- Ende getrennt -->"},
-      {"<!--\n  zwei\n  Zeilen\n-->", "<!--\r\n  zwei\r\n  Zeilen\r\n-->"},
+      {"<!--\n  zwei\n  Zeilen\n-->", "<!--\n  zwei\n  Zeilen\n-->"},
+      {"<!--\r\nAutor\r\nDatum\r\n-->", "<!--\r\nAutor\r\nDatum\r\n-->"},
       {"<!-- <Datei Dateiname=\"x\"/> -->", "<!-- <Datei Dateiname=\"x\"/> -->"},
   };
   TempOrdner ordner;

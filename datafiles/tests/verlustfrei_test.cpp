@@ -6,6 +6,7 @@
 #include "datafiles/Script.h"
 #include "support/FarbAnsicht.h"
 #include "support/Testdatei.h"
+#include "support/Verlustfrei.h"
 
 #include "foundation/Ordner.h"
 #include "testsupport/AlsNutzer.h"
@@ -49,26 +50,38 @@ QStringList Attribute(const TKiroXMLKnoten& Knoten) {
 
 // --- the reference update ---
 
-// A move of "Strecken\A\x.ls3" to "Strecken\N\y.ls3" over data files beside each other.
+// "Verschieben" of "Strecken\A\x.ls3" to "Strecken\N\y.ls3" over data files beside each other.
 struct TUpdate {
   TOrdnerUmgebung U;
   TLog Log;
   TUpdate() {
     DatenverzeichnisOffiziell = Datenverzeichnis;
     QDir().mkpath(Datenverzeichnis);
+    U.Ordner.Schreiben(QStringLiteral("daten/Strecken/A/x.ls3"), "<Kiro/>");
   }
+  // The lines of the script's view that name the files the update wrote or left.
   QStringList Ausfuehren() {
-    TScriptNeuerLink e;
+    TScriptVerschieben e;
     e.AlteDatei.Dateiname = QStringLiteral("Strecken\\A\\x.ls3");
     e.NeueDatei.Dateiname = QStringLiteral("Strecken\\N\\y.ls3");
     TIndexListe index;
     TFarbAnsicht ansicht;
     e.Abarbeiten(&ansicht, nullptr, index, false, false, false);
-    return ansicht.Zeilen;
+    EXPECT_TRUE(QFileInfo::exists(Datenverzeichnis + QStringLiteral("Strecken/N/y.ls3")));
+    // The move's own lines come first.
+    EXPECT_EQ(ansicht.Zeilen.mid(0, 2), (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3"),
+                                                    QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   ()")}));
+    return ansicht.Zeilen.mid(2);
   }
 };
 
 TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
+  // A data file with the old reference in its header, Vorn before it and Innen after the header.
+  const auto dok = [](const QByteArray& Vorn, const QByteArray& Innen) {
+    return Vorn + "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n" + Innen + "</Kiro>\r\n";
+  };
+  const QString mitBeschreibung =
+      QStringLiteral("<Kiro>\r\n<Info Beschreibung=\"Gleis X\">\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n");
   const struct {
     const char* Fall;
     QByteArray Inhalt;          // "" for the file our typed writer makes
@@ -85,6 +98,18 @@ TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
        false, ""},
       {"a stray quote", "<Kiro>\r\n<Info \"x\" >\r\n<Datei Dateiname=\"Strecken\\A\\x.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n",
        false, ""},
+      {"CDATA holding \"/\"", dok("", "<![CDATA[http://x/y]]>\r\n"), false, ""},
+      {"a \"<!x\" tag holding \"/\"", dok("", "<!Anmerkung:http://x/y>\r\n"), false, ""},
+      {"words after \"/\" in a tag", dok("", "<Notiz/ Bitte nicht loeschen>\r\n"), false, ""},
+      {"an attribute after \"/\"", dok("", "<Datei/Dateiname=\"a.ls3\">\r\n"), false, ""},
+      {"text before the first \"<\"", dok("Notiz\r\n", ""), false, ""},
+      {"element text of \">\" only", dok("", "<Notiz>></Notiz>\r\n"), false, ""},
+      {"a comment opened over line breaks", dok("", "<!--\r\nAutor\r\nDatum\r\n-->\r\n"), true,
+       "\r\n<!--\r\nAutor\r\nDatum\r\n-->\r\n"},
+      {"UTF-16 with a surrogate pair", kiro::test::Utf16(QString(mitBeschreibung).replace(u'X', QStringLiteral("\U0001F682")), true), true,
+       "Beschreibung=\"Gleis \xF0\x9F\x9A\x82\""},
+      {"UTF-16 with an unpaired surrogate",
+       kiro::test::Utf16(QString(mitBeschreibung).replace(u'X', QChar(0xD83D)), true), false, ""},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);
@@ -108,7 +133,7 @@ TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
     EXPECT_EQ(Geschwister(pfad), (QStringList{QStringLiteral("d.ls3"), QStringLiteral("d.ls3~")}));
     const QByteArray nachher = Lesen(pfad);
     if (f.Umgeschrieben) {
-      EXPECT_EQ(z.value(1), QStringLiteral("?:1x: ") + pfad);
+      EXPECT_EQ(z, QStringList{QStringLiteral("?:1x: ") + pfad});
       EXPECT_TRUE(nachher.contains(f.Erwartet)) << nachher.toStdString();
       EXPECT_TRUE(nachher.contains("Dateiname=\"Strecken\\N\\y.ls3\""));
       // Read back, the rewritten file is the file as it was but for the one reference.
@@ -121,7 +146,7 @@ TEST(Verlustfrei, ReferenzupdateSchreibtVerlustfreiOderGarNicht) {
       EXPECT_EQ(Attribute(neuInfo), Attribute(altInfo));
     } else {
       // The script's view names the file and why it kept its old reference.
-      EXPECT_EQ(z.mid(1), QStringList{QStringLiteral("F:") + pfad +
+      EXPECT_EQ(z, QStringList{QStringLiteral("F:") + pfad +
                                       QStringLiteral(": Verweise nicht umgeschrieben (nicht verlustfrei gelesen)")})
           << z.join(u'\n').toStdString();
       EXPECT_EQ(nachher, vorher);
@@ -177,6 +202,11 @@ TEST(Verlustfrei, TypisiertesSpeichernSchreibtKeinenVerlustZurueck) {
       // Windows-1252 without a byte-order mark: "öß" do not decode as UTF-8.
       {"ANSI umlauts", "<Kiro>\r\n<Info Version=\"A.2\" Beschreibung=\"Gr\xF6\xDF" "e\"/>\r\n<VerwaltungsScript/>\r\n</Kiro>\r\n"},
       {"cut off", "<Kiro>\r\n<Info Version=\"A.2\" Beschreibung=\"lang\"/>\r\n<VerwaltungsScript Wert=\"abc"},
+      // An unpaired surrogate decodes no better than a stray byte of UTF-8.
+      {"UTF-16 with an unpaired surrogate",
+       kiro::test::Utf16(QStringLiteral("<Kiro>\r\n<Info Version=\"A.2\" Beschreibung=\"Gleis X\"/>\r\n<VerwaltungsScript/>\r\n</Kiro>\r\n")
+                             .replace(u'X', QChar(0xDE82)),
+                         false)},
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.Fall);

@@ -71,8 +71,10 @@ class TKiroXML {
   // Whether the last load met bytes that did not decode (shown as U+FFFD): the text read is
   // then not the file's text, and writing it back would lose the original characters.
   bool Kodierfehler() const { return FKodierfehler; }
-  // Whether the last load passed over text that is no item (element text, a word without a
-  // value, a stray quote): the grammar drops it, so a rewrite from the items would lose it.
+  // Whether the last load passed over text that no item holds: element text (a stray ">"
+  // included), text before the first element, anything after "/" or "?" in a tag, an end tag
+  // naming another element, a name broken by a line break, a stray quote. The grammar drops
+  // it, so a rewrite from the items would lose it.
   bool TextVerworfen() const { return FTextVerworfen; }
   // Set before LadenDatei: attribute values keep the line breaks the file has inside them,
   // byte for byte, instead of losing them with the line structure. The typed data files read
@@ -83,8 +85,8 @@ class TKiroXML {
   const QString& GeleseneDatei() const { return FGeleseneDatei; }
 
   // Told the text of each comment of a level read with a callback (what stands between "<!--"
-  // and "-->", its line breaks as CR LF) and the level's data pointer; empty: comments are
-  // skipped unseen. The whole-file tree keeps comments this way.
+  // and "-->"; with UmbruecheBehalten its line breaks as the file has them) and the level's
+  // data pointer; empty: comments are skipped unseen. The whole-file tree keeps comments this way.
   std::function<void(const QString& Text, void* pDaten)> KommentarProc;
   // The counters the reader's messages report, for a callback's own messages: lines read so
   // far (0 for embedded text) and characters delivered since the start, line breaks excluded.
@@ -137,6 +139,9 @@ class TKiroXML {
   void NameLesen(QString& Ziel);
   void WertLesen(QString& Ziel, char16_t Anfuehrung);
   void BisSchliessendeKlammer();
+  // Appends the line breaks the source swallowed just before the current character, as the file
+  // has them (only with UmbruecheBehalten).
+  void UmbruecheAnhaengen(QString& Ziel) const;
   void KommentarUeberspringen(const QString& Name, QString* Text);
   void Abbrechen();
   void UnbekanntMelden(const char* Schluessel, const QString& Kennung, const QString& Dateiname);
@@ -160,6 +165,12 @@ class TKiroXML {
   bool FKodierfehler = false;
   bool FTextVerworfen = false;
   QString FGeleseneDatei;
+  // Handed from a level to the child level it opens next: the child's name and whether its
+  // start tag is still open.
+  QString FEbenenName;
+  bool FEbeneOffen = false;
+  bool FEndeKlammer = false;     // an end tag left its ">" for the enclosing level
+  bool FUmbruchImNamen = false;  // the name read last went on across a line break it did not keep
 };
 
 }  // namespace kiro

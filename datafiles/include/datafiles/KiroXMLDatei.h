@@ -62,8 +62,9 @@ class TKiroXMLDatei {
   bool Abgeschnitten() const { return FAbgeschnitten; }
   // Whether the last load met bytes that did not decode; such a tree is not written back.
   bool Verlustbehaftet() const { return FVerlustbehaftet; }
-  // Whether the last load passed over text that is no element or attribute (element text);
-  // such a tree is not written back either.
+  // Whether the last load passed over text that is no element, attribute or comment (element
+  // text, a stray ">", words after "/", a declaration not at the start, ...); such a tree is
+  // not written back either.
   bool TextVerworfen() const { return FTextVerworfen; }
 
  protected:
@@ -87,6 +88,8 @@ class TKiroXMLDatei {
   bool FAbgeschnitten = false;
   bool FVerlustbehaftet = false;
   bool FTextVerworfen = false;
+  bool FDeklarationGelesen = false;
+  bool FDeklarationVerloren = false;  // a declaration stood elsewhere than at the start
 };
 
 }  // namespace kiro
