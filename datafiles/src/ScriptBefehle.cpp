@@ -22,6 +22,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -140,6 +141,22 @@ bool InnerhalbDerBasis(const QString& Basis, const QString& Pfad, bool ZielFolge
     weg += u'/';
   }
   return true;
+}
+
+// Whether the system itself can start the file: an ELF program or a "#!" script that may be
+// executed. An execute bit alone says nothing: a FAT stick, NTFS and many archives set it on
+// every file, a Windows program and a document included.
+bool SelbstStartbar(const QString& Pfad) {
+  const QByteArray nativ = Nativ(Pfad);
+  if (::access(nativ.constData(), X_OK) != 0) return false;
+  const int fd = ::open(nativ.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st{};
+  char kopf[4] = {};
+  const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, kopf, sizeof kopf) >= 2 &&
+                  (std::memcmp(kopf, "#!", 2) == 0 || std::memcmp(kopf, "\x7F" "ELF", 4) == 0);
+  ::close(fd);
+  return ok;
 }
 
 bool StandardOeffnen(const QString& Pfad) {
@@ -283,7 +300,7 @@ void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, 
   if (!pfad) return;
   const QFileInfo info(*pfad);
   bool ok;
-  if (info.isFile() && info.isExecutable()) {
+  if (SelbstStartbar(info.absoluteFilePath())) {
     QProcess prozess;
     prozess.setProgram(info.absoluteFilePath());
     prozess.setArguments(QProcess::splitCommand(Fparam));
