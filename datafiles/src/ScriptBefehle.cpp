@@ -159,6 +159,17 @@ bool SelbstStartbar(const QString& Pfad) {
   return ok;
 }
 
+// Whether the link at Pfad names the same thing from the folder Ziel: an absolute link does,
+// a relative one only in its own folder.
+bool RelativerLinkBleibtGueltig(const QString& Pfad, const QString& Ziel) {
+  char ziel[2];
+  const ssize_t n = ::readlink(Nativ(Pfad).constData(), ziel, sizeof ziel);
+  if (n > 0 && ziel[0] == '/') return true;
+  struct stat von{}, nach{};
+  return ::stat(Nativ(QFileInfo(Pfad).path()).constData(), &von) == 0 &&
+         ::stat(Nativ(Ziel).constData(), &nach) == 0 && von.st_dev == nach.st_dev && von.st_ino == nach.st_ino;
+}
+
 bool StandardOeffnen(const QString& Pfad) {
   return QProcess::startDetached(QStringLiteral("xdg-open"), {Pfad}, QFileInfo(Pfad).absolutePath());
 }
@@ -185,8 +196,6 @@ std::optional<QString> TScriptBasis::PfadPruefen(const TDatei& Datei, IProtokoll
 bool TScriptBasis::DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo, bool SVNModus, bool Papierkorb) {
   const auto st = Status(Pfad);
   if (!st || S_ISDIR(st->st_mode)) return true;
-  // A link to a folder is no file to delete here; a dangling link names no file either.
-  if (S_ISLNK(st->st_mode) && !QFileInfo(Pfad).isFile()) return true;
 
   if (SVNModus) {
     const QString pfad = Absolut(Pfad);
@@ -196,7 +205,8 @@ bool TScriptBasis::DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo
     return false;
   }
   bool ok;
-  // A link goes for good: the trash works by path and holds nothing of value for a link.
+  // A link goes for good, never what it names (a folder, a file, or nothing): the trash holds
+  // nothing of value for a link.
   if (Papierkorb && !S_ISLNK(st->st_mode))
     ok = InDenPapierkorb(Pfad);
   else
@@ -226,9 +236,26 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
   // and a copy would empty the file it reads.
   const auto stAlt = Status(*alt);
   const auto stNeu = Status(*neu);
-  if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) return true;
+  if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) {
+    if (OhneTrenner(*alt) == OhneTrenner(*neu) || SVNModus) return true;
+    // Two names of one file: as "mv" does, the old name goes and the target keeps the content
+    // (a rename would keep both names and do nothing).
+    if (::unlink(Nativ(*alt).constData()) == 0) return true;
+    Zeile(UpdInfo, QStringLiteral("delete failed ") + *alt, TZeilenFarbe::Fehler);
+    return false;
+  }
   // A run ended after the move: the file is at its new place, and a run again goes on from there.
   if (!stAlt && stNeu && S_ISREG(stNeu->st_mode)) return true;
+
+  auto kopieFehlgeschlagen = [&] {
+    Zeile(UpdInfo, QStringLiteral("copy failed ") + AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname,
+          TZeilenFarbe::Fehler);
+    return false;
+  };
+  // A relative link names its target from its own folder: in another folder it would name
+  // something else or nothing. Such a move is refused here as the copy across file systems
+  // refuses every link.
+  if (stAlt && S_ISLNK(stAlt->st_mode) && !RelativerLinkBleibtGueltig(*alt, ordner)) return kopieFehlgeschlagen();
 
   if (SVNModus) {
     const QString ordnerAbs = Absolut(ordner);
@@ -255,11 +282,6 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
     return ok;
   }
 
-  auto kopieFehlgeschlagen = [&] {
-    Zeile(UpdInfo, QStringLiteral("copy failed ") + AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname,
-          TZeilenFarbe::Fehler);
-    return false;
-  };
   if (!stAlt || S_ISDIR(stAlt->st_mode)) return kopieFehlgeschlagen();
   // One file system: one rename, which replaces the target in one step.
   if (std::rename(Nativ(*alt).constData(), Nativ(*neu).constData()) == 0) return true;
