@@ -63,6 +63,11 @@ QString Absolut(const QString& Pfad) { return OhneTrenner(QFileInfo(Pfad).absolu
 // The client reads what follows the last "@" of a path it looks up as a revision ("Zug@2.ls");
 // an "@" at the end makes it take the path as written.
 QString Woertlich(const QString& Pfad) { return Pfad + u'@'; }
+// The target of a move is never looked up, so a final "@" would stay in its name; but an "@"
+// that begins the last component still makes the client join what follows to the folder above
+// ("A/@x" became "A@x"). The client looks for the revision only behind the last "/": a final
+// "/", which it drops, keeps every "@" of the name as written.
+QString WoertlichZiel(const QString& Pfad) { return Pfad.section(u'/', -1).contains(u'@') ? Pfad + u'/' : Pfad; }
 
 // One client run; the caller's abort flag ends it, and the engine's window stays alive meanwhile.
 TProgrammErgebnis Svn(const QString& Verzeichnis, const QStringList& Parameter, bool FehlschlagMelden = true) {
@@ -274,8 +279,7 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
     const QString altAbs = Absolut(*alt), neuAbs = Absolut(*neu);
     Zeile(UpdInfo, QStringLiteral("move ") + Zitiert(altAbs) + u' ' + Zitiert(neuAbs), TZeilenFarbe::Petrol);
     EreignisseVerarbeiten();
-    // The target of a move is always taken as written.
-    if (!Svn(verzeichnis, {QStringLiteral("move"), Woertlich(altAbs), neuAbs}).Erfolg) {
+    if (!Svn(verzeichnis, {QStringLiteral("move"), Woertlich(altAbs), WoertlichZiel(neuAbs)}).Erfolg) {
       SvnFehlerZeigen();
       ok = false;
     }

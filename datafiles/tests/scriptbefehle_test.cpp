@@ -719,6 +719,44 @@ TEST_F(ScriptBefehleSvn, MoveIntoAnUnversionedFolderAddsOnlyTheFoldersItNeeds) {
   EXPECT_TRUE(Log.Zeilen().isEmpty());
 }
 
+// Every place of "@" in the last component, of the source and of the target, each move on its
+// own through the engine: the client must take every name as written.
+TEST_F(ScriptBefehleSvn, AtSignsAnywhereInTheLastComponentOfSourceAndTarget) {
+  const auto mitAt = [](int Stelle, const QString& Stamm) {
+    return Stelle == 0 ? u'@' + Stamm + ".ls3" : Stelle == 1 ? Stamm.left(1) + u'@' + Stamm.mid(1) + ".ls3" : Stamm + ".ls3@";
+  };
+  QStringList quellen;
+  for (int q = 0; q < 3; ++q)
+    for (int z = 0; z < 3; ++z) {
+      quellen << mitAt(q, QStringLiteral("q%1%2").arg(q).arg(z));
+      U.Daten("A/" + quellen.last(), "Q");
+    }
+  ASSERT_TRUE(Svn({"add", Daten("A")}));
+  ASSERT_TRUE(Svn({"commit", "-m", "at", Datenverzeichnis}));
+  QStringList erwartet;
+  for (int q = 0; q < 3; ++q)
+    for (int z = 0; z < 3; ++z) {
+      const QString quelle = quellen[q * 3 + z];
+      const QString ziel = mitAt(z, QStringLiteral("z%1%2").arg(q).arg(z));
+      SCOPED_TRACE((quelle + " -> " + ziel).toStdString());
+      Skript(("<NurVerschieben><AlterName Dateiname=\"A\\" + quelle + "\"/><NeuerName Dateiname=\"A\\" + ziel +
+              "\"/></NurVerschieben>")
+                 .toUtf8(),
+             true);
+      erwartet << "A  + A/" + ziel << "D A/" + quelle;
+      erwartet.sort();
+      EXPECT_EQ(Status(), erwartet);
+      EXPECT_EQ(Lesen(Daten("A/" + ziel)), "Q");
+    }
+  // A folder that begins with "@" is created and added as written too.
+  Skript("<NurVerschieben><AlterName Dateiname=\"a.txt\"/><NeuerName Dateiname=\"@neu\\@a.txt\"/></NurVerschieben>", true);
+  erwartet << "A  + @neu/@a.txt" << "A @neu" << "D a.txt";
+  erwartet.sort();
+  EXPECT_EQ(Status(), erwartet);
+  EXPECT_TRUE(Boxen.isEmpty());
+  EXPECT_TRUE(Log.Zeilen().isEmpty());
+}
+
 TEST_F(ScriptBefehleSvn, NamesWithAnAtSignAreTakenLiterally) {
   U.Daten("Zug@Nacht.ls", "N");
   U.Daten("Zug@2.ls", "2");
