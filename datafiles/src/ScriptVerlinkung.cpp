@@ -148,6 +148,15 @@ void NichtLesbarMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad) {
   NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("nicht lesbar"), QStringLiteral("could not be read"));
 }
 
+// The folder Ordner, open as Fd, as a path the text routines can take, with a final "/": its own
+// path where its bytes survive as text without a backslash (which they would take for a
+// separator), else through the folder's handle, which holds whatever bytes its path has.
+QString OrdnerAlsText(int Fd, const QByteArray& Ordner) {
+  const QString ordner = QFile::decodeName(Ordner);
+  if (QFile::encodeName(ordner) == Ordner && !ordner.contains(u'\\')) return ordner + u'/';
+  return QStringLiteral("/proc/self/fd/") + QString::number(Fd) + u'/';
+}
+
 // A path the text routines can take for the entry Name of the open folder Fd whose path is
 // Ordner: that path where its bytes survive as text, else through the folder's handle, which
 // holds whatever bytes the folder's path has. Empty when the name's bytes do not survive as
@@ -155,9 +164,7 @@ void NichtLesbarMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad) {
 QString AlsText(int Fd, const QByteArray& Ordner, const QByteArray& Name) {
   const QString name = QFile::decodeName(Name);
   if (QFile::encodeName(name) != Name || name.contains(u'\\')) return {};
-  const QString ordner = QFile::decodeName(Ordner);
-  if (QFile::encodeName(ordner) == Ordner) return ordner + u'/' + name;
-  return QStringLiteral("/proc/self/fd/") + QString::number(Fd) + u'/' + name;
+  return OrdnerAlsText(Fd, Ordner) + name;
 }
 
 // Saves the tree over the entry Name of the folder Fd. A name that no text holds is written
@@ -329,11 +336,7 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, int OrdnerFd, const QByt
   QString ordner = QDir(offiziell).relativeFilePath(QFile::decodeName(Ordner));
   ordner = ordner == u'.' ? QString() : ordner.replace(u'/', u'\\') + u'\\';
   Lauf.DateiOrdner = ordner;
-  // Files beside it are looked up by the folder's path, or through its handle where the path
-  // is no text.
-  Lauf.DateiOrdnerPfad = QFile::encodeName(QFile::decodeName(Ordner)) == Ordner
-                             ? QFile::decodeName(Ordner) + u'/'
-                             : QStringLiteral("/proc/self/fd/") + QString::number(OrdnerFd) + u'/';
+  Lauf.DateiOrdnerPfad = OrdnerAlsText(OrdnerFd, Ordner);
   Lauf.Anzahl = 0;
 
   TKiroXMLDatei baum;
