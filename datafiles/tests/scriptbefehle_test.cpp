@@ -365,6 +365,19 @@ TEST_F(ScriptBefehleTmpfs, MoveAcrossFileSystemsCopiesThenDeletesAndAFailedCopyK
             QStringList{"a.txt"});
 }
 
+// A file on another file system goes to that file system's own trash, not across to the home's.
+TEST_F(ScriptBefehleTmpfs, DeleteToTheTrashOnAnotherFileSystemUsesItsTopFolderTrash) {
+  U.Ordner.Schreiben("programm/weg.txt", "W");
+  Skript("<Loeschen><Datei Dateiname=\"weg.txt\" inst=\"1\"/></Loeschen>");
+  EXPECT_EQ(Ansicht.Zeilen, QStringList{"S: X> weg.txt"});
+  EXPECT_FALSE(QFileInfo::exists(Programmverzeichnis + "weg.txt"));
+  const QString muell = Programmverzeichnis + ".Trash-" + QString::number(::geteuid()) + '/';
+  EXPECT_EQ(Lesen(muell + "files/weg.txt"), "W");
+  EXPECT_TRUE(Lesen(muell + "info/weg.txt.trashinfo").contains("\nPath=" + QFile::encodeName(QFileInfo(Programmverzeichnis + "weg.txt").absoluteFilePath()) + '\n'));
+  EXPECT_EQ(QFileInfo(muell).permissions() & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther), 0);
+  EXPECT_FALSE(QFileInfo::exists(Papierkorb("weg.txt")));
+}
+
 // --- deleting ---
 
 TEST_F(ScriptBefehle, DeleteFileToTheTrashOrForGood) {
