@@ -159,11 +159,13 @@ void TIndexListe::DateiIndizieren(int OrdnerFd, const std::string& Name, const Q
   if (fd < 0) {
     // Listed all the same, without references, so the walk shows every data file.
     ProtokollierenFehler(fehler, Formatieren(Text(QStringLiteral("KiroXML.DateiLesen")), {Datei}), 2);
+    eintrag.Ungewiss = true;
   } else {
     TKiroXMLDatei baum;
     baum.LadenOffen(fd, Datei);
     ::close(fd);
     VerknuepfungenSammeln(*baum.Basisknoten(), eintrag);
+    eintrag.Ungewiss = baum.Verlustbehaftet() || baum.Abgeschnitten();
   }
   Dateien.append(std::move(eintrag));
 }
@@ -197,9 +199,12 @@ void TIndexListe::VerknuepfteSuchen(const QString& VerknDateiname, const QString
         GrossAZ(Absolut(e.DateinameAbsolut)) == altDateiVergleich)
       e.DateinameAbsolut = *neueDateiPfad;
     if (!bereich) continue;  // a refused base has no scope
-    if (e.Verknuepfte.Suchen(altPfad) < 0 && (altName == altPfad || e.Verknuepfte.Suchen(altName) < 0)) continue;
+    if (!e.Ungewiss && e.Verknuepfte.Suchen(altPfad) < 0 && (altName == altPfad || e.Verknuepfte.Suchen(altName) < 0))
+      continue;
     // Out of scope is what lies outside the folder; a name that merely holds ".." is inside.
     if (bereichsOrdner.relativeFilePath(Absolut(e.DateinameAbsolut)).split(u'/').contains(QStringLiteral(".."))) continue;
+    // A file whose names are not known may name the old file: the update looks at it itself.
+    if (e.Ungewiss) Ergebnis << e.DateinameAbsolut;
     // The update writes the new name as the script has it, also where the old one was bare (and
     // it replaces a bare name wherever the file lies): the index records what is written, so a
     // later move of the same file finds it.

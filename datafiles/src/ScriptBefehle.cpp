@@ -22,6 +22,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -62,6 +63,11 @@ QString Absolut(const QString& Pfad) { return OhneTrenner(QFileInfo(Pfad).absolu
 // The client reads what follows the last "@" of a path it looks up as a revision ("Zug@2.ls");
 // an "@" at the end makes it take the path as written.
 QString Woertlich(const QString& Pfad) { return Pfad + u'@'; }
+// The target of a move is never looked up, so a final "@" would stay in its name; but an "@"
+// that begins the last component still makes the client join what follows to the folder above
+// ("A/@x" became "A@x"). The client looks for the revision only behind the last "/": a final
+// "/", which it drops, keeps every "@" of the name as written.
+QString WoertlichZiel(const QString& Pfad) { return Pfad.section(u'/', -1).contains(u'@') ? Pfad + u'/' : Pfad; }
 
 // One client run; the caller's abort flag ends it, and the engine's window stays alive meanwhile.
 TProgrammErgebnis Svn(const QString& Verzeichnis, const QStringList& Parameter, bool FehlschlagMelden = true) {
@@ -142,6 +148,33 @@ bool InnerhalbDerBasis(const QString& Basis, const QString& Pfad, bool ZielFolge
   return true;
 }
 
+// Whether the system itself can start the file: an ELF program or a "#!" script that may be
+// executed. An execute bit alone says nothing: a FAT stick, NTFS and many archives set it on
+// every file, a Windows program and a document included.
+bool SelbstStartbar(const QString& Pfad) {
+  const QByteArray nativ = Nativ(Pfad);
+  if (::access(nativ.constData(), X_OK) != 0) return false;
+  const int fd = ::open(nativ.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st{};
+  char kopf[4] = {};
+  const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, kopf, sizeof kopf) >= 2 &&
+                  (std::memcmp(kopf, "#!", 2) == 0 || std::memcmp(kopf, "\x7F" "ELF", 4) == 0);
+  ::close(fd);
+  return ok;
+}
+
+// Whether the link at Pfad names the same thing from the folder Ziel: an absolute link does,
+// a relative one only in its own folder.
+bool RelativerLinkBleibtGueltig(const QString& Pfad, const QString& Ziel) {
+  char ziel[2];
+  const ssize_t n = ::readlink(Nativ(Pfad).constData(), ziel, sizeof ziel);
+  if (n > 0 && ziel[0] == '/') return true;
+  struct stat von{}, nach{};
+  return ::stat(Nativ(QFileInfo(Pfad).path()).constData(), &von) == 0 &&
+         ::stat(Nativ(Ziel).constData(), &nach) == 0 && von.st_dev == nach.st_dev && von.st_ino == nach.st_ino;
+}
+
 bool StandardOeffnen(const QString& Pfad) {
   return QProcess::startDetached(QStringLiteral("xdg-open"), {Pfad}, QFileInfo(Pfad).absolutePath());
 }
@@ -168,8 +201,6 @@ std::optional<QString> TScriptBasis::PfadPruefen(const TDatei& Datei, IProtokoll
 bool TScriptBasis::DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo, bool SVNModus, bool Papierkorb) {
   const auto st = Status(Pfad);
   if (!st || S_ISDIR(st->st_mode)) return true;
-  // A link to a folder is no file to delete here; a dangling link names no file either.
-  if (S_ISLNK(st->st_mode) && !QFileInfo(Pfad).isFile()) return true;
 
   if (SVNModus) {
     const QString pfad = Absolut(Pfad);
@@ -179,7 +210,8 @@ bool TScriptBasis::DateiLoeschen(const QString& Pfad, IProtokollAnsicht* UpdInfo
     return false;
   }
   bool ok;
-  // A link goes for good: the trash works by path and holds nothing of value for a link.
+  // A link goes for good, never what it names (a folder, a file, or nothing): the trash holds
+  // nothing of value for a link.
   if (Papierkorb && !S_ISLNK(st->st_mode))
     ok = InDenPapierkorb(Pfad);
   else
@@ -209,9 +241,26 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
   // and a copy would empty the file it reads.
   const auto stAlt = Status(*alt);
   const auto stNeu = Status(*neu);
-  if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) return true;
+  if (stAlt && stNeu && stAlt->st_dev == stNeu->st_dev && stAlt->st_ino == stNeu->st_ino) {
+    if (OhneTrenner(*alt) == OhneTrenner(*neu) || SVNModus) return true;
+    // Two names of one file: as "mv" does, the old name goes and the target keeps the content
+    // (a rename would keep both names and do nothing).
+    if (::unlink(Nativ(*alt).constData()) == 0) return true;
+    Zeile(UpdInfo, QStringLiteral("delete failed ") + *alt, TZeilenFarbe::Fehler);
+    return false;
+  }
   // A run ended after the move: the file is at its new place, and a run again goes on from there.
   if (!stAlt && stNeu && S_ISREG(stNeu->st_mode)) return true;
+
+  auto kopieFehlgeschlagen = [&] {
+    Zeile(UpdInfo, QStringLiteral("copy failed ") + AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname,
+          TZeilenFarbe::Fehler);
+    return false;
+  };
+  // A relative link names its target from its own folder: in another folder it would name
+  // something else or nothing. Such a move is refused here as the copy across file systems
+  // refuses every link.
+  if (stAlt && S_ISLNK(stAlt->st_mode) && !RelativerLinkBleibtGueltig(*alt, ordner)) return kopieFehlgeschlagen();
 
   if (SVNModus) {
     const QString ordnerAbs = Absolut(ordner);
@@ -230,19 +279,13 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
     const QString altAbs = Absolut(*alt), neuAbs = Absolut(*neu);
     Zeile(UpdInfo, QStringLiteral("move ") + Zitiert(altAbs) + u' ' + Zitiert(neuAbs), TZeilenFarbe::Petrol);
     EreignisseVerarbeiten();
-    // The target of a move is always taken as written.
-    if (!Svn(verzeichnis, {QStringLiteral("move"), Woertlich(altAbs), neuAbs}).Erfolg) {
+    if (!Svn(verzeichnis, {QStringLiteral("move"), Woertlich(altAbs), WoertlichZiel(neuAbs)}).Erfolg) {
       SvnFehlerZeigen();
       ok = false;
     }
     return ok;
   }
 
-  auto kopieFehlgeschlagen = [&] {
-    Zeile(UpdInfo, QStringLiteral("copy failed ") + AlteDatei.Dateiname + QStringLiteral(" -> ") + NeueDatei.Dateiname,
-          TZeilenFarbe::Fehler);
-    return false;
-  };
   if (!stAlt || S_ISDIR(stAlt->st_mode)) return kopieFehlgeschlagen();
   // One file system: one rename, which replaces the target in one step.
   if (std::rename(Nativ(*alt).constData(), Nativ(*neu).constData()) == 0) return true;
@@ -283,7 +326,7 @@ void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, 
   if (!pfad) return;
   const QFileInfo info(*pfad);
   bool ok;
-  if (info.isFile() && info.isExecutable()) {
+  if (SelbstStartbar(info.absoluteFilePath())) {
     QProcess prozess;
     prozess.setProgram(info.absoluteFilePath());
     prozess.setArguments(QProcess::splitCommand(Fparam));

@@ -7,6 +7,7 @@
 #include "datafiles/Abbruch.h"
 #include "datafiles/KiroXMLDatei.h"
 
+#include "foundation/Ansi.h"
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -44,17 +46,25 @@ QString OhneTrenner(QString Pfad) {
   return Pfad;
 }
 
-// The old file's bare name as the raw bytes of a UTF-8 data file show it, a to z in lower
-// case; empty when the quick look could miss a match: when the name holds one of the
+// The old file's bare name as the raw bytes of a data file may show it: in UTF-8, and in
+// Windows-1252 (the product's older files, read without a byte-order mark), a to z in lower case
+// as the quick look folds them; the letters beyond z keep their case, as the comparison of
+// names does. Empty when the quick look could miss a match: when the name holds one of the
 // characters an entity may stand for, or the decoder's replacement character.
-QByteArray Suchmuster(const QString& Name) {
+QList<QByteArray> Suchmuster(const QString& Name) {
   const QString bar = Name.mid(std::max(Name.lastIndexOf(u'\\'), Name.lastIndexOf(u'/')) + 1);
   for (QChar c : bar)
     if (c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c == QChar(0xFFFD)) return {};
-  QByteArray b = bar.toUtf8();
-  for (char& c : b)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return b;
+  const auto klein = [](QByteArray b) {
+    for (char& c : b)
+      if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return b;
+  };
+  QList<QByteArray> muster{klein(bar.toUtf8())};
+  // Only where the code page holds every character, and where its bytes differ.
+  const QByteArray ansi = NachAnsi(bar);
+  if (AusAnsi(ansi) == bar && klein(ansi) != muster.front()) muster.append(klein(ansi));
+  return muster;
 }
 
 enum class TBlick { Laden, Ueberspringen, KeineDatei };
@@ -64,7 +74,7 @@ enum class TBlick { Laden, Ueberspringen, KeineDatei };
 // whose bytes cannot hold a value that names the old file is skipped. Every match ends with the
 // old bare name; the reader drops line breaks, so they are dropped here too, and a to z compare
 // in either case. A UTF-16 file, or one that cannot be read here, is loaded.
-TBlick Ansehen(const QByteArray& Pfad, const QByteArray& Muster) {
+TBlick Ansehen(const QByteArray& Pfad, const QList<QByteArray>& Muster) {
   const int fd = ::open(Pfad.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ELOOP ? TBlick::KeineDatei : TBlick::Laden;
   struct stat st{};
@@ -98,8 +108,9 @@ TBlick Ansehen(const QByteArray& Pfad, const QByteArray& Muster) {
     *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
   }
   const std::size_t laenge = std::size_t(aus - roh.constData());
-  return ::memmem(roh.constData(), laenge, Muster.constData(), std::size_t(Muster.size())) ? TBlick::Laden
-                                                                                            : TBlick::Ueberspringen;
+  for (const QByteArray& m : Muster)
+    if (::memmem(roh.constData(), laenge, m.constData(), std::size_t(m.size()))) return TBlick::Laden;
+  return TBlick::Ueberspringen;
 }
 
 // Whether a file named by the bare Name lies in Ordner (any letter case, as Windows finds it).
@@ -108,23 +119,68 @@ bool LiegtDaneben(const QString& Ordner, const QString& Name) {
   return pfad && QFileInfo(*pfad).isFile();
 }
 
-// The one line in the script's view for a file that still names the old file, in the user's
+// The one line in the script's view for a file that may still name the old file, in the user's
 // language with the reason: the tree's own line reaches only the program's log.
-void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, const TKiroXMLDatei& Baum) {
+void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, const QString& Grund,
+                              const QString& Reason) {
   if (!UpdInfo) return;
   const bool englisch = GrossAZ(intern::Sprachordner()) == u"ENGLISH";
-  const auto& oben = Baum.Basisknoten()->Unterknoten;
-  QString grund;
-  if (Baum.Verlustbehaftet() || Baum.Abgeschnitten() || Baum.TextVerworfen())
-    grund = englisch ? QStringLiteral("not read without loss") : QStringLiteral("nicht verlustfrei gelesen");
-  else if (oben.size() != 1 || oben.front()->Name != u"Kiro")
-    grund = englisch ? QStringLiteral("no data file of the product") : QStringLiteral("keine Datei des Produkts");
-  else
-    grund = englisch ? QStringLiteral("could not be written") : QStringLiteral("Schreiben fehlgeschlagen");
   UpdInfo->Eintrag(Formatieren(englisch ? QStringLiteral("%s: references not rewritten (%s)")
                                         : QStringLiteral("%s: Verweise nicht umgeschrieben (%s)"),
-                               {Pfad, grund}),
+                               {Pfad, englisch ? Reason : Grund}),
                    TZeilenFarbe::Fehler);
+}
+
+void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, const TKiroXMLDatei& Baum) {
+  const auto& oben = Baum.Basisknoten()->Unterknoten;
+  if (Baum.Verlustbehaftet() || Baum.Abgeschnitten() || Baum.TextVerworfen())
+    NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("nicht verlustfrei gelesen"),
+                             QStringLiteral("not read without loss"));
+  else if (oben.size() != 1 || oben.front()->Name != u"Kiro")
+    NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("keine Datei des Produkts"),
+                             QStringLiteral("no data file of the product"));
+  else
+    NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("Schreiben fehlgeschlagen"),
+                             QStringLiteral("could not be written"));
+}
+
+void NichtLesbarMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad) {
+  NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("nicht lesbar"), QStringLiteral("could not be read"));
+}
+
+// The folder Ordner, open as Fd, as a path the text routines can take, with a final "/": its own
+// path where its bytes survive as text without a backslash (which they would take for a
+// separator), else through the folder's handle, which holds whatever bytes its path has.
+QString OrdnerAlsText(int Fd, const QByteArray& Ordner) {
+  const QString ordner = QFile::decodeName(Ordner);
+  if (QFile::encodeName(ordner) == Ordner && !ordner.contains(u'\\')) return ordner + u'/';
+  return QStringLiteral("/proc/self/fd/") + QString::number(Fd) + u'/';
+}
+
+// A path the text routines can take for the entry Name of the open folder Fd whose path is
+// Ordner: that path where its bytes survive as text, else through the folder's handle, which
+// holds whatever bytes the folder's path has. Empty when the name's bytes do not survive as
+// text, or hold a backslash, which the tree's writer takes for a separator.
+QString AlsText(int Fd, const QByteArray& Ordner, const QByteArray& Name) {
+  const QString name = QFile::decodeName(Name);
+  if (QFile::encodeName(name) != Name || name.contains(u'\\')) return {};
+  return OrdnerAlsText(Fd, Ordner) + name;
+}
+
+// Saves the tree over the entry Name of the folder Fd. A name that no text holds is written
+// through a second name of the same file (a hard link), which then takes the entry's place.
+bool BaumSpeichern(TKiroXMLDatei& Baum, int Fd, const QByteArray& Ordner, const QByteArray& Name) {
+  const QString pfad = AlsText(Fd, Ordner, Name);
+  if (!pfad.isEmpty()) return Baum.SpeichernDatei(QString(), pfad);
+  static unsigned zaehler = 0;
+  const QByteArray zweit = ".kiro-" + QByteArray::number(qint64(::getpid())) + '-' + QByteArray::number(++zaehler) + ".tmp";
+  if (::linkat(Fd, Name.constData(), Fd, zweit.constData(), 0) != 0) return false;
+  bool ok = Baum.SpeichernDatei(QString(), AlsText(Fd, Ordner, zweit));
+  // Written anew, the second name holds the new file; written in place, both names hold it and
+  // the rename does nothing.
+  if (ok && ::renameat(Fd, zweit.constData(), Fd, Name.constData()) != 0) ok = false;
+  ::unlinkat(Fd, zweit.constData(), 0);
+  return ok;
 }
 
 }  // namespace
@@ -139,7 +195,7 @@ struct TScriptVerlinkungBasis::TLauf {
   QString DateiOrdnerPfad;  // the same folder as a native path, with "/"
   int Anzahl = 0;          // values replaced in the examined file
   std::uint64_t Mount = 0;  // the start folder's mount
-  QByteArray Muster;       // for the quick look at a file's bytes before it is parsed; empty: none
+  QList<QByteArray> Muster;  // for the quick look at a file's bytes before it is parsed; empty: none
 };
 
 void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar,
@@ -183,45 +239,58 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
     if (UpdInfo) UpdInfo->Eintrag(QStringLiteral("name refused ") + BasisPfad.Dateiname, TZeilenFarbe::Fehler);
     return;
   }
-  VerzeichnisAnpassen(lauf, *start, true);
-}
-
-void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner, bool Anfang) {
   // The start may be reached through a link (it was checked to lie in the data folder); below
-  // it no link is followed, and a folder on another mount (a bind mount included) is left alone.
-  const int fd =
-      ::open(QFile::encodeName(Ordner).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (Anfang ? 0 : O_NOFOLLOW));
-  if (fd < 0) return;
-  // A bind mount keeps the device number, so the mount id decides.
-  const std::optional<std::uint64_t> mount = MountKennung(fd, "");
-  if (mount && Anfang) Lauf.Mount = *mount;
-  if (!mount || *mount != Lauf.Mount) {
-    ::close(fd);
+  // it the walk goes by open folders and the bytes of names.
+  const QByteArray ordner = QFile::encodeName(QFileInfo(*start).absoluteFilePath());
+  const int fd = ::open(ordner.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A base folder that is not there holds no file.
+  if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return;
+  const std::optional<std::uint64_t> mount = fd >= 0 ? MountKennung(fd, "") : std::nullopt;
+  if (!mount) {
+    if (fd >= 0) ::close(fd);
+    NichtLesbarMelden(UpdInfo, *start);
     return;
   }
-  DIR* verzeichnis = ::fdopendir(fd);
+  lauf.Mount = *mount;
+  VerzeichnisAnpassen(lauf, fd, ordner);
+  ::close(fd);
+}
+
+void TScriptVerlinkungBasis::VerzeichnisAnpassen(TLauf& Lauf, int OrdnerFd, const QByteArray& Ordner) {
+  // The names are read first: a save adds and removes entries of the folder while it is read.
+  std::vector<QByteArray> namen;
+  const int kopie = ::fcntl(OrdnerFd, F_DUPFD_CLOEXEC, 0);
+  DIR* verzeichnis = kopie >= 0 ? ::fdopendir(kopie) : nullptr;
   if (!verzeichnis) {
-    ::close(fd);
+    if (kopie >= 0) ::close(kopie);
+    NichtLesbarMelden(Lauf.UpdInfo, QFile::decodeName(Ordner));
     return;
   }
   while (const dirent* e = ::readdir(verzeichnis)) {
     const char* n = e->d_name;
-    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-    unsigned char typ = e->d_type;
-    if (typ == DT_UNKNOWN) {
-      struct stat st{};
-      if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-      typ = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
-    }
-    const QString pfad = Ordner + u'/' + QFile::decodeName(n);
-    // Links are neither followed nor rewritten; devices and pipes are no data files.
-    if (typ == DT_DIR)
-      VerzeichnisAnpassen(Lauf, pfad, false);
-    else if (typ == DT_REG)
-      DateiAnpassen(Lauf, pfad);
-    if (AbbruchVerlangt()) break;
+    if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) namen.emplace_back(n);
   }
   ::closedir(verzeichnis);
+  for (const QByteArray& name : namen) {
+    if (AbbruchVerlangt()) break;
+    struct stat st{};
+    if (::fstatat(OrdnerFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    const QByteArray pfad = Ordner + '/' + name;
+    // Links are neither followed nor rewritten; devices and pipes are no data files; a folder
+    // on another mount (a bind mount included: it keeps the device number) is left alone.
+    if (S_ISDIR(st.st_mode)) {
+      if (MountKennung(OrdnerFd, name.constData()) != Lauf.Mount) continue;
+      const int fd = ::openat(OrdnerFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0) {
+        NichtLesbarMelden(Lauf.UpdInfo, QFile::decodeName(pfad));
+        continue;
+      }
+      VerzeichnisAnpassen(Lauf, fd, pfad);
+      ::close(fd);
+    } else if (S_ISREG(st.st_mode)) {
+      DateiAnpassen(Lauf, OrdnerFd, Ordner, name);
+    }
+  }
 }
 
 bool TScriptVerlinkungBasis::DateitypPasst(const QString& Pfad) const {
@@ -233,37 +302,67 @@ bool TScriptVerlinkungBasis::DateitypPasst(const QString& Pfad) const {
   return false;
 }
 
+// A file the index names, by its path.
 void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
-  if (!BekannterDateityp(Pfad, true)) return;
+  const QFileInfo info(Pfad.startsWith(u'/') ? Pfad : QFileInfo(Pfad).absoluteFilePath());
+  const QByteArray ordner = QFile::encodeName(info.path());
+  const int fd = ::open(ordner.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    if (BekannterDateityp(Pfad, true) && (FilterDateitypen.isEmpty() || DateitypPasst(Pfad)))
+      NichtLesbarMelden(Lauf.UpdInfo, Pfad);
+    return;
+  }
+  DateiAnpassen(Lauf, fd, ordner, QFile::encodeName(info.fileName()));
+  ::close(fd);
+}
+
+void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, int OrdnerFd, const QByteArray& Ordner,
+                                           const QByteArray& Name) {
+  // Ordner is absolute (the walk starts at an absolute data folder or the index's path).
+  const QString pfad = QFile::decodeName(Ordner + '/' + Name);
+  if (!BekannterDateityp(pfad, true)) return;
   if (AbbruchVerlangt()) return;
-  if (!FilterDateitypen.isEmpty() && !DateitypPasst(Pfad)) return;
-  if (Lauf.StBar) Lauf.StBar->SimpleTextSetzen(Pfad);
+  if (!FilterDateitypen.isEmpty() && !DateitypPasst(pfad)) return;
+  if (Lauf.StBar) Lauf.StBar->SimpleTextSetzen(pfad);
   EreignisseVerarbeiten();
 
-  // Loaded and saved by the same absolute path.
-  const QString absolut = Pfad.startsWith(u'/') ? Pfad : QFileInfo(Pfad).absoluteFilePath();
   // Most files of a walk name other files: a look at the bytes spares parsing them.
-  if (Ansehen(QFile::encodeName(absolut), Lauf.Muster) != TBlick::Laden) return;
+  const QByteArray durchOrdner = "/proc/self/fd/" + QByteArray::number(OrdnerFd) + '/' + Name;
+  if (Ansehen(EingebundeneDateien ? QFile::encodeName(pfad) : durchOrdner, Lauf.Muster) != TBlick::Laden) return;
 
   const QString offiziell = QFileInfo(DatenverzeichnisOffiziell.isEmpty() ? QStringLiteral(".")
                                                                            : DatenverzeichnisOffiziell)
                                 .absoluteFilePath();
-  QString ordner = QDir(offiziell).relativeFilePath(QFileInfo(absolut).path());
+  QString ordner = QDir(offiziell).relativeFilePath(QFile::decodeName(Ordner));
   ordner = ordner == u'.' ? QString() : ordner.replace(u'/', u'\\') + u'\\';
   Lauf.DateiOrdner = ordner;
-  Lauf.DateiOrdnerPfad = QFileInfo(absolut).path() + u'/';
+  Lauf.DateiOrdnerPfad = OrdnerAlsText(OrdnerFd, Ordner);
   Lauf.Anzahl = 0;
 
   TKiroXMLDatei baum;
-  baum.LadenDatei(QString(), absolut);
+  if (EingebundeneDateien) {
+    baum.LadenDatei(QString(), pfad);
+  } else {
+    const int fd = ::openat(OrdnerFd, Name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      NichtLesbarMelden(Lauf.UpdInfo, pfad);
+      return;
+    }
+    baum.LadenOffen(fd, pfad);
+    ::close(fd);
+  }
   VerweiseErsetzen(Lauf, *baum.Basisknoten());
   // The tree refuses to write what it did not read whole and without loss; then the file keeps
-  // its bytes and the tree's line says so.
-  if (Lauf.Anzahl == 0) return;
-  if (!baum.SpeichernDatei(QString(), absolut))
-    NichtUmgeschriebenMelden(Lauf.UpdInfo, Pfad, baum);
+  // its bytes and the tree's line says so. A file read with loss may name the old file in what
+  // was lost (the quick look found its name there): it gets its line too.
+  if (Lauf.Anzahl == 0) {
+    if (baum.Verlustbehaftet() || baum.Abgeschnitten()) NichtUmgeschriebenMelden(Lauf.UpdInfo, pfad, baum);
+    return;
+  }
+  if (!(EingebundeneDateien ? baum.SpeichernDatei(QString(), pfad) : BaumSpeichern(baum, OrdnerFd, Ordner, Name)))
+    NichtUmgeschriebenMelden(Lauf.UpdInfo, pfad, baum);
   else if (Lauf.UpdInfo)
-    Lauf.UpdInfo->Eintrag(Formatieren(QStringLiteral("%dx: %s"), {Lauf.Anzahl, Pfad}));
+    Lauf.UpdInfo->Eintrag(Formatieren(QStringLiteral("%dx: %s"), {Lauf.Anzahl, pfad}));
 }
 
 void TScriptVerlinkungBasis::VerweiseErsetzen(TLauf& Lauf, TKiroXMLKnoten& Knoten) {

@@ -25,12 +25,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <ostream>
 
 // Readable failures: texts as text, not as 2-byte objects.
 inline void PrintTo(const QString& Text, std::ostream* Aus) { *Aus << '"' << Text.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& Text, std::ostream* Aus) { *Aus << '"' << Text.toStdString() << '"'; }
 
 using namespace kiro;
 using kiro::test::Lesen;
@@ -90,6 +92,33 @@ class ScriptBefehle : public ::testing::Test {
     l.Datei.Dateiname = Name;
     l.Abarbeiten(&Ansicht, nullptr, Index, SVN, KeinPapierkorb, VerzDirekt);
   }
+
+  // Runs a script of the given entries through the engine, as a user's script file.
+  void Skript(const QByteArray& Eintraege, bool SVN = false, bool KeinPapierkorb = false, bool VerzDirekt = true) {
+    U.Ordner.Schreiben("s.script.xml",
+                       test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
+                                      "<VerwaltungsScript>\r\n" + Eintraege + "\r\n</VerwaltungsScript>"));
+    TScript s;
+    ASSERT_EQ(s.LadenDatei(U.Ordner.Pfad(), "s.script.xml", nullptr), S_OK);
+    s.Abarbeiten(&Ansicht, nullptr, SVN, KeinPapierkorb, VerzDirekt);
+  }
+  // A file by the bytes of its path, which a text cannot always hold.
+  static void RohSchreiben(const QByteArray& Pfad, const QByteArray& Inhalt) {
+    std::FILE* f = std::fopen(Pfad.constData(), "wb");
+    ASSERT_NE(f, nullptr) << Pfad.toStdString();
+    std::fwrite(Inhalt.constData(), 1, std::size_t(Inhalt.size()), f);
+    std::fclose(f);
+  }
+  static QByteArray RohLesen(const QByteArray& Pfad) {
+    std::FILE* f = std::fopen(Pfad.constData(), "rb");
+    if (!f) return "<fehlt>";
+    QByteArray b;
+    char puffer[4096];
+    for (std::size_t n; (n = std::fread(puffer, 1, sizeof puffer, f)) > 0;) b.append(puffer, qsizetype(n));
+    std::fclose(f);
+    return b;
+  }
+  QByteArray RohDaten(const QByteArray& Name) const { return QFile::encodeName(Datenverzeichnis) + Name; }
 
   void Ausfuehren(const QString& Name) {
     TScriptAusfuehren a;
@@ -236,6 +265,61 @@ TEST_F(ScriptBefehle, LinksThatLeaveTheBaseFolderAreRefusedAndTheOutsideKeepsEve
   EXPECT_FALSE(QFileInfo::exists(Daten("innen/b.txt")));
 }
 
+// A link goes as the link: what it names stays, inside the base folder or outside it.
+TEST_F(ScriptBefehle, DeleteOfALinkToAFolderRemovesTheLinkOnly) {
+  U.Daten("ziel/x.txt", "X");
+  U.Ordner.Schreiben("aussen/y.txt", "Y");
+  ASSERT_TRUE(QFile::link("ziel", Daten("relativ")));
+  ASSERT_TRUE(QFile::link(U.Ordner / "aussen", Daten("raus")));
+  ASSERT_TRUE(QFile::link(Daten("ziel"), Daten("absolut")));
+  for (const bool keinPapierkorb : {false, true}) {
+    SCOPED_TRACE(keinPapierkorb);
+    Ansicht.Zeilen.clear();
+    Skript("<Loeschen><Datei Dateiname=\"relativ\"/></Loeschen>\r\n<Loeschen><Datei Dateiname=\"raus\"/></Loeschen>",
+           false, keinPapierkorb, false);
+    EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> relativ", "S: X> raus"}));
+    EXPECT_FALSE(QFileInfo(Daten("relativ")).isSymLink());
+    EXPECT_FALSE(QFileInfo(Daten("raus")).isSymLink());
+    EXPECT_EQ(Lesen(Daten("ziel/x.txt")), "X");
+    EXPECT_EQ(Lesen(U.Ordner / "aussen/y.txt"), "Y");
+    EXPECT_TRUE(Boxen.isEmpty());
+    ASSERT_TRUE(QFile::link("ziel", Daten("relativ")));
+    ASSERT_TRUE(QFile::link(U.Ordner / "aussen", Daten("raus")));
+  }
+  EXPECT_FALSE(QFileInfo::exists(Papierkorb("ziel")));
+}
+
+// As "mv" does: moving one name of a file onto another name of the same file removes the old name.
+TEST_F(ScriptBefehle, MoveOntoAnotherHardLinkOfTheSameFileRemovesTheOldName) {
+  U.Daten("a.txt", "A");
+  ASSERT_EQ(::link(QFile::encodeName(Daten("a.txt")).constData(), QFile::encodeName(Daten("b.txt")).constData()), 0);
+  Skript("<NurVerschieben><AlterName Dateiname=\"a.txt\"/><NeuerName Dateiname=\"b.txt\"/></NurVerschieben>");
+  EXPECT_EQ(Ansicht.Zeilen, QStringList{"G:a.txt -> b.txt"});
+  EXPECT_FALSE(QFileInfo::exists(Daten("a.txt")));
+  EXPECT_EQ(Lesen(Daten("b.txt")), "A");
+}
+
+// A relative link names its target from where it lies: moved to another folder it would name
+// nothing, so the move is refused as the copy across file systems refuses it.
+TEST_F(ScriptBefehle, MoveOfARelativeLinkToAnotherFolderIsRefused) {
+  U.Daten("ziel.txt", "Z");
+  QDir(Datenverzeichnis).mkpath("neu");
+  ASSERT_TRUE(QFile::link("ziel.txt", Daten("rel.txt")));
+  ASSERT_TRUE(QFile::link(Daten("ziel.txt"), Daten("abs.txt")));
+  Skript("<NurVerschieben><AlterName Dateiname=\"rel.txt\"/><NeuerName Dateiname=\"neu\\rel.txt\"/></NurVerschieben>\r\n"
+         "<Verschieben><AlterName Dateiname=\"rel.txt\"/><NeuerName Dateiname=\"neu\\rel2.txt\"/><BasisPfad/></Verschieben>\r\n"
+         "<NurVerschieben><AlterName Dateiname=\"rel.txt\"/><NeuerName Dateiname=\"rel3.txt\"/></NurVerschieben>\r\n"
+         "<NurVerschieben><AlterName Dateiname=\"abs.txt\"/><NeuerName Dateiname=\"neu\\abs.txt\"/></NurVerschieben>");
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"G:rel.txt -> neu\\rel.txt", "F:copy failed rel.txt -> neu\\rel.txt",
+                                         "G:rel.txt -> neu\\rel2.txt", "F:copy failed rel.txt -> neu\\rel2.txt",
+                                         "G:rel.txt -> rel3.txt", "G:abs.txt -> neu\\abs.txt"}));
+  // In its own folder it still names its target; an absolute link names it from anywhere.
+  EXPECT_EQ(QFileInfo(Daten("rel3.txt")).symLinkTarget(), QFileInfo(Daten("ziel.txt")).absoluteFilePath());
+  EXPECT_EQ(Lesen(Daten("neu/abs.txt")), "Z");
+  EXPECT_FALSE(QFileInfo::exists(Daten("neu/rel.txt")) || QFileInfo(Daten("neu/rel.txt")).isSymLink());
+  EXPECT_FALSE(QFileInfo(Daten("neu/rel2.txt")).isSymLink());
+}
+
 // Mounts a small tmpfs as the program folder: a move from the data folder then crosses file
 // systems. Needs the right to mount (root); without it the test says so and stops.
 class ScriptBefehleTmpfs : public ScriptBefehle {
@@ -279,6 +363,19 @@ TEST_F(ScriptBefehleTmpfs, MoveAcrossFileSystemsCopiesThenDeletesAndAFailedCopyK
   EXPECT_EQ(Lesen(Programmverzeichnis + "ziel/a.txt"), "A");
   EXPECT_EQ(QDir(Programmverzeichnis + "ziel").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList{"a.txt"});
+}
+
+// A file on another file system goes to that file system's own trash, not across to the home's.
+TEST_F(ScriptBefehleTmpfs, DeleteToTheTrashOnAnotherFileSystemUsesItsTopFolderTrash) {
+  U.Ordner.Schreiben("programm/weg.txt", "W");
+  Skript("<Loeschen><Datei Dateiname=\"weg.txt\" inst=\"1\"/></Loeschen>");
+  EXPECT_EQ(Ansicht.Zeilen, QStringList{"S: X> weg.txt"});
+  EXPECT_FALSE(QFileInfo::exists(Programmverzeichnis + "weg.txt"));
+  const QString muell = Programmverzeichnis + ".Trash-" + QString::number(::geteuid()) + '/';
+  EXPECT_EQ(Lesen(muell + "files/weg.txt"), "W");
+  EXPECT_TRUE(Lesen(muell + "info/weg.txt.trashinfo").contains("\nPath=" + QFile::encodeName(QFileInfo(Programmverzeichnis + "weg.txt").absoluteFilePath()) + '\n'));
+  EXPECT_EQ(QFileInfo(muell).permissions() & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther), 0);
+  EXPECT_FALSE(QFileInfo::exists(Papierkorb("weg.txt")));
 }
 
 // --- deleting ---
@@ -354,6 +451,16 @@ TEST_F(ScriptBefehleNeuerNutzer, DeleteToTheTrashCreatesTheUsersTrashFolder) {
   EXPECT_TRUE(QDir(Arbeit).isEmpty());
 }
 
+// The trash's rules take XDG_DATA_HOME only as an absolute path; a relative one is as if unset.
+TEST_F(ScriptBefehleNeuerNutzer, ARelativeDataHomeIsIgnored) {
+  qputenv("XDG_DATA_HOME", "relativ/xdg");
+  Skript("<Loeschen><Datei Dateiname=\"a.txt\"/></Loeschen>\r\n<Loeschen><Datei Dateiname=\"ordner\"/></Loeschen>");
+  EXPECT_EQ(Ansicht.Zeilen, QStringList({"S: X> a.txt", "S: X> ordner"}));
+  EXPECT_EQ(Lesen(Muell + "files/a.txt"), "A");
+  EXPECT_EQ(Lesen(Muell + "files/b.txt"), "B");
+  EXPECT_TRUE(QDir(Arbeit).isEmpty());
+}
+
 TEST_F(ScriptBefehleNeuerNutzer, DeleteToTheTrashFailsWhereNoTrashFolderCanBeMade) {
   if (test::AlsNutzerWiederholt()) return;
   // A HOME its user may not write: no trash folder can be made in it.
@@ -366,6 +473,23 @@ TEST_F(ScriptBefehleNeuerNutzer, DeleteToTheTrashFailsWhereNoTrashFolderCanBeMad
   EXPECT_EQ(Lesen(Daten("a.txt")), "A");
   EXPECT_EQ(Lesen(Daten("ordner/b.txt")), "B");
   EXPECT_TRUE(QDir(Arbeit).isEmpty());
+}
+
+// A name that is no UTF-8 reads as U+FFFD, which is the sibling's real name here: each goes to
+// the trash as itself, with its own record.
+TEST_F(ScriptBefehle, DeleteFolderToTheTrashTakesEachEntryByTheBytesOfItsName) {
+  QDir(Datenverzeichnis).mkpath("ordner");
+  RohSchreiben(RohDaten("ordner/b\xFF.txt"), "roh");
+  RohSchreiben(RohDaten("ordner/b\xEF\xBF\xBD.txt"), "ersatz");
+  Skript("<Loeschen><Datei Dateiname=\"ordner\"/></Loeschen>");
+  EXPECT_EQ(Ansicht.Zeilen, QStringList{"S: X> ordner"});
+  EXPECT_FALSE(QFileInfo::exists(Daten("ordner")));
+  const QByteArray muell = QFile::encodeName(U.Ordner / "xdg/Trash/");
+  EXPECT_EQ(RohLesen(muell + "files/b\xFF.txt"), "roh");
+  EXPECT_EQ(RohLesen(muell + "files/b\xEF\xBF\xBD.txt"), "ersatz");
+  const QByteArray ort = QFile::encodeName(QFileInfo(Daten("ordner")).absoluteFilePath()).toPercentEncoding("/");
+  EXPECT_TRUE(RohLesen(muell + "info/b\xFF.txt.trashinfo").contains("\nPath=" + ort + "/b%FF.txt\n"));
+  EXPECT_TRUE(RohLesen(muell + "info/b\xEF\xBF\xBD.txt.trashinfo").contains("\nPath=" + ort + "/b%EF%BF%BD.txt\n"));
 }
 
 TEST_F(ScriptBefehle, DeleteFolderAsksUnlessDirect) {
@@ -473,6 +597,51 @@ TEST_F(ScriptBefehle, RunCases) {
   }
 }
 
+// Only what the system can execute is started: an ELF program or a "#!" script. An execute bit
+// alone says nothing (a FAT stick, NTFS and many archives set it on every file); the rest goes
+// to the desktop's opener, here a recording one first in PATH.
+TEST_F(ScriptBefehle, RunStartsOnlyProgramsTheSystemCanExecuteAndOpensTheRest) {
+  DesktopOeffnerSetzen({});
+  const QString bin = U.Ordner / "bin";
+  const QString spur = U.Ordner / "geoeffnet.txt";
+  QDir().mkpath(bin);
+  U.Ordner.Schreiben("bin/xdg-open", "#!/bin/sh\necho \"$@\" >> '" + spur.toUtf8() + "'\n");
+  QFile::setPermissions(bin + "/xdg-open", QFile::permissions(bin + "/xdg-open") | QFile::ExeOwner);
+  const QByteArray altPfad = qgetenv("PATH");
+  qputenv("PATH", QFile::encodeName(bin) + ':' + altPfad);
+  const auto ausfuehrbar = [](const QString& Pfad) {
+    QFile::setPermissions(Pfad, QFile::permissions(Pfad) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+  };
+  ausfuehrbar(U.Daten("KiroSim.exe", QByteArray("MZ\x90\0\x03\0\0\0", 8)));
+  ausfuehrbar(U.Daten("liesmich.txt", "Lies mich"));
+  ausfuehrbar(U.Daten("kaputt", "\x7F" "ELF kein Programm"));
+  QFile::copy("/bin/true", Daten("wahr"));
+  ausfuehrbar(Daten("wahr"));
+  const struct {
+    const char* Fall;
+    const char* Name;
+    QStringList Zeilen;
+    QByteArray Geoeffnet;  // what the opener got
+  } faelle[] = {
+      {"a Windows program", "KiroSim.exe", {"S: X> KiroSim.exe"}, Daten("KiroSim.exe").toUtf8() + '\n'},
+      {"a document with an execute bit", "liesmich.txt", {"S: X> liesmich.txt"}, Daten("liesmich.txt").toUtf8() + '\n'},
+      {"an ELF program starts directly", "wahr", {"S: X> wahr"}, ""},
+      {"an ELF file that does not start", "kaputt", {"S: X> kaputt", "F:start failed " + Daten("kaputt")}, ""},
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Fall);
+    Ansicht.Zeilen.clear();
+    QFile::remove(spur);
+    Skript("<Ausfuehren><Datei Dateiname=\"" + QByteArray(f.Name) + "\"/></Ausfuehren>");
+    EXPECT_EQ(Ansicht.Zeilen, f.Zeilen);
+    // The opener is started, not waited for.
+    QDeadlineTimer frist(f.Geoeffnet.isEmpty() ? 500 : 30000);
+    while (Lesen(spur) != f.Geoeffnet && !frist.hasExpired()) QThread::msleep(20);
+    EXPECT_EQ(QFileInfo::exists(spur) ? Lesen(spur) : QByteArray(), f.Geoeffnet);
+  }
+  qputenv("PATH", altPfad);
+}
+
 // --- the versioned mode, against a real repository checked out over file:// ---
 
 class ScriptBefehleSvn : public ScriptBefehle {
@@ -559,6 +728,44 @@ TEST_F(ScriptBefehleSvn, MoveIntoAnUnversionedFolderAddsOnlyTheFoldersItNeeds) {
   EXPECT_TRUE(Verschieben("alt\\b.txt", "privat\\neu\\b.txt", true));
   EXPECT_EQ(Status(), QStringList({"? privat/notizen.txt", "? privat/tief", "A  + privat/a.txt",
                                    "A  + privat/neu/b.txt", "A privat", "A privat/neu", "D a.txt", "D alt/b.txt"}));
+  EXPECT_TRUE(Boxen.isEmpty());
+  EXPECT_TRUE(Log.Zeilen().isEmpty());
+}
+
+// Every place of "@" in the last component, of the source and of the target, each move on its
+// own through the engine: the client must take every name as written.
+TEST_F(ScriptBefehleSvn, AtSignsAnywhereInTheLastComponentOfSourceAndTarget) {
+  const auto mitAt = [](int Stelle, const QString& Stamm) {
+    return Stelle == 0 ? u'@' + Stamm + ".ls3" : Stelle == 1 ? Stamm.left(1) + u'@' + Stamm.mid(1) + ".ls3" : Stamm + ".ls3@";
+  };
+  QStringList quellen;
+  for (int q = 0; q < 3; ++q)
+    for (int z = 0; z < 3; ++z) {
+      quellen << mitAt(q, QStringLiteral("q%1%2").arg(q).arg(z));
+      U.Daten("A/" + quellen.last(), "Q");
+    }
+  ASSERT_TRUE(Svn({"add", Daten("A")}));
+  ASSERT_TRUE(Svn({"commit", "-m", "at", Datenverzeichnis}));
+  QStringList erwartet;
+  for (int q = 0; q < 3; ++q)
+    for (int z = 0; z < 3; ++z) {
+      const QString quelle = quellen[q * 3 + z];
+      const QString ziel = mitAt(z, QStringLiteral("z%1%2").arg(q).arg(z));
+      SCOPED_TRACE((quelle + " -> " + ziel).toStdString());
+      Skript(("<NurVerschieben><AlterName Dateiname=\"A\\" + quelle + "\"/><NeuerName Dateiname=\"A\\" + ziel +
+              "\"/></NurVerschieben>")
+                 .toUtf8(),
+             true);
+      erwartet << "A  + A/" + ziel << "D A/" + quelle;
+      erwartet.sort();
+      EXPECT_EQ(Status(), erwartet);
+      EXPECT_EQ(Lesen(Daten("A/" + ziel)), "Q");
+    }
+  // A folder that begins with "@" is created and added as written too.
+  Skript("<NurVerschieben><AlterName Dateiname=\"a.txt\"/><NeuerName Dateiname=\"@neu\\@a.txt\"/></NurVerschieben>", true);
+  erwartet << "A  + @neu/@a.txt" << "A @neu" << "D a.txt";
+  erwartet.sort();
+  EXPECT_EQ(Status(), erwartet);
   EXPECT_TRUE(Boxen.isEmpty());
   EXPECT_TRUE(Log.Zeilen().isEmpty());
 }

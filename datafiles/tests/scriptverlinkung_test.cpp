@@ -3,6 +3,9 @@
 #include "support/Testdatei.h"
 
 #include "datafiles/Abbruch.h"
+#include "datafiles/KiroXMLDatei.h"
+#include "foundation/Ansi.h"
+#include "foundation/Konvertierung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Sprachtabelle.h"
 #include "testsupport/AlsNutzer.h"
@@ -13,15 +16,20 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -429,6 +437,204 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
   EXPECT_EQ(Lesen(pfad), QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- oben -->\r\n<Kiro>\r\n"
                                     "<Info>\r\n<!-- vor der Datei -->\r\n<Datei Dateiname=\"Strecken\\N\\y.ls3\"/>\r\n"
                                     "</Info>\r\n<!-- am Ende -->\r\n</Kiro>\r\n"));
+}
+
+// Files by the bytes of their paths, which a text cannot always hold.
+void RohSchreiben(const QByteArray& Pfad, const QByteArray& Inhalt) {
+  std::FILE* f = std::fopen(Pfad.constData(), "wb");
+  ASSERT_NE(f, nullptr) << Pfad.toStdString();
+  std::fwrite(Inhalt.constData(), 1, std::size_t(Inhalt.size()), f);
+  std::fclose(f);
+}
+QByteArray RohLesen(const QByteArray& Pfad) {
+  std::FILE* f = std::fopen(Pfad.constData(), "rb");
+  if (!f) return "<fehlt>";
+  QByteArray b;
+  char puffer[4096];
+  for (std::size_t n; (n = std::fread(puffer, 1, sizeof puffer, f)) > 0;) b.append(puffer, qsizetype(n));
+  std::fclose(f);
+  return b;
+}
+
+// The lines of a script run through the engine, sorted (a walk takes the entries in the order
+// the file system lists them).
+QStringList SkriptZeilen(TOrdnerUmgebung& U, const QByteArray& Eintraege, bool MitIndex) {
+  const QString skript = U.Ordner.Schreiben(
+      QStringLiteral("s.script.xml"),
+      kiro::test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
+                           (MitIndex ? QByteArray("<VerwaltungsScript IndexNoetig=\"1\">\r\n")
+                                     : QByteArray("<VerwaltungsScript>\r\n")) +
+                               Eintraege + "\r\n</VerwaltungsScript>"));
+  TScript s;
+  if (s.LadenDatei(QString(), skript, nullptr) != S_OK) return {QStringLiteral("script not read")};
+  TFarbAnsicht ansicht;
+  s.Abarbeiten(&ansicht, nullptr, false, false, false);
+  ansicht.Zeilen.sort();
+  return ansicht.Zeilen;
+}
+
+// Names that are no UTF-8, hold a backslash or lie below a folder whose name is no UTF-8 are
+// walked, read and written by their bytes; a Windows-1252 file that names a moved file with a
+// letter beyond ASCII keeps its bytes and says so, as it does for an ASCII name.
+TEST_F(ScriptVerlinkung, KeineDateiBleibtStillZurueck) {
+  const QByteArray d = QFile::encodeName(Datenverzeichnis);
+  const QByteArray verweis = Verweise({"Strecken\\A\\x.ls3"});
+  QDir().mkpath(P("Strecken/B"));
+  ASSERT_EQ(::mkdir(d + "Strecken/\xFE", 0755), 0);
+  const QByteArray faelle[] = {"Strecken/B/roh\xFF.ls3", "Strecken/B/schr\xC3\xA4g\\strich.ls3", "Strecken/\xFE/unten.ls3"};
+  for (const QByteArray& f : faelle) RohSchreiben(d + f, verweis);
+  QStringList erwartet{QStringLiteral("?:1x: ") + P("Strecken/B/fern.fpn"), QStringLiteral("?:1x: ") + P("Strecken/C/gross.xml"),
+                       QStringLiteral("?:2x: ") + P("Strecken/A/nachbar.ls3"),
+                       QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3"),
+                       QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   ()")};
+  for (const QByteArray& f : faelle) erwartet << QStringLiteral("?:1x: ") + QFile::decodeName(d + f);
+  erwartet.sort();
+  EXPECT_EQ(SkriptZeilen(U,
+                         "<Verschieben><AlterName Dateiname=\"Strecken\\A\\x.ls3\"/><NeuerName "
+                         "Dateiname=\"Strecken\\N\\y.ls3\"/><BasisPfad/></Verschieben>",
+                         false),
+            erwartet);
+  for (const QByteArray& f : faelle) {
+    const QByteArray inhalt = RohLesen(d + f);
+    EXPECT_TRUE(inhalt.contains("<Datei Dateiname=\"Strecken\\N\\y.ls3\"/>")) << f.toStdString();
+    EXPECT_FALSE(inhalt.contains("x.ls3")) << f.toStdString();
+  }
+  // Nothing is left beside them.
+  for (const QString& n : QDir(P("Strecken/B")).entryList(QDir::Files | QDir::Hidden))
+    EXPECT_TRUE(n.endsWith(u".ls3") || n.endsWith(u".fpn")) << n.toStdString();
+
+  // Windows-1252 without a byte-order mark: read with loss, so not written, but said, whether
+  // the moved name is ASCII or not.
+  for (const char* alt : {"Strecken\\\xC3\x9C" "ber\\z.ls3", "Strecken\\Ueber\\z.ls3"}) {
+    SCOPED_TRACE(alt);
+    const QByteArray ansi = "<Kiro>\r\n<Info>\r\n<Datei Dateiname=\"" + NachAnsi(QString::fromUtf8(alt)) +
+                            "\"/>\r\n<Datei Dateiname=\"Stra\xDF" "e.ls3\"/>\r\n</Info>\r\n</Kiro>\r\n";
+    const QString pfad = D("Strecken/W/ansi.ls3", ansi);
+    D((QByteArray(alt).replace("\\", "/")).constData(), Verweise({}));
+    EXPECT_EQ(SkriptZeilen(U,
+                           "<Verschieben><AlterName Dateiname=\"" + QByteArray(alt) +
+                               "\"/><NeuerName Dateiname=\"Strecken\\N\\z.ls3\"/><BasisPfad Dateiname=\"Strecken\\W\"/></Verschieben>",
+                           false),
+              (QStringList{QStringLiteral("F:") + pfad + QStringLiteral(": Verweise nicht umgeschrieben (nicht verlustfrei gelesen)"),
+                           QStringLiteral("G:") + QString::fromUtf8(alt) + QStringLiteral(" -> Strecken\\N\\z.ls3"),
+                           QStringLiteral("G:") + QString::fromUtf8(alt) + QStringLiteral(" -> Strecken\\N\\z.ls3   (Strecken\\W)")}));
+    EXPECT_EQ(Lesen(pfad), ansi);
+  }
+}
+
+// Every "Dateiname" value of the file, in document order.
+void WerteSammeln(const TKiroXMLKnoten& Knoten, QStringList& Werte) {
+  for (const TParse& a : Knoten.Attribute)
+    if (a.Kennung == u"Dateiname") Werte << a.Wert;
+  for (const auto& kind : Knoten.Unterknoten) WerteSammeln(*kind, Werte);
+}
+QStringList Werte(const QByteArray& Pfad) {
+  const int fd = ::open(Pfad.constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {QStringLiteral("<nicht lesbar>")};
+  TKiroXMLDatei baum;
+  baum.LadenOffen(fd, QFile::decodeName(Pfad));
+  ::close(fd);
+  QStringList werte;
+  WerteSammeln(*baum.Basisknoten(), werte);
+  return werte;
+}
+
+// Over generated trees of every kind of name, encoding and link: after a "Verschieben" every data
+// file that named the old file either names the new one, changed only there, or keeps its bytes
+// and has its line in the view; nothing outside the data folder changes.
+TEST_F(ScriptVerlinkung, EigenschaftJedeVerweisendeDateiIstUmgeschriebenOderGemeldet) {
+  const QByteArray ordnerTeile[] = {"A", "a", "@at", "-minus", "r\xFF", "b\\s", "\xC3\x9C" "ber", "ueber"};
+  const QByteArray dateiTeile[] = {"d", "D", "@d", "-d", "n\xFE", "x\\y", "\xC3\xA4", "q@r"};
+  const char* alteNamen[] = {"Strecken\\A\\x.ls3", "Strecken\\@at\\-x.ls3", "Strecken\\\xC3\x9C" "ber\\x.ls3",
+                             "Strecken\\a\\@x@.ls3"};
+  for (quint32 seed = 1; seed <= 24; ++seed) {
+    SCOPED_TRACE(seed);
+    QRandomGenerator zufall(seed);
+    const bool mitIndex = seed % 2 == 0;
+    QDir(U.Ordner.Pfad()).removeRecursively();
+    QDir().mkpath(Datenverzeichnis);
+    const QByteArray d = QFile::encodeName(Datenverzeichnis);
+    const QString alt = QString::fromUtf8(alteNamen[zufall.bounded(4)]);
+    const QString altBar = alt.section(u'\\', -1);
+    const QString neu = QStringLiteral("Strecken\\N\\y.ls3");
+    D(alt.toUtf8().replace('\\', '/').constData(), Verweise({}));
+    // a to z in a random case: the comparison folds only those.
+    const auto gemischt = [&](QString t) {
+      for (QChar& c : t)
+        if (c.unicode() < 128 && c.isLetter() && zufall.bounded(2)) c = c.isUpper() ? c.toLower() : c.toUpper();
+      return t;
+    };
+    struct TDatei {
+      QByteArray Pfad;
+      QStringList Werte;
+      bool Nennt = false;
+    };
+    std::vector<TDatei> dateien;
+    const int anzahl = 6 + zufall.bounded(10);
+    for (int i = 0; i < anzahl; ++i) {
+      QByteArray ordner = "Strecken";
+      for (int t = zufall.bounded(3); t > 0; --t) ordner += '/' + ordnerTeile[zufall.bounded(8)];
+      for (qsizetype p = ordner.indexOf('/'); p >= 0; p = ordner.indexOf('/', p + 1)) ::mkdir(d + ordner.left(p), 0755);
+      ::mkdir(d + ordner, 0755);
+      TDatei f;
+      f.Pfad = d + ordner + '/' + dateiTeile[zufall.bounded(8)] + '_' + QByteArray::number(i) + ".ls3";
+      for (int w = 1 + zufall.bounded(3); w > 0; --w) {
+        const int art = zufall.bounded(4);
+        f.Werte << (art == 0 ? alt : art == 1 ? gemischt(alt) : art == 2 ? gemischt(altBar) : QStringLiteral("Strecken\\Q\\q.ls3"));
+        f.Nennt = f.Nennt || art < 3;
+      }
+      QString text = QStringLiteral("<Kiro>\r\n<Info Version=\"A.2\">\r\n<Datei Dateiname=\"") + f.Werte[0] +
+                     QStringLiteral("\"/>\r\n</Info>\r\n<Landschaft>\r\n");
+      for (qsizetype w = 1; w < f.Werte.size(); ++w) text += QStringLiteral("<Teil Dateiname=\"") + f.Werte[w] + QStringLiteral("\"/>\r\n");
+      text += QStringLiteral("</Landschaft>\r\n</Kiro>\r\n");
+      QByteArray inhalt;
+      switch (zufall.bounded(3)) {
+        case 0: inhalt = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" + text.toUtf8(); break;
+        case 1: inhalt = NachAnsi(text); break;
+        default: {
+          const QString voll = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n") + text;
+          inhalt = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(voll.utf16()), voll.size() * 2);
+        }
+      }
+      RohSchreiben(f.Pfad, inhalt);
+      dateien.push_back(f);
+    }
+    // Links inside and out of the data folder; what they name outside is not ours.
+    const QString aussen = U.Ordner.Schreiben(QStringLiteral("aussen/o.ls3"), Verweise({alteNamen[0], alteNamen[1], alteNamen[2], alteNamen[3]}));
+    ASSERT_TRUE(QFile::link(aussen, P("Strecken/raus.ls3")));
+    ASSERT_TRUE(QFile::link(U.Ordner / QStringLiteral("aussen"), P("Strecken/rausdir")));
+    ::symlink(QFileInfo(QFile::decodeName(dateien.front().Pfad)).fileName().toUtf8().prepend("./").constData(), d + "Strecken/innen.ls3");
+    std::map<QByteArray, QByteArray> vorher;
+    for (const TDatei& f : dateien) vorher[f.Pfad] = RohLesen(f.Pfad);
+
+    const QStringList zeilen = SkriptZeilen(U,
+                                            "<Verschieben><AlterName Dateiname=\"" + alt.toUtf8() + "\"/><NeuerName Dateiname=\"" +
+                                                neu.toUtf8() + "\"/><BasisPfad/></Verschieben>",
+                                            mitIndex);
+    ASSERT_TRUE(QFileInfo::exists(P("Strecken/N/y.ls3"))) << zeilen.join(u'\n').toStdString();
+    for (const TDatei& f : dateien) {
+      SCOPED_TRACE(f.Pfad.toStdString());
+      const QByteArray nachher = RohLesen(f.Pfad);
+      if (!f.Nennt) {
+        EXPECT_EQ(nachher, vorher[f.Pfad]);
+        continue;
+      }
+      if (nachher == vorher[f.Pfad]) {
+        const QString name = QFile::decodeName(f.Pfad);
+        EXPECT_TRUE(std::any_of(zeilen.begin(), zeilen.end(), [&](const QString& z) { return z.startsWith(u"F:") && z.contains(name); }))
+            << "kept its bytes without a line: " << Werte(f.Pfad).join(u'|').toStdString() << '\n' << zeilen.join(u'\n').toStdString();
+      } else {
+        QStringList soll = f.Werte;
+        for (QString& w : soll)
+          if (GrossAZ(w) == GrossAZ(alt) || GrossAZ(w) == GrossAZ(altBar)) w = neu;
+        EXPECT_EQ(Werte(f.Pfad), soll);
+      }
+    }
+    EXPECT_EQ(Lesen(aussen), Verweise({alteNamen[0], alteNamen[1], alteNamen[2], alteNamen[3]}));
+    EXPECT_TRUE(QFileInfo(P("Strecken/raus.ls3")).isSymLink());
+    EXPECT_TRUE(QFileInfo(P("Strecken/rausdir")).isSymLink());
+    EXPECT_TRUE(QFileInfo(P("Strecken/innen.ls3")).isSymLink());
+  }
 }
 
 // A folder the user may not write: the file stays as it was, and the script's view says so, in

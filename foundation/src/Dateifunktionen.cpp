@@ -1,16 +1,20 @@
 #include "foundation/Dateifunktionen.h"
 
 #include "foundation/Ereignisse.h"
+#include "foundation/Kern.h"
 #include "platform/DesktopOrdner.h"
 #include "platform/Wechsellaufwerke.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -33,14 +37,14 @@ class TOrdnerLoescher {
   bool Fehler = false;
 
   // Mount is the mount of the folder the delete started at.
-  void InhaltLoeschen(int ordnerFd, const QString& ordner, std::uint64_t mount) {
+  // Ordner is the folder's absolute path with a final "/", in bytes: the trash records it.
+  void InhaltLoeschen(int ordnerFd, const QByteArray& ordner, std::uint64_t mount) {
     for (const std::string& name : Eintraege(ordnerFd)) {
       struct stat st {};
       if (::fstatat(ordnerFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT) Fehler = true;
         continue;
       }
-      const QString pfad = ordner + QFile::decodeName(QByteArray::fromStdString(name));
       if (S_ISDIR(st.st_mode)) {
         // A file system mounted here (a stick, a bind mount) is not part of this folder, and its
         // mount point could not be removed anyway.
@@ -53,12 +57,12 @@ class TOrdnerLoescher {
           Fehler = true;
           continue;
         }
-        InhaltLoeschen(unterFd, pfad + u'/', mount);
+        InhaltLoeschen(unterFd, ordner + QByteArray::fromStdString(name) + '/', mount);
         ::close(unterFd);
         if (::unlinkat(ordnerFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) Fehler = true;
       } else {
         EreignisseVerarbeiten();
-        DateiLoeschen(ordnerFd, name, pfad, S_ISLNK(st.st_mode));
+        DateiLoeschen(ordnerFd, name, ordner, S_ISLNK(st.st_mode));
         EreignisseVerarbeiten();
       }
     }
@@ -83,10 +87,11 @@ class TOrdnerLoescher {
     return namen;
   }
 
-  void DateiLoeschen(int ordnerFd, const std::string& name, const QString& pfad, bool istLink) {
-    // A link holds nothing worth keeping, and the trash works by path, which would follow it.
+  void DateiLoeschen(int ordnerFd, const std::string& name, const QByteArray& ordner, bool istLink) {
+    // A link holds nothing worth keeping. The trash takes the entry by the bytes of its name:
+    // a decoded copy could name another entry, or none.
     if (FPapierkorb && !istLink) {
-      if (!InDenPapierkorb(pfad)) Fehler = true;
+      if (!InDenPapierkorb(ordnerFd, QByteArray::fromStdString(name), ordner)) Fehler = true;
     } else if (::unlinkat(ordnerFd, name.c_str(), 0) != 0 && errno != ENOENT) {
       Fehler = true;
     }
@@ -146,19 +151,141 @@ QStringList WechsellaufwerkeListe() {
   return namen;
 }
 
-bool InDenPapierkorb(const QString& Pfad) {
-  // Qt creates only the last level of the trash folder; without "~/.local/share" it puts the
-  // file into "files" of the current folder instead and reports success.
-  const QString daten = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  if (daten.isEmpty()) return false;
-  const QString muell = daten + QStringLiteral("/Trash");
-  if (!QFileInfo(muell).isDir()) {
-    QDir().mkpath(daten);
-    // The trash holds what the user threw away: for the user alone.
-    if (::mkdir(QFile::encodeName(muell).constData(), 0700) != 0 && errno != EEXIST) return false;
-    if (!QFileInfo(muell).isDir()) return false;
+namespace {
+
+// A folder of the trash: made for the user alone where it is missing; a link in its place, or
+// a folder of someone else, is no trash of ours. The open folder, or -1.
+int TrashOrdner(int In, const char* Name, bool Anlegen) {
+  if (Anlegen && ::mkdirat(In, Name, 0700) != 0 && errno != EEXIST) return -1;
+  const int fd = ::openat(In, Name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()) {
+    ::close(fd);
+    return -1;
   }
-  return QFile::moveToTrash(Pfad);
+  return fd;
+}
+
+// The trash of the user's home: "Trash" below XDG_DATA_HOME, which counts only as an absolute
+// path, else below ~/.local/share. Its path, or empty.
+QByteArray HeimMuell() {
+  QByteArray daten = qgetenv("XDG_DATA_HOME");
+  if (!daten.startsWith('/')) {
+    const QByteArray heim = QFile::encodeName(QDir::homePath());
+    if (!heim.startsWith('/')) return {};
+    daten = heim + "/.local/share";
+  }
+  while (daten.size() > 1 && daten.endsWith('/')) daten.chop(1);
+  return daten + "/Trash";
+}
+
+// Renames without replacing; a file system that cannot promise that is asked first.
+bool Umbenennen(int Von, const QByteArray& Alt, int Nach, const QByteArray& Neu) {
+  if (::renameat2(Von, Alt.constData(), Nach, Neu.constData(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL) return false;
+  struct stat st {};
+  if (::fstatat(Nach, Neu.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::renameat(Von, Alt.constData(), Nach, Neu.constData()) == 0;
+}
+
+// The top folder of the mount the folder Ordner (absolute) lies on.
+QByteArray MountWurzel(QByteArray Ordner, dev_t Geraet) {
+  while (Ordner.size() > 1) {
+    const qsizetype schnitt = Ordner.lastIndexOf('/');
+    const QByteArray oben = schnitt <= 0 ? QByteArray("/") : Ordner.left(schnitt);
+    struct stat st {};
+    if (::stat(oben.constData(), &st) != 0 || st.st_dev != Geraet) break;
+    Ordner = oben;
+  }
+  return Ordner;
+}
+
+}  // namespace
+
+bool InDenPapierkorb(const QString& Pfad) {
+  const QFileInfo info(Pfad);
+  const QByteArray ordner = QFile::encodeName(info.absolutePath());
+  const int fd = ::open(ordner.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = InDenPapierkorb(fd, QFile::encodeName(info.fileName()), ordner);
+  ::close(fd);
+  return ok;
+}
+
+bool InDenPapierkorb(int OrdnerFd, const QByteArray& Name, const QByteArray& Ordner) {
+  if (Name.isEmpty() || Name.contains('/') || Name == "." || Name == ".." || !Ordner.startsWith('/')) return false;
+  struct stat datei {};
+  if (::fstatat(OrdnerFd, Name.constData(), &datei, AT_SYMLINK_NOFOLLOW) != 0) return false;
+
+  // The home trash where the file lies on the home's file system (or where no other can be
+  // found); else the trash at the top of the file's own file system, as the trash's rules say.
+  const QByteArray heim = HeimMuell();
+  if (heim.isEmpty()) return false;
+  const qsizetype schnitt = heim.lastIndexOf('/');
+  const QByteArray heimOben = heim.left(std::max<qsizetype>(schnitt, 1));
+  QDir().mkpath(QFile::decodeName(heimOben));
+  struct stat obenSt {};
+  int muell = -1;
+  if (::stat(heimOben.constData(), &obenSt) == 0 && obenSt.st_dev == datei.st_dev) {
+    const int oben = ::open(heimOben.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (oben < 0) return false;
+    muell = TrashOrdner(oben, heim.mid(schnitt + 1).constData(), true);
+    ::close(oben);
+  } else {
+    const QByteArray wurzel = MountWurzel(Ordner, datei.st_dev);
+    const int w = ::open(wurzel.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (w < 0) return false;
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    // A shared ".Trash" counts only as a sticky real folder; the user's own folder in it.
+    struct stat geteilt {};
+    if (::fstatat(w, ".Trash", &geteilt, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(geteilt.st_mode) &&
+        (geteilt.st_mode & S_ISVTX)) {
+      const int g = ::openat(w, ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (g >= 0) {
+        muell = TrashOrdner(g, uid.constData(), true);
+        ::close(g);
+      }
+    }
+    if (muell < 0) muell = TrashOrdner(w, (".Trash-" + uid).constData(), true);
+    ::close(w);
+  }
+  if (muell < 0) return false;
+  const int dateien = TrashOrdner(muell, "files", true);
+  const int infos = TrashOrdner(muell, "info", true);
+  ::close(muell);
+  bool ok = false;
+  if (dateien >= 0 && infos >= 0) {
+    const QByteArray info = "[Trash Info]\nPath=" + (Ordner.endsWith('/') ? Ordner : Ordner + '/').toPercentEncoding("/") +
+                            Name.toPercentEncoding() + "\nDeletionDate=" +
+                            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() +
+                            '\n';
+    // The record is made first and exclusively: its name reserves the name in "files".
+    for (int nummer = 1; nummer < 10000 && !ok; ++nummer) {
+      const QByteArray name = nummer == 1 ? Name : Name + '.' + QByteArray::number(nummer);
+      const QByteArray infoName = name + ".trashinfo";
+      const int fd = ::openat(infos, infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+      if (fd < 0) {
+        if (errno == EEXIST) continue;
+        break;
+      }
+      const bool geschrieben = AllesSchreiben(fd, info.constData(), std::size_t(info.size()));
+      ::close(fd);
+      if (geschrieben && Umbenennen(OrdnerFd, Name, dateien, name)) {
+        ok = true;
+        break;
+      }
+      const int fehler = errno;
+      ::unlinkat(infos, infoName.constData(), 0);
+      if (!geschrieben || fehler != EEXIST) break;
+    }
+  }
+  if (dateien >= 0) ::close(dateien);
+  if (infos >= 0) ::close(infos);
+  return ok;
 }
 
 bool VerzeichnisLoeschen(const QString& Pfad, bool Papierkorb) {
@@ -189,7 +316,7 @@ bool VerzeichnisLoeschen(const QString& Pfad, bool Papierkorb) {
     return false;
   }
   TOrdnerLoescher loescher(Papierkorb);
-  loescher.InhaltLoeschen(fd, pfad + u'/', *mount);
+  loescher.InhaltLoeschen(fd, QFile::encodeName(QFileInfo(pfad).absoluteFilePath()) + '/', *mount);
   ::close(fd);
   if (::rmdir(nativ.constData()) != 0 && errno != ENOENT) loescher.Fehler = true;
   return !loescher.Fehler;

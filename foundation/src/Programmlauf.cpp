@@ -9,7 +9,9 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace kiro {
 
@@ -93,11 +95,18 @@ void VerworfenMelden(const QString& Programm, const QString& Kanal, TSchwanz& Sc
                  5);
 }
 
+// The child leads a process group of its own (see the start): what it started in turn (a
+// shell's background job, svn's ssh) is ended with it, also what outlives it or ignores the
+// first request.
 void Beenden(QProcess& Prozess) {
-  Prozess.terminate();
+  const pid_t gruppe = pid_t(Prozess.processId());
+  if (gruppe > 0) ::kill(-gruppe, SIGTERM);
   if (!Prozess.waitForFinished(kEndeFrist)) {
+    if (gruppe > 0) ::kill(-gruppe, SIGKILL);
     Prozess.kill();
     Prozess.waitForFinished(-1);
+  } else if (gruppe > 0) {
+    ::kill(-gruppe, SIGKILL);
   }
 }
 
@@ -114,8 +123,12 @@ TProgrammErgebnis ProgrammAusfuehren(const QString& Verzeichnis, const QString& 
   if (!Verzeichnis.isEmpty()) prozess.setWorkingDirectory(Verzeichnis);
   prozess.setStandardInputFile(QProcess::nullDevice());
   prozess.setProcessChannelMode(QProcess::SeparateChannels);
-  // The child must not slow down the window or the user's other work.
-  prozess.setChildProcessModifier([] { setpriority(PRIO_PROCESS, 0, 19); });
+  // The child must not slow down the window or the user's other work; in a process group of
+  // its own it can be ended together with whatever it starts.
+  prozess.setChildProcessModifier([] {
+    ::setpgid(0, 0);
+    setpriority(PRIO_PROCESS, 0, 19);
+  });
   // Both channels are drained as each piece arrives (the signals come from inside the waits
   // below), so the process object never holds more than one piece.
   QObject::connect(&prozess, &QProcess::readyReadStandardOutput,

@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
+#include <signal.h>
 #include <sys/resource.h>
 
 using namespace kiro;
@@ -112,6 +114,42 @@ TEST_F(ProgrammlaufTest, ChildThatNeverEndsIsStoppedByTheTimeOutOrTheCancel) {
     const QStringList zeilen = Log.Zeilen();
     ASSERT_EQ(zeilen.size(), 1);
     EXPECT_TRUE(zeilen[0].endsWith("abgebrochen")) << zeilen[0].toStdString();
+  }
+}
+
+// Whether the process is gone: no longer there, or only a zombie its new parent has not reaped.
+bool Beendet(const QByteArray& Pid) {
+  QFile stat(QStringLiteral("/proc/") + QString::fromLatin1(Pid.trimmed()) + QStringLiteral("/stat"));
+  if (!stat.open(QIODevice::ReadOnly)) return true;
+  const QByteArray zeile = stat.readAll();
+  const qsizetype klammer = zeile.lastIndexOf(')');
+  return klammer >= 0 && zeile.mid(klammer + 2, 1) == "Z";
+}
+
+// What the program started itself (svn's ssh, a shell's background job) ends with it: the
+// time-out and the cancel end the whole process group.
+TEST_F(ProgrammlaufTest, TimeOutAndCancelEndTheGrandchildrenToo) {
+  const QString p = Skript("enkel.sh", "sleep 30 &\necho $! > enkel.pid\nexec sleep 30\n");
+  for (const bool zeitlimit : {true, false}) {
+    SCOPED_TRACE(zeitlimit ? "time-out" : "cancel");
+    QFile::remove(Ordner / "enkel.pid");
+    TProgrammOptionen o;
+    int gefragt = 0;
+    if (zeitlimit)
+      o.ZeitlimitMs = 500;
+    else
+      o.Abbrechen = [&] { return ++gefragt >= 10; };
+    EXPECT_FALSE(ProgrammAusfuehren(Ordner.Pfad(), p, {}, o).Erfolg);
+    Log.Zeilen();
+    QFile datei(Ordner / "enkel.pid");
+    ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
+    const QByteArray pid = datei.readAll();
+    ASSERT_FALSE(pid.trimmed().isEmpty());
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!Beendet(pid) && uhr.elapsed() < 5000) QThread::msleep(20);
+    EXPECT_TRUE(Beendet(pid)) << "grandchild " << pid.trimmed().toStdString() << " still runs";
+    if (!Beendet(pid)) ::kill(pid.trimmed().toInt(), SIGKILL);
   }
 }
 

@@ -36,6 +36,7 @@ class TVerknuepfte {
 struct TDateilisteEintrag {
   QString DateinameAbsolut;  // path as the walk built it (folder, "/", name)
   TVerknuepfte Verknuepfte;  // every "Dateiname" value of the file, upper-cased (a-z)
+  bool Ungewiss = false;     // not read, or read with loss: what it names is not known
 };
 
 class TIndexListe {

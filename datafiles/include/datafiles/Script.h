@@ -97,8 +97,9 @@ class TScriptVerlinkungBasis : public TScriptNurVerschieben {
 
  private:
   struct TLauf;
-  void VerzeichnisAnpassen(TLauf& Lauf, const QString& Ordner, bool Anfang);
+  void VerzeichnisAnpassen(TLauf& Lauf, int OrdnerFd, const QByteArray& Ordner);
   void DateiAnpassen(TLauf& Lauf, const QString& Pfad);
+  void DateiAnpassen(TLauf& Lauf, int OrdnerFd, const QByteArray& Ordner, const QByteArray& Name);
   bool DateitypPasst(const QString& Pfad) const;
   void VerweiseErsetzen(TLauf& Lauf, TKiroXMLKnoten& Knoten);
 };

@@ -25,10 +25,14 @@ std::optional<std::uint64_t> MountKennung(const QString& Pfad);
 // Creates every missing folder of Pfad; failures are ignored.
 void VerzeichnisAnlegen(const QString& Pfad);
 
-// Moves the file to the user's trash, creating the trash folder ($XDG_DATA_HOME/Trash, else
-// ~/.local/share/Trash) when it is missing. False when the file could not be trashed; it then
-// stays where it was.
+// Moves the file to the user's trash, creating the trash folder ($XDG_DATA_HOME/Trash when that
+// is an absolute path, else ~/.local/share/Trash) when it is missing; a file on another file
+// system goes to that file system's own trash ($topdir/.Trash/$uid or $topdir/.Trash-$uid).
+// False when the file could not be trashed; it then stays where it was.
 bool InDenPapierkorb(const QString& Pfad);
+// The same for the entry Name (its bytes, which a path text cannot always hold) of the open
+// folder OrdnerFd, whose absolute path is Ordner (bytes too, for the trash's record).
+bool InDenPapierkorb(int OrdnerFd, const QByteArray& Name, const QByteArray& Ordner);
 
 // Deletes the folder and everything in it (to the trash with Papierkorb). True when it is gone;
 // a missing folder counts as gone. Never follows a symbolic link, refuses "" and "/".
