@@ -8,6 +8,7 @@
 
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Kern.h"
+#include "foundation/Startbar.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
 #include "foundation/Meldung.h"
@@ -22,7 +23,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -146,22 +146,6 @@ bool InnerhalbDerBasis(const QString& Basis, const QString& Pfad, bool ZielFolge
     weg += u'/';
   }
   return true;
-}
-
-// Whether the system itself can start the file: an ELF program or a "#!" script that may be
-// executed. An execute bit alone says nothing: a FAT stick, NTFS and many archives set it on
-// every file, a Windows program and a document included.
-bool SelbstStartbar(const QString& Pfad) {
-  const QByteArray nativ = Nativ(Pfad);
-  if (::access(nativ.constData(), X_OK) != 0) return false;
-  const int fd = ::open(nativ.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st{};
-  char kopf[4] = {};
-  const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, kopf, sizeof kopf) >= 2 &&
-                  (std::memcmp(kopf, "#!", 2) == 0 || std::memcmp(kopf, "\x7F" "ELF", 4) == 0);
-  ::close(fd);
-  return ok;
 }
 
 // Whether the link at Pfad names the same thing from the folder Ziel: an absolute link does,
@@ -326,7 +310,7 @@ void TScriptAusfuehren::Abarbeiten(IProtokollAnsicht* UpdInfo, IStatusAnzeige*, 
   if (!pfad) return;
   const QFileInfo info(*pfad);
   bool ok;
-  if (SelbstStartbar(info.absoluteFilePath())) {
+  if (SystemStartbar(Nativ(info.absoluteFilePath()).toStdString())) {
     QProcess prozess;
     prozess.setProgram(info.absoluteFilePath());
     prozess.setArguments(QProcess::splitCommand(Fparam));

@@ -1,6 +1,9 @@
 #include "platform/Shell.h"
 
+#include "foundation/Startbar.h"
+
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -21,7 +24,7 @@ bool TDesktopShell::Oeffnen(const QString& OrdnerOderAdresse) {
 
 bool TDesktopShell::ProgrammStarten(const QString& Datei) {
   const QFileInfo info(Datei);
-  if (info.isFile() && info.isExecutable())
+  if (SystemStartbar(QFile::encodeName(info.absoluteFilePath()).toStdString()))
     return QProcess::startDetached(info.absoluteFilePath(), {}, info.absolutePath());
   return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
