@@ -17,7 +17,13 @@
 #include <QGroupBox>
 #include <QTimer>
 
+#include <QScopeGuard>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <functional>
 #include <memory>
@@ -337,6 +343,34 @@ INSTANTIATE_TEST_SUITE_P(
                                            f.write("<html><body>Not here</body></html>") > 0;
                                   }}),
     [](const auto& i) { return std::string(i.param.Name); });
+
+// A read-only target: the box gives the reason the folder could not be made and names that
+// folder, whether the target itself is missing or only a folder below it.
+TEST_F(Installieren, SchreibgeschuetztesZielNenntDenGrund) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";
+  const QString platte = Heim / "nur-lesen/";
+  QDir().mkpath(platte);
+  if (::mount("tmpfs", QFile::encodeName(platte).constData(), "tmpfs", MS_NOSUID | MS_NODEV | MS_RDONLY, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+  const auto aushaengen = qScopeGuard([&] { ::umount2(QFile::encodeName(platte).constData(), MNT_DETACH); });
+  const QString grund = QString::fromLocal8Bit(std::strerror(EROFS));
+  const struct {
+    QString Ziel, Ordner;
+  } faelle[] = {{platte + "Kiro3_0001/", platte + "Kiro3_0001/"}, {platte, platte + "Daten"}};
+  for (const auto& fall : faelle) {
+    SCOPED_TRACE(fall.Ziel.toStdString());
+    Boxen.clear();
+    Sticks.clear();
+    auto f = Fenster(TEdition{.CBT = true});
+    f->FVerzRechnerInst = fall.Ziel;
+    f->OberflaecheAktualisieren();
+    Ausfuehren(*f);
+    EXPECT_TRUE(Boxen.join('\n').contains("Cannot create folder \"" + fall.Ordner + "\". " + grund))
+        << Boxen.join(" | ").toStdString();
+    EXPECT_FALSE(Boxen.join('\n').contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+    EXPECT_TRUE(Gestartet().empty());
+  }
+}
 
 TEST_F(Installieren, FehlgeschlagenerStartWirdProtokolliertFensterBleibt) {
   Shell->Ergebnis = false;
