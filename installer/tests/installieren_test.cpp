@@ -346,13 +346,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A read-only target: the box gives the reason the folder could not be made and names that
 // folder, whether the target itself is missing or only a folder below it.
+// A small file system of its own at Ordner, removed lazily when the scope ends.
+#define EIGENE_TMPFS(Ordner, Schalter, Optionen)                                                               \
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";                                 \
+  QDir().mkpath(Ordner);                                                                                      \
+  if (::mount("tmpfs", QFile::encodeName(Ordner).constData(), "tmpfs", MS_NOSUID | MS_NODEV | (Schalter),     \
+              Optionen) != 0)                                                                                 \
+    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);                                         \
+  const auto aushaengen = qScopeGuard([o = QString(Ordner)] { ::umount2(QFile::encodeName(o).constData(), MNT_DETACH); })
+
 TEST_F(Installieren, SchreibgeschuetztesZielNenntDenGrund) {
-  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";
   const QString platte = Heim / "nur-lesen/";
-  QDir().mkpath(platte);
-  if (::mount("tmpfs", QFile::encodeName(platte).constData(), "tmpfs", MS_NOSUID | MS_NODEV | MS_RDONLY, "size=1m") != 0)
-    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
-  const auto aushaengen = qScopeGuard([&] { ::umount2(QFile::encodeName(platte).constData(), MNT_DETACH); });
+  EIGENE_TMPFS(platte, MS_RDONLY, "size=1m");
   const QString grund = QString::fromLocal8Bit(std::strerror(EROFS));
   const struct {
     QString Ziel, Ordner;
@@ -370,6 +375,19 @@ TEST_F(Installieren, SchreibgeschuetztesZielNenntDenGrund) {
     EXPECT_FALSE(Boxen.join('\n').contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
     EXPECT_TRUE(Gestartet().empty());
   }
+}
+
+// A full temp folder: the line names the file and the system's reason.
+TEST_F(Installieren, VollerTempOrdnerNenntDateiUndGrund) {
+  EIGENE_TMPFS(Temp.Pfad(), 0, "size=16k");
+  Sticks.clear();
+  auto f = Fenster(TEdition{.CBT = true});
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download " + Temp / "stick.7z",
+                                         "Download fehlgeschlagen: " + Temp / "stick.7z.part: " +
+                                             QString::fromLocal8Bit(std::strerror(ENOSPC))}))
+      << f->LogZeilen().join(" | ").toStdString();
+  EXPECT_TRUE(Gestartet().empty());
 }
 
 TEST_F(Installieren, FehlgeschlagenerStartWirdProtokolliertFensterBleibt) {
