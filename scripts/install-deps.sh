@@ -36,6 +36,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The tests pack and unpack under a Latin-1 locale, too.
+if ! locale -a 2>/dev/null | grep -qx 'de_DE.iso88591'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1
+  else
+    echo "install-deps: locale de_DE.ISO-8859-1 is missing (run as root)" >&2
+  fi
+fi
+
 # The 7-Zip library must be the current code (7-Zip 26), not the old p7zip 16.02.
 ver=$(dpkg-query -W -f='${Version}' p7zip-full)
 if ! dpkg --compare-versions "$ver" ge "16.02+really26.02"; then

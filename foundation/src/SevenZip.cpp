@@ -46,6 +46,10 @@ QString DateiFehler(const QString& Pfad, int Fehler) {
   return QStringLiteral("Cannot create file \"%1\". %2").arg(Pfad, SystemFehlertext(Fehler));
 }
 
+QString OrdnerFehler(const QString& Pfad, int Fehler) {
+  return QStringLiteral("Cannot create folder \"%1\". %2").arg(Pfad, SystemFehlertext(Fehler));
+}
+
 QString UnsichererName(const QString& Name) {
   return QStringLiteral("Refused archive entry \"%1\": its path could lead outside the target folder").arg(Name);
 }
@@ -254,9 +258,12 @@ int T7zEntpackThread::BasisOeffnen() {
   if (FBasisDeskriptor >= 0 || FBasisGegeben) return FBasisDeskriptor;
   // The target folder itself is the caller's choice and may be reached through links;
   // below it nothing is followed.
-  if (!FBasisverzeichnis.isEmpty()) VerzeichnisAnlegen(std::string(FBasisverzeichnis.toLocal8Bit().constData()));
+  const int angelegt =
+      FBasisverzeichnis.isEmpty() ? 0 : VerzeichnisAnlegen(std::string(FBasisverzeichnis.toLocal8Bit().constData()));
   const QByteArray basis = FBasisverzeichnis.isEmpty() ? QByteArray(".") : FBasisverzeichnis.toLocal8Bit();
   FBasisDeskriptor = ::open(basis.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that could not be made is missing afterwards; its own reason is the one to tell.
+  if (FBasisDeskriptor < 0) FBasisFehler = errno == ENOENT && angelegt ? angelegt : errno;
   return FBasisDeskriptor;
 }
 
@@ -312,7 +319,7 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     QString ziel = t->FBasisverzeichnis + teile->join(u'/');
     const int basis = t->BasisOeffnen();
     if (basis < 0) {
-      t->FDateiFehler.Melden(DateiFehler(ziel, errno));
+      t->FDateiFehler.Melden(OrdnerFehler(t->FBasisverzeichnis, t->FBasisFehler));
       return E_ABORT;
     }
     // Level by level below the target, never through a symbolic link.
@@ -322,12 +329,14 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
       const QString teil = t->NameAufPlatte(ordner, relativ, teile->at(i));
       relativ = relativ.isEmpty() ? teil : relativ + u'/' + teil;
       const QByteArray roh = teil.toLocal8Bit();
-      ::mkdirat(ordner, roh.constData(), 0777);
+      const int angelegt = ::mkdirat(ordner, roh.constData(), 0777) == 0 || errno == EEXIST ? 0 : errno;
       const int naechster = ::openat(ordner, roh.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       const int fehler = errno;
       if (ordner != basis) ::close(ordner);
       if (naechster < 0) {
-        t->FDateiFehler.Melden(DateiFehler(ziel, fehler));
+        // A folder that was refused is missing: its own reason, not the missing name, is told.
+        t->FDateiFehler.Melden(fehler == ENOENT && angelegt ? OrdnerFehler(t->FBasisverzeichnis + relativ, angelegt)
+                                                            : DateiFehler(ziel, fehler));
         return E_ABORT;
       }
       ordner = naechster;

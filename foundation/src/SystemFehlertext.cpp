@@ -13,6 +13,6 @@ QString SystemFehlertext(int Fehlercode) {
   return QString::fromLocal8Bit(text).trimmed();
 }
 
-void VerzeichnisAnlegen(const QString& Pfad) { VerzeichnisAnlegen(std::string(Pfad.toLocal8Bit().constData())); }
+int VerzeichnisAnlegen(const QString& Pfad) { return VerzeichnisAnlegen(std::string(Pfad.toLocal8Bit().constData())); }
 
 }  // namespace kiro

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace kiro;
 
 namespace {
@@ -14,7 +16,7 @@ std::string Nativ(const QString& p) { return QFile::encodeName(p).toStdString();
 
 TEST(VerzeichnisAnlegen, CreatesEveryMissingLevel) {
   test::TempOrdner t;
-  VerzeichnisAnlegen(Nativ(t / "neu/tief/"));
+  EXPECT_EQ(VerzeichnisAnlegen(Nativ(t / "neu/tief/")), 0);
   EXPECT_TRUE(QFileInfo(t / "neu/tief").isDir());
   VerzeichnisAnlegen(Nativ(t / "a/b/c"));
   EXPECT_TRUE(QFileInfo(t / "a/b/c").isDir());
@@ -52,7 +54,7 @@ TEST(VerzeichnisAnlegen, RelativePathBelowCurrentFolder) {
 TEST(VerzeichnisAnlegen, FileInTheWayIsLeftAndNothingIsMadeBelowIt) {
   test::TempOrdner t;
   t.Schreiben("datei", "bleibt");
-  VerzeichnisAnlegen(Nativ(t / "datei/unter/tiefer"));
+  EXPECT_EQ(VerzeichnisAnlegen(Nativ(t / "datei/unter/tiefer")), ENOTDIR) << "the reason of the first refused level";
   EXPECT_TRUE(QFileInfo(t / "datei").isFile());
   EXPECT_EQ(test::Lesen(t / "datei"), "bleibt");
 }

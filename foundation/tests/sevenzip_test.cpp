@@ -17,6 +17,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -121,6 +122,23 @@ TEST_F(SevenZipTest, UnpacksNestedFoldersWithAndWithoutTrailingSeparator) {
     EXPECT_EQ(test::Lesen(ziel + "/a/d.txt"), QByteArray(100000, 'x'));
     EXPECT_TRUE(QFileInfo(ziel + "/leer.txt").isFile());
   }
+  EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join('\n').toStdString();
+}
+
+// Fixture archives hold the same names whatever locale the caller of the tests runs under.
+TEST_F(SevenZipTest, PackedNamesDoNotDependOnTheCallersLocale) {
+  const char* const kLatin1 = "de_DE.ISO-8859-1";
+  if (locale_t l = ::newlocale(LC_ALL_MASK, kLatin1, locale_t(0))) ::freelocale(l);
+  else GTEST_SKIP() << kLatin1 << " is not generated here";
+  const QByteArray vorher = qgetenv("LC_ALL");
+  const bool hatteWert = qEnvironmentVariableIsSet("LC_ALL");
+  qputenv("LC_ALL", kLatin1);
+  const QString archiv = Packen({{QStringLiteral("Ä ö/Straße ß.txt"), "Umlaut\n"}});
+  if (hatteWert) qputenv("LC_ALL", vorher);
+  else qunsetenv("LC_ALL");
+  const QString ziel = Ordner / "ziel";
+  EXPECT_TRUE(SevenZipEntpacken(archiv, ziel + u'/', nullptr));
+  EXPECT_EQ(test::Baum(ziel), QStringList({QStringLiteral("Ä ö/"), QStringLiteral("Ä ö/Straße ß.txt")}));
   EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join('\n').toStdString();
 }
 

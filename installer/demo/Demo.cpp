@@ -111,6 +111,28 @@ int OhneAnzeige(const QString& Ordner) {
   return ok ? 0 : 1;
 }
 
+// The name of a process, also of one that has ended but is not reaped yet.
+QByteArray ProzessName(pid_t Pid) {
+  QFile f(QStringLiteral("/proc/%1/comm").arg(Pid));
+  return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
+}
+
+// Ends every child this run still has (adopted ones included) and reaps them.
+void RestBeenden() {
+  const QString selbst = QString::number(::getpid());
+  for (const QString& eintrag : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool zahl = false;
+    const pid_t pid = pid_t(eintrag.toInt(&zahl));
+    if (!zahl) continue;
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    for (const QByteArray& zeile : f.readAll().split('\n'))
+      if (zeile.startsWith("PPid:") && zeile.mid(5).trimmed() == selbst.toLatin1()) ::kill(pid, SIGTERM);
+  }
+  while (::waitpid(-1, nullptr, 0) > 0 || errno == EINTR) {
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,19 +169,27 @@ int main(int argc, char** argv) {
   }
   p.waitForFinished(-1);
   const int code = p.exitCode();
-  // The adopted Paketlader: wait for every child, so the server lives as long as the window. A
-  // child that failed (an exit code, or a crash; being ended by a signal to end is no failure)
-  // means Paketlader did not come up.
+  // The adopted Paketlader: wait for it, so the server lives as long as the window. A child
+  // that failed (an exit code, or a crash; being ended by a signal to end is no failure) means
+  // Paketlader did not come up. Other adopted children (a session bus Qt started, say) live
+  // on after the window; they are ended once Paketlader has ended.
   bool gescheitert = code != 0;
-  while (true) {
+  bool paketladerEnde = false;
+  while (!paketladerEnde) {
+    siginfo_t info {};
+    // Peeked first: a reaped child's name can no longer be read.
+    if (::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT) != 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    paketladerEnde = ProzessName(info.si_pid) == "Paketlader";
     int status = 0;
-    const pid_t pid = ::waitpid(-1, &status, 0);
-    if (pid < 0 && errno == EINTR) continue;
-    if (pid < 0) break;
+    if (::waitpid(info.si_pid, &status, 0) != info.si_pid) continue;
     const bool beendet = WIFSIGNALED(status) && (WTERMSIG(status) == SIGTERM || WTERMSIG(status) == SIGINT ||
                                                  WTERMSIG(status) == SIGHUP);
     if (!beendet && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) gescheitert = true;
   }
+  RestBeenden();
   server.Beenden();
   if (gescheitert) {
     const QString log = kiro::platform::TempVerzeichnis() + QStringLiteral("Paketlader.log");

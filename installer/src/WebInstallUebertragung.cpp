@@ -74,48 +74,6 @@ void TFormWebInstall::GrundAnfuegen(const THttpFehler& Fehler) {
   LogAnfuegen(Formatieren(QStringLiteral("Grund: %s"), {de}), Formatieren(QStringLiteral("Reason: %s"), {en}));
 }
 
-bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
-  Pfad = FTempSystemverzeichnis + QStringLiteral("stick.7z");
-  // A device change handled once the transfer has ended may add a line below this one.
-  const TLogZeile zeile = LogAnfuegen(Formatieren(QStringLiteral("Download %s"), {Pfad}));
-  EreignisseVerarbeiten();
-  auto fehlgeschlagen = [this](const QString& grund, const QString& reason) {
-    LogAnfuegen(Formatieren(QStringLiteral("Download fehlgeschlagen: %s"), {grund}),
-                Formatieren(QStringLiteral("Download failed: %s"), {reason}));
-    return false;
-  };
-  QString pfadServer;
-  if (Art == 1) pfadServer = QStringLiteral("/db/lehr.7z");
-  else if (Art == 2) pfadServer = QStringLiteral("/kirocbt/stick.7z");
-  else return fehlgeschlagen(QStringLiteral("Art %1").arg(Art), QStringLiteral("kind %1").arg(Art));
-  if (FTempSystemverzeichnis.isEmpty()) return fehlgeschlagen(QStringLiteral("kein Temp-Ordner"), QStringLiteral("no temp folder"));
-  if (IdHTTPDateien->Laeuft())
-    return fehlgeschlagen(QStringLiteral("eine andere Übertragung läuft noch"), QStringLiteral("another transfer is running"));
-
-  // An archive of an earlier run must never be taken for this one.
-  if (QFileInfo::exists(Pfad) && !QFile::remove(Pfad)) return fehlgeschlagen(Pfad, Pfad);
-  const QString teil = Pfad + QStringLiteral(".part");
-  QFile datei(teil);
-  if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    const QString grund = teil + QStringLiteral(": ") + datei.errorString();
-    return fehlgeschlagen(grund, grund);
-  }
-  THttpFehler fehler;
-  const bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
-  datei.close();
-  if (ok && datei.error() != QFileDevice::NoError) {
-    const QString grund = teil + QStringLiteral(": ") + datei.errorString();
-    return fehlgeschlagen(grund, grund);
-  }
-  if (!ok) {
-    const auto [de, en] = Grund(fehler);
-    return fehlgeschlagen(de, en);
-  }
-  if (!QFile::rename(teil, Pfad)) return fehlgeschlagen(Pfad, Pfad);
-  LogZeileErsetzen(zeile, QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
-  return true;
-}
-
 namespace {
 
 // A download's file, written straight to its descriptor in large blocks. The CRC-32 is taken
@@ -181,6 +139,50 @@ class TSummierteDatei final : public QIODevice {
 };
 
 }  // namespace
+
+bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
+  Pfad = FTempSystemverzeichnis + QStringLiteral("stick.7z");
+  // A device change handled once the transfer has ended may add a line below this one.
+  const TLogZeile zeile = LogAnfuegen(Formatieren(QStringLiteral("Download %s"), {Pfad}));
+  EreignisseVerarbeiten();
+  auto fehlgeschlagen = [this](const QString& grund, const QString& reason) {
+    LogAnfuegen(Formatieren(QStringLiteral("Download fehlgeschlagen: %s"), {grund}),
+                Formatieren(QStringLiteral("Download failed: %s"), {reason}));
+    return false;
+  };
+  QString pfadServer;
+  if (Art == 1) pfadServer = QStringLiteral("/db/lehr.7z");
+  else if (Art == 2) pfadServer = QStringLiteral("/kirocbt/stick.7z");
+  else return fehlgeschlagen(QStringLiteral("Art %1").arg(Art), QStringLiteral("kind %1").arg(Art));
+  if (FTempSystemverzeichnis.isEmpty()) return fehlgeschlagen(QStringLiteral("kein Temp-Ordner"), QStringLiteral("no temp folder"));
+  if (IdHTTPDateien->Laeuft())
+    return fehlgeschlagen(QStringLiteral("eine andere Übertragung läuft noch"), QStringLiteral("another transfer is running"));
+
+  // An archive of an earlier run must never be taken for this one.
+  if (QFileInfo::exists(Pfad) && !QFile::remove(Pfad)) return fehlgeschlagen(Pfad, Pfad);
+  const QString teil = Pfad + QStringLiteral(".part");
+  const int fd = ::open(QFile::encodeName(teil).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    const QString grund = teil + QStringLiteral(": ") + SystemFehlertext(errno);
+    return fehlgeschlagen(grund, grund);
+  }
+  TSummierteDatei datei(fd);
+  THttpFehler fehler;
+  const bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
+  // A write that failed ended the transfer, too: its reason is the one to tell.
+  if (const int schreibfehler = datei.Schliessen(teil)) {
+    const QString grund = teil + QStringLiteral(": ") + SystemFehlertext(schreibfehler);
+    return fehlgeschlagen(grund, grund);
+  }
+  if (!ok) {
+    const auto [de, en] = Grund(fehler);
+    return fehlgeschlagen(de, en);
+  }
+  if (!QFile::rename(teil, Pfad)) return fehlgeschlagen(Pfad, Pfad);
+  LogZeileErsetzen(zeile, QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
+  return true;
+}
+
 
 bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, qint64 Hoechstens) {
   auto serverFehler = [this](const THttpFehler& Fehler) {

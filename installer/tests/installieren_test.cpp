@@ -17,7 +17,13 @@
 #include <QGroupBox>
 #include <QTimer>
 
+#include <QScopeGuard>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <functional>
 #include <memory>
@@ -337,6 +343,52 @@ INSTANTIATE_TEST_SUITE_P(
                                            f.write("<html><body>Not here</body></html>") > 0;
                                   }}),
     [](const auto& i) { return std::string(i.param.Name); });
+
+// A read-only target: the box gives the reason the folder could not be made and names that
+// folder, whether the target itself is missing or only a folder below it.
+// A small file system of its own at Ordner, removed lazily when the scope ends.
+#define EIGENE_TMPFS(Ordner, Schalter, Optionen)                                                               \
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";                                 \
+  QDir().mkpath(Ordner);                                                                                      \
+  if (::mount("tmpfs", QFile::encodeName(Ordner).constData(), "tmpfs", MS_NOSUID | MS_NODEV | (Schalter),     \
+              Optionen) != 0)                                                                                 \
+    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);                                         \
+  const auto aushaengen = qScopeGuard([o = QString(Ordner)] { ::umount2(QFile::encodeName(o).constData(), MNT_DETACH); })
+
+TEST_F(Installieren, SchreibgeschuetztesZielNenntDenGrund) {
+  const QString platte = Heim / "nur-lesen/";
+  EIGENE_TMPFS(platte, MS_RDONLY, "size=1m");
+  const QString grund = QString::fromLocal8Bit(std::strerror(EROFS));
+  const struct {
+    QString Ziel, Ordner;
+  } faelle[] = {{platte + "Kiro3_0001/", platte + "Kiro3_0001/"}, {platte, platte + "Daten"}};
+  for (const auto& fall : faelle) {
+    SCOPED_TRACE(fall.Ziel.toStdString());
+    Boxen.clear();
+    Sticks.clear();
+    auto f = Fenster(TEdition{.CBT = true});
+    f->FVerzRechnerInst = fall.Ziel;
+    f->OberflaecheAktualisieren();
+    Ausfuehren(*f);
+    EXPECT_TRUE(Boxen.join('\n').contains("Cannot create folder \"" + fall.Ordner + "\". " + grund))
+        << Boxen.join(" | ").toStdString();
+    EXPECT_FALSE(Boxen.join('\n').contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+    EXPECT_TRUE(Gestartet().empty());
+  }
+}
+
+// A full temp folder: the line names the file and the system's reason.
+TEST_F(Installieren, VollerTempOrdnerNenntDateiUndGrund) {
+  EIGENE_TMPFS(Temp.Pfad(), 0, "size=16k");
+  Sticks.clear();
+  auto f = Fenster(TEdition{.CBT = true});
+  Ausfuehren(*f);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download " + Temp / "stick.7z",
+                                         "Download fehlgeschlagen: " + Temp / "stick.7z.part: " +
+                                             QString::fromLocal8Bit(std::strerror(ENOSPC))}))
+      << f->LogZeilen().join(" | ").toStdString();
+  EXPECT_TRUE(Gestartet().empty());
+}
 
 TEST_F(Installieren, FehlgeschlagenerStartWirdProtokolliertFensterBleibt) {
   Shell->Ergebnis = false;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -19,6 +20,11 @@ bool SiebenZipPacken(const QString& Ordner, const QString& Archiv, const QString
   QProcess p;
   p.setWorkingDirectory(Ordner);
   p.setProcessChannelMode(QProcess::MergedChannels);
+  // The tool reads names from the disk in its locale's encoding; ours are UTF-8, so a caller's
+  // Latin-1 locale would store every non-ASCII name encoded twice.
+  QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
+  umgebung.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+  p.setProcessEnvironment(umgebung);
   // "." packs the folder's content under names relative to it.
   p.start(QStringLiteral("7z"), QStringList{"a", "-t7z", "-bd", "-y"} + Schalter +
                                      QStringList{QFileInfo(Archiv).absoluteFilePath(), "."});

@@ -16,16 +16,19 @@ bool IstOrdner(const std::string& p) {
 }
 }  // namespace
 
-void VerzeichnisAnlegen(const std::string& Pfad) {
-  if (Pfad.empty() || IstOrdner(Pfad)) return;
+int VerzeichnisAnlegen(const std::string& Pfad) {
+  if (Pfad.empty() || IstOrdner(Pfad)) return 0;
   std::string p = Pfad;
   if (p.back() != '/') p += '/';
+  int fehler = 0;
   // Each prefix that ends just before a separator is one level; "/" itself always exists.
   for (std::size_t i = 1; i < p.size(); ++i) {
     if (p[i] != '/' || p[i - 1] == '/') continue;
     const std::string prefix = p.substr(0, i);
-    if (!IstOrdner(prefix)) ::mkdir(prefix.c_str(), 0777);
+    // The first refusal is the reason; every level below it then only misses its parent.
+    if (!IstOrdner(prefix) && ::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST && fehler == 0) fehler = errno;
   }
+  return IstOrdner(Pfad) ? 0 : fehler ? fehler : ENOTDIR;
 }
 
 std::string BenutzerTempVerzeichnis(std::string* Fehler) {

@@ -88,6 +88,7 @@ class T7zEntpackThread final : public QThread {
   TFehlerAblage FDateiFehler;  // file errors of the callback and of the output streams
   int FBasisDeskriptor = -1;
   bool FBasisGegeben = false;  // the caller's folder; never opened again by path
+  int FBasisFehler = 0;        // why the target folder could not be opened
   struct TOrdnerNamen {
     QSet<QString> Namen;               // as on disk
     QHash<QString, QString> Gefaltet;  // case-folded name -> name on disk

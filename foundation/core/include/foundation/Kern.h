@@ -7,9 +7,10 @@
 
 namespace kiro {
 
-// Creates every missing folder of Pfad, level by level from the top; failures are ignored,
-// a caller notices a missing folder only when it uses it.
-void VerzeichnisAnlegen(const std::string& Pfad);
+// Creates every missing folder of Pfad, level by level from the top. Returns 0 when Pfad is a
+// folder afterwards, else the reason (an errno value) the first missing level was refused;
+// a caller that ignores it notices a missing folder only when it uses it.
+int VerzeichnisAnlegen(const std::string& Pfad);
 
 // The user's own temp folder: "$TMPDIR" when set and absolute, else "/tmp", and below it
 // "kiro-<uid>", created with mode 0700. The folder must be a real folder (no symbolic link)
