@@ -454,6 +454,23 @@ QString Steuerelement(const QWidget* w) {
 }
 }  // namespace
 
+// Text from the file goes back whole when the dialog is confirmed untouched, however long.
+TEST_F(DateiInfoGezeigt, ALongCategoryComesBackWhole) {
+  TFormDateiInfo d;
+  TDateiInfoFelder felder;
+  felder.Kategorie = QString(40000, u'k');
+  d.Fuellen(felder);
+  test::TTastenfolge benutzer;
+  benutzer.Tasten("FormDateiInfo", {Qt::Key_Return});
+  benutzer.Starten();
+  EXPECT_EQ(d.exec(), QDialog::Accepted);
+  ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+  TDateiInfoFelder raus;
+  d.Auslesen(raus);
+  EXPECT_EQ(raus.Kategorie.size(), 40000);
+  EXPECT_TRUE(raus.Kategorie == felder.Kategorie);
+}
+
 // Tab walks the shown dialog top to bottom, left to right, and leaves the description and the
 // file grid instead of typing into them or walking their cells.
 TEST_F(DateiInfoGezeigt, TabFollowsTheWindow) {
