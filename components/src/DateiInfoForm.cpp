@@ -30,6 +30,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace kiro {
 
@@ -99,6 +101,29 @@ class TStrgTabEinfuegen : public QObject {
     }
     return QObject::eventFilter(Objekt, Ereignis);
   }
+};
+
+// Return and F2 on the author list edit the focused author, as a double-click does, instead of
+// confirming the whole dialog.
+class TAutorTasten : public QObject {
+ public:
+  TAutorTasten(QObject* Eltern, std::function<void()> Bearbeiten) : QObject(Eltern), FBearbeiten(std::move(Bearbeiten)) {}
+
+ protected:
+  bool eventFilter(QObject* Objekt, QEvent* Ereignis) override {
+    if (Ereignis->type() == QEvent::KeyPress) {
+      const auto* k = static_cast<QKeyEvent*>(Ereignis);
+      const bool taste = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_F2;
+      if (taste && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        FBearbeiten();
+        return true;
+      }
+    }
+    return QObject::eventFilter(Objekt, Ereignis);
+  }
+
+ private:
+  std::function<void()> FBearbeiten;
 };
 
 QDateTimeEdit* Datumswahl(QWidget* Eltern, const char* Name) {
@@ -270,6 +295,7 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   connect(CheckBoxEinsatzAbKeineAngabe, &QCheckBox::clicked, this, [this] { CheckBoxEinsatzAbKeineAngabeClick(); });
   connect(CheckBoxEinsatzbisKeineAngabe, &QCheckBox::clicked, this, [this] { CheckBoxEinsatzAbKeineAngabeClick(); });
   connect(ListBoxAutoren, &QListWidget::itemDoubleClicked, this, [this] { ListBoxAutorenDblClick(); });
+  ListBoxAutoren->installEventFilter(new TAutorTasten(ListBoxAutoren, [this] { ListBoxAutorenDblClick(); }));
   connect(ListBoxAutoren, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { SpTBXPopupMenuAutor->popup(ListBoxAutoren->viewport()->mapToGlobal(p)); });
   connect(StringGridQVDateien, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {

@@ -454,6 +454,42 @@ QString Steuerelement(const QWidget* w) {
 }
 }  // namespace
 
+// Return and F2 on a focused author open the author dialog for that author; OK there stores the
+// edit, and the file-information dialog stays open until its own OK.
+TEST_F(DateiInfoGezeigt, ReturnOrF2OnAnAuthorEditsIt) {
+  for (const Qt::Key taste : {Qt::Key_Return, Qt::Key_F2}) {
+    SCOPED_TRACE(taste);
+    TFormDateiInfo d;
+    TDateiInfoFelder felder;
+    felder.Autoren = {Autor(7, 2.5f, Liz_Standard, "Anna", "a@x", ""), Autor(9, 1, Liz_Privat, "Bert", "b@x", "")};
+    d.Fuellen(felder);
+    QString gezeigterName;
+    test::TTastenfolge benutzer;
+    benutzer
+        .Dann("FormDateiInfo",
+              [&](QDialog&) {
+                d.ListBoxAutoren->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(d.ListBoxAutoren, Qt::Key_Down);
+                QTest::keyClick(d.ListBoxAutoren, Qt::Key_Down);
+                QTest::keyClick(d.ListBoxAutoren, taste);
+              })
+        .Dann("FormAutorabfrage",
+              [&](QDialog& a) {
+                auto& abfrage = dynamic_cast<TFormAutorabfrage&>(a);
+                gezeigterName = abfrage.LabeledEditQVAutor->text();
+                abfrage.LabeledEditQVAutor->setText("Berta");
+                QTest::keyClick(abfrage.LabeledEditQVAutor, Qt::Key_Return);
+              })
+        .Tasten("FormDateiInfo", {Qt::Key_Escape});
+    benutzer.Starten();
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+    EXPECT_EQ(gezeigterName, "Bert");
+    ASSERT_EQ(d.Autoren.size(), 2);
+    EXPECT_EQ(d.Autoren[1].Name, "Berta");
+  }
+}
+
 // Text from the file goes back whole when the dialog is confirmed untouched, however long.
 TEST_F(DateiInfoGezeigt, ALongCategoryComesBackWhole) {
   TFormDateiInfo d;
