@@ -313,6 +313,7 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   NachBeschriftungBenennen(DateTimePickerEinsatzBis, LabelEinsatzBis);
   NachBeschriftungBenennen(MemoBeschreibung, LabelBeschreibung);
   NachBeschriftungBenennen(StringGridQVDateien, LabelDateien);
+  BildknopfBenennen(BitBtnFarbe, QStringLiteral("Kategorie wählen..."));
 }
 
 void TFormDateiInfo::showEvent(QShowEvent* event) {

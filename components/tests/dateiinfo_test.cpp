@@ -580,7 +580,7 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
                      "FormDateiInfo.LabelEinsatzBis.Caption = Usable until\n"
                      "FormDateiInfo.LabelBeschreibung.Caption = Short description\n"
                      "FormDateiInfo.LabelDateien.Caption = Files this file needs\n"
-                     "FormDateiInfo.BitBtnFarbe.Hint = never\n"
+                     "FormDateiInfo.BitBtnFarbe.Hint = Choose category...\n"
                      "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
                      "FormKategoriewahl.Caption = Category choice\n"
                      "FormKategoriewahl.BitBtnBaumAufklappen.Hint = Expand all\n"
@@ -605,7 +605,8 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
         {"BitBtnBaumAufklappen", "Alle aufklappen"},
         {"BitBtnBaumEinklappen", "Alle einklappen"},
         {"SpeedButtonLaden", "Baum laden..."},
-        {"SpeedButtonSpeichern", "Baum speichern..."}}},
+        {"SpeedButtonSpeichern", "Baum speichern..."},
+        {"BitBtnFarbe", QString::fromUtf8("Kategorie wählen...")}}},
       {"English",
        &englisch.Tabelle,
        {{"ListBoxAutoren", "Authors"},
@@ -618,7 +619,8 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
         {"BitBtnBaumAufklappen", "Expand all"},
         {"BitBtnBaumEinklappen", "Collapse all"},
         {"SpeedButtonLaden", "Load tree..."},
-        {"SpeedButtonSpeichern", "Save tree..."}}},
+        {"SpeedButtonSpeichern", "Save tree..."},
+        {"BitBtnFarbe", "Choose category..."}}},
   };
   for (const TFall& f : faelle) {
     SCOPED_TRACE(f.sprache);
@@ -643,7 +645,8 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
     // The chosen licence is the combo's value.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(a.ComboBoxQVLizenz)->text(QAccessible::Value).toStdString(),
               TFormAutorabfrage::Lizenztexte()[2].toStdString());
-    // The dots button keeps its texts (tag 1) in every language.
-    EXPECT_EQ(namen.value("BitBtnFarbe").toStdString(), "...");
+    // The dots button shows its dots (tag 1) in every language, but says what it does.
+    EXPECT_EQ(d.BitBtnFarbe->text().toStdString(), "...");
+    EXPECT_EQ(d.BitBtnFarbe->toolTip().toStdString(), f.namen.value("BitBtnFarbe").toStdString());
   }
 }
