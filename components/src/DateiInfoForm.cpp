@@ -77,12 +77,26 @@ QLabel* Beschriftung(QWidget* Eltern, const char* Name, const char* Text) {
 
 // A date picker that Tab leaves, like the platform's; the arrow keys move between day, month and
 // year (Qt's own edit walks its sections with Tab first).
+// Qt's edit moves to its next section through the same call when a separator is typed, so only
+// a real Tab or Shift+Tab leaves the picker.
 class TDatumswahl : public QDateTimeEdit {
  public:
   using QDateTimeEdit::QDateTimeEdit;
 
  protected:
-  bool focusNextPrevChild(bool Vorwaerts) override { return QWidget::focusNextPrevChild(Vorwaerts); }
+  bool event(QEvent* Ereignis) override {
+    const auto* k = Ereignis->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(Ereignis) : nullptr;
+    FTab = k && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab);
+    const bool ergebnis = QDateTimeEdit::event(Ereignis);
+    FTab = false;
+    return ergebnis;
+  }
+  bool focusNextPrevChild(bool Vorwaerts) override {
+    return FTab ? QWidget::focusNextPrevChild(Vorwaerts) : QDateTimeEdit::focusNextPrevChild(Vorwaerts);
+  }
+
+ private:
+  bool FTab = false;
 };
 
 // Tab and Shift+Tab move on from the description; Ctrl+Tab types a TAB into it.

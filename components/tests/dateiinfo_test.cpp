@@ -507,6 +507,32 @@ TEST_F(DateiInfoGezeigt, ALongCategoryComesBackWhole) {
   EXPECT_TRUE(raus.Kategorie == felder.Kategorie);
 }
 
+// A date typed with its separators stays in the picker and is the date stored; only Tab leaves.
+TEST_F(DateiInfoGezeigt, ADateTypedWithItsSeparatorsIsTaken) {
+  TFormDateiInfo d;
+  TDateiInfoFelder felder;
+  felder.EinsatzAb = TDateTime::AusDatum(QDate(2024, 3, 15));
+  d.Fuellen(felder);
+  QStringList fokus;
+  test::TTastenfolge benutzer;
+  benutzer.Dann("FormDateiInfo", [&](QDialog&) {
+    d.DateTimePickerEinsatzAb->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(d.DateTimePickerEinsatzAb, Qt::Key_Home);
+    for (const QChar c : QStringLiteral("15.04.2025")) {
+      QTest::keyClicks(QApplication::focusWidget(), QString(c));
+      fokus << Steuerelement(QApplication::focusWidget());
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  });
+  benutzer.Starten();
+  EXPECT_EQ(d.exec(), QDialog::Accepted);
+  ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+  EXPECT_EQ(fokus, QStringList(10, "DateTimePickerEinsatzAb"));
+  TDateiInfoFelder raus;
+  d.Auslesen(raus);
+  EXPECT_EQ(raus.EinsatzAb.AlsQDateTime().date(), QDate(2025, 4, 15));
+}
+
 // Tab walks the shown dialog top to bottom, left to right, and leaves the description and the
 // file grid instead of typing into them or walking their cells.
 TEST_F(DateiInfoGezeigt, TabFollowsTheWindow) {
