@@ -24,6 +24,20 @@ function(kiro_tests prefix dir)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_FUNCTION_LIST_DIR}/lsan.supp"
       TIMEOUT 900)
   endforeach()
+  # Every DIR/*_bustest.cpp reads the program over the accessibility bus, as a screen reader
+  # does; scripts/atspi-bus.sh starts Xvfb and the buses, or skips the test where they cannot start.
+  file(GLOB bustests CONFIGURE_DEPENDS ${dir}/*_bustest.cpp)
+  foreach(t ${bustests})
+    get_filename_component(n ${t} NAME_WE)
+    set(exe ${prefix}_${n})
+    add_executable(${exe} ${t})
+    target_link_libraries(${exe} PRIVATE ${ARG_LIBS} kiro_testsupport kiro_testmain GTest::gtest GTest::gmock)
+    add_test(NAME ${exe} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/atspi-bus.sh $<TARGET_FILE:${exe}>)
+    set_tests_properties(${exe} PROPERTIES
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_FUNCTION_LIST_DIR}/lsan.supp"
+      SKIP_RETURN_CODE 77
+      TIMEOUT 900)
+  endforeach()
 endfunction()
 
 # Copies the 7-Zip library to where Paketlader looks for it: beside the executables.

@@ -13,7 +13,8 @@ packages=(
   libexpat1-dev libarchive-dev zlib1g-dev libisal-dev
   libcurl4-openssl-dev libcpp-httplib-dev libudev-dev libssl-dev
   curl ca-certificates openssl
-  p7zip-full dosfstools dbus-daemon xvfb xauth
+  p7zip-full dosfstools dbus-daemon dbus-bin xvfb xauth
+  at-spi2-core  # the accessibility bus the screen-reader tests read
   subversion
   locales
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64  # windres and ld make the test PE files

@@ -11,6 +11,8 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 
+#include <utility>
+
 namespace kiro {
 
 namespace {
@@ -40,15 +42,40 @@ QStyle* ListenPopupStil() {
 
 // What screen readers learn of a combo. Qt's own answer on Linux names the combo by its chosen
 // item and leaves the label to a relation that not every reader follows; here the name is the
-// accessible name (or the caption label's text) and the chosen item is the value.
-class TComboBoxQVZugang : public QAccessibleWidget {
+// accessible name (or the caption label's text) and the chosen item is the value and the text.
+// Qt's AT-SPI bridge carries no value text and no selection, only a text interface, so readers
+// find the chosen item there (as in a read-only edit) and hear a change as that text replaced.
+class TComboBoxQVZugang : public QAccessibleWidget, public QAccessibleTextInterface {
  public:
   explicit TComboBoxQVZugang(QComboBox* Combo) : QAccessibleWidget(Combo, QAccessible::ComboBox) {}
 
+  void* interface_cast(QAccessible::InterfaceType Art) override {
+    if (Art == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(Art);
+  }
+
   QString text(QAccessible::Text Art) const override {
-    if (Art == QAccessible::Value) return Combo()->isEditable() ? Combo()->lineEdit()->text() : Combo()->currentText();
+    if (Art == QAccessible::Value) return Gewaehlt();
     const QString text = QAccessibleWidget::text(Art);
     return Art == QAccessible::Name && text.isEmpty() ? Combo()->currentText() : text;
+  }
+
+  // The text interface: the chosen item, read-only, the cursor at its start.
+  QString text(int Anfang, int Ende) const override { return Gewaehlt().mid(Anfang, Ende - Anfang); }
+  int characterCount() const override { return int(Gewaehlt().size()); }
+  int cursorPosition() const override { return 0; }
+  void setCursorPosition(int) override {}
+  void selection(int, int* Anfang, int* Ende) const override { *Anfang = *Ende = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  QRect characterRect(int) const override { return QRect(); }
+  int offsetAtPoint(const QPoint&) const override { return -1; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int Position, int* Anfang, int* Ende) const override {
+    *Anfang = *Ende = Position;
+    return QString();
   }
 
   QAccessible::State state() const override {
@@ -85,6 +112,7 @@ class TComboBoxQVZugang : public QAccessibleWidget {
 
  private:
   QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
+  QString Gewaehlt() const { return Combo()->isEditable() ? Combo()->lineEdit()->text() : Combo()->currentText(); }
 };
 
 QAccessibleInterface* ZugangFabrik(const QString& Klasse, QObject* Objekt) {
@@ -101,6 +129,14 @@ TComboBoxQV::TComboBoxQV(QWidget* parent) : QComboBox(parent) {
   setStyle(ListenPopupStil());
   setMaxVisibleItems(DropDownCount);
   AktivfarbeSetzen(*this, {QPalette::Base, QPalette::Button});
+  // Qt tells readers of a new item only by the combo's name, which here stays the caption.
+  connect(this, &QComboBox::currentTextChanged, this, [this](const QString& Neu) {
+    if (Neu == FGesagt) return;
+    const QString alt = std::exchange(FGesagt, Neu);
+    if (isEditable()) return;  // the edit announces its own text
+    QAccessibleTextUpdateEvent ereignis(this, 0, alt, Neu);
+    QAccessible::updateAccessibility(&ereignis);
+  });
 }
 
 void TComboBoxQV::changeEvent(QEvent* event) {

@@ -30,6 +30,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace kiro {
 
@@ -75,12 +77,26 @@ QLabel* Beschriftung(QWidget* Eltern, const char* Name, const char* Text) {
 
 // A date picker that Tab leaves, like the platform's; the arrow keys move between day, month and
 // year (Qt's own edit walks its sections with Tab first).
+// Qt's edit moves to its next section through the same call when a separator is typed, so only
+// a real Tab or Shift+Tab leaves the picker.
 class TDatumswahl : public QDateTimeEdit {
  public:
   using QDateTimeEdit::QDateTimeEdit;
 
  protected:
-  bool focusNextPrevChild(bool Vorwaerts) override { return QWidget::focusNextPrevChild(Vorwaerts); }
+  bool event(QEvent* Ereignis) override {
+    const auto* k = Ereignis->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(Ereignis) : nullptr;
+    FTab = k && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab);
+    const bool ergebnis = QDateTimeEdit::event(Ereignis);
+    FTab = false;
+    return ergebnis;
+  }
+  bool focusNextPrevChild(bool Vorwaerts) override {
+    return FTab ? QWidget::focusNextPrevChild(Vorwaerts) : QDateTimeEdit::focusNextPrevChild(Vorwaerts);
+  }
+
+ private:
+  bool FTab = false;
 };
 
 // Tab and Shift+Tab move on from the description; Ctrl+Tab types a TAB into it.
@@ -99,6 +115,29 @@ class TStrgTabEinfuegen : public QObject {
     }
     return QObject::eventFilter(Objekt, Ereignis);
   }
+};
+
+// Return and F2 on the author list edit the focused author, as a double-click does, instead of
+// confirming the whole dialog.
+class TAutorTasten : public QObject {
+ public:
+  TAutorTasten(QObject* Eltern, std::function<void()> Bearbeiten) : QObject(Eltern), FBearbeiten(std::move(Bearbeiten)) {}
+
+ protected:
+  bool eventFilter(QObject* Objekt, QEvent* Ereignis) override {
+    if (Ereignis->type() == QEvent::KeyPress) {
+      const auto* k = static_cast<QKeyEvent*>(Ereignis);
+      const bool taste = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_F2;
+      if (taste && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        FBearbeiten();
+        return true;
+      }
+    }
+    return QObject::eventFilter(Objekt, Ereignis);
+  }
+
+ private:
+  std::function<void()> FBearbeiten;
 };
 
 QDateTimeEdit* Datumswahl(QWidget* Eltern, const char* Name) {
@@ -270,6 +309,7 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   connect(CheckBoxEinsatzAbKeineAngabe, &QCheckBox::clicked, this, [this] { CheckBoxEinsatzAbKeineAngabeClick(); });
   connect(CheckBoxEinsatzbisKeineAngabe, &QCheckBox::clicked, this, [this] { CheckBoxEinsatzAbKeineAngabeClick(); });
   connect(ListBoxAutoren, &QListWidget::itemDoubleClicked, this, [this] { ListBoxAutorenDblClick(); });
+  ListBoxAutoren->installEventFilter(new TAutorTasten(ListBoxAutoren, [this] { ListBoxAutorenDblClick(); }));
   connect(ListBoxAutoren, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { SpTBXPopupMenuAutor->popup(ListBoxAutoren->viewport()->mapToGlobal(p)); });
   connect(StringGridQVDateien, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
@@ -287,6 +327,7 @@ TFormDateiInfo::TFormDateiInfo(QWidget* parent) : QDialog(parent) {
   NachBeschriftungBenennen(DateTimePickerEinsatzBis, LabelEinsatzBis);
   NachBeschriftungBenennen(MemoBeschreibung, LabelBeschreibung);
   NachBeschriftungBenennen(StringGridQVDateien, LabelDateien);
+  BildknopfBenennen(BitBtnFarbe, QStringLiteral("Kategorie wählen..."));
 }
 
 void TFormDateiInfo::showEvent(QShowEvent* event) {

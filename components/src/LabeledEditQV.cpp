@@ -10,6 +10,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <string>
 
@@ -69,6 +70,8 @@ QString ZahlAnzeigen(double Wert, int Nachkomma, int Praezision) {
 TLabeledEditQV::TLabeledEditQV(QWidget* parent) : QLineEdit(parent) {
   FEditLabel = new QLabel(parent);
   FEditLabel->setBuddy(this);
+  // Qt's default of 32767 characters would cut a longer text that came from a file.
+  setMaxLength(std::numeric_limits<int>::max());
   AktivfarbeSetzen(*this);
 }
 

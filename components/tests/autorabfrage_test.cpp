@@ -129,6 +129,9 @@ TEST(FormAutorabfrage, TypedValues) {
   EXPECT_FLOAT_EQ(d.GetAutor().AufwandStunden, 2.5f);
   d.LabeledEditQVAufwandspunkteStunden->setText(QStringLiteral("2.5"));
   EXPECT_FLOAT_EQ(d.GetAutor().AufwandStunden, 2.5f);
+  // More hours than the file's number holds are unreadable, not infinity.
+  d.LabeledEditQVAufwandspunkteStunden->setText(QStringLiteral("1e39"));
+  EXPECT_EQ(d.GetAutor().AufwandStunden, 0.0f);
 
   // An ID that is no whole number cannot be typed, and a half-typed one cannot be confirmed.
   d.LabeledEditQVAutorID->clear();

@@ -454,6 +454,85 @@ QString Steuerelement(const QWidget* w) {
 }
 }  // namespace
 
+// Return and F2 on a focused author open the author dialog for that author; OK there stores the
+// edit, and the file-information dialog stays open until its own OK.
+TEST_F(DateiInfoGezeigt, ReturnOrF2OnAnAuthorEditsIt) {
+  for (const Qt::Key taste : {Qt::Key_Return, Qt::Key_F2}) {
+    SCOPED_TRACE(taste);
+    TFormDateiInfo d;
+    TDateiInfoFelder felder;
+    felder.Autoren = {Autor(7, 2.5f, Liz_Standard, "Anna", "a@x", ""), Autor(9, 1, Liz_Privat, "Bert", "b@x", "")};
+    d.Fuellen(felder);
+    QString gezeigterName;
+    test::TTastenfolge benutzer;
+    benutzer
+        .Dann("FormDateiInfo",
+              [&](QDialog&) {
+                d.ListBoxAutoren->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(d.ListBoxAutoren, Qt::Key_Down);
+                QTest::keyClick(d.ListBoxAutoren, Qt::Key_Down);
+                QTest::keyClick(d.ListBoxAutoren, taste);
+              })
+        .Dann("FormAutorabfrage",
+              [&](QDialog& a) {
+                auto& abfrage = dynamic_cast<TFormAutorabfrage&>(a);
+                gezeigterName = abfrage.LabeledEditQVAutor->text();
+                abfrage.LabeledEditQVAutor->setText("Berta");
+                QTest::keyClick(abfrage.LabeledEditQVAutor, Qt::Key_Return);
+              })
+        .Tasten("FormDateiInfo", {Qt::Key_Escape});
+    benutzer.Starten();
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+    EXPECT_EQ(gezeigterName, "Bert");
+    ASSERT_EQ(d.Autoren.size(), 2);
+    EXPECT_EQ(d.Autoren[1].Name, "Berta");
+  }
+}
+
+// Text from the file goes back whole when the dialog is confirmed untouched, however long.
+TEST_F(DateiInfoGezeigt, ALongCategoryComesBackWhole) {
+  TFormDateiInfo d;
+  TDateiInfoFelder felder;
+  felder.Kategorie = QString(40000, u'k');
+  d.Fuellen(felder);
+  test::TTastenfolge benutzer;
+  benutzer.Tasten("FormDateiInfo", {Qt::Key_Return});
+  benutzer.Starten();
+  EXPECT_EQ(d.exec(), QDialog::Accepted);
+  ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+  TDateiInfoFelder raus;
+  d.Auslesen(raus);
+  EXPECT_EQ(raus.Kategorie.size(), 40000);
+  EXPECT_TRUE(raus.Kategorie == felder.Kategorie);
+}
+
+// A date typed with its separators stays in the picker and is the date stored; only Tab leaves.
+TEST_F(DateiInfoGezeigt, ADateTypedWithItsSeparatorsIsTaken) {
+  TFormDateiInfo d;
+  TDateiInfoFelder felder;
+  felder.EinsatzAb = TDateTime::AusDatum(QDate(2024, 3, 15));
+  d.Fuellen(felder);
+  QStringList fokus;
+  test::TTastenfolge benutzer;
+  benutzer.Dann("FormDateiInfo", [&](QDialog&) {
+    d.DateTimePickerEinsatzAb->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(d.DateTimePickerEinsatzAb, Qt::Key_Home);
+    for (const QChar c : QStringLiteral("15.04.2025")) {
+      QTest::keyClicks(QApplication::focusWidget(), QString(c));
+      fokus << Steuerelement(QApplication::focusWidget());
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  });
+  benutzer.Starten();
+  EXPECT_EQ(d.exec(), QDialog::Accepted);
+  ASSERT_TRUE(benutzer.Fertig()) << benutzer.Verpasst().toStdString();
+  EXPECT_EQ(fokus, QStringList(10, "DateTimePickerEinsatzAb"));
+  TDateiInfoFelder raus;
+  d.Auslesen(raus);
+  EXPECT_EQ(raus.EinsatzAb.AlsQDateTime().date(), QDate(2025, 4, 15));
+}
+
 // Tab walks the shown dialog top to bottom, left to right, and leaves the description and the
 // file grid instead of typing into them or walking their cells.
 TEST_F(DateiInfoGezeigt, TabFollowsTheWindow) {
@@ -527,7 +606,7 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
                      "FormDateiInfo.LabelEinsatzBis.Caption = Usable until\n"
                      "FormDateiInfo.LabelBeschreibung.Caption = Short description\n"
                      "FormDateiInfo.LabelDateien.Caption = Files this file needs\n"
-                     "FormDateiInfo.BitBtnFarbe.Hint = never\n"
+                     "FormDateiInfo.BitBtnFarbe.Hint = Choose category...\n"
                      "FormAutorabfrage.LabelLizenz.Caption = Licence\n"
                      "FormKategoriewahl.Caption = Category choice\n"
                      "FormKategoriewahl.BitBtnBaumAufklappen.Hint = Expand all\n"
@@ -552,7 +631,8 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
         {"BitBtnBaumAufklappen", "Alle aufklappen"},
         {"BitBtnBaumEinklappen", "Alle einklappen"},
         {"SpeedButtonLaden", "Baum laden..."},
-        {"SpeedButtonSpeichern", "Baum speichern..."}}},
+        {"SpeedButtonSpeichern", "Baum speichern..."},
+        {"BitBtnFarbe", QString::fromUtf8("Kategorie wählen...")}}},
       {"English",
        &englisch.Tabelle,
        {{"ListBoxAutoren", "Authors"},
@@ -565,7 +645,8 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
         {"BitBtnBaumAufklappen", "Expand all"},
         {"BitBtnBaumEinklappen", "Collapse all"},
         {"SpeedButtonLaden", "Load tree..."},
-        {"SpeedButtonSpeichern", "Save tree..."}}},
+        {"SpeedButtonSpeichern", "Save tree..."},
+        {"BitBtnFarbe", "Choose category..."}}},
   };
   for (const TFall& f : faelle) {
     SCOPED_TRACE(f.sprache);
@@ -590,7 +671,8 @@ TEST_F(DateiInfo, EveryControlHasAnAccessibleNameInTheWindowsLanguage) {
     // The chosen licence is the combo's value.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(a.ComboBoxQVLizenz)->text(QAccessible::Value).toStdString(),
               TFormAutorabfrage::Lizenztexte()[2].toStdString());
-    // The dots button keeps its texts (tag 1) in every language.
-    EXPECT_EQ(namen.value("BitBtnFarbe").toStdString(), "...");
+    // The dots button shows its dots (tag 1) in every language, but says what it does.
+    EXPECT_EQ(d.BitBtnFarbe->text().toStdString(), "...");
+    EXPECT_EQ(d.BitBtnFarbe->toolTip().toStdString(), f.namen.value("BitBtnFarbe").toStdString());
   }
 }

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -180,12 +181,16 @@ double StrToFloatPunkt(const QString& Text) {
   if (Text.isEmpty()) return 0;
   if (const auto ascii = AlsAscii(Text)) {
     std::string s(OhneBlanks(*ascii));
-    if (const auto w = Gleitkomma(s)) return *w;
+    // Every caller keeps a Single: a number beyond its range would become infinity there.
+    const auto einzel = [](std::optional<double> w) {
+      return w && std::abs(*w) <= double(std::numeric_limits<float>::max()) ? w : std::nullopt;
+    };
+    if (const auto w = einzel(Gleitkomma(s))) return *w;
     // Second try with "," as the separator: then a "." can only be a thousands separator.
     const auto komma = s.find(',');
     if (komma != std::string::npos && s.find('.') == std::string::npos) {
       s[komma] = '.';
-      if (const auto w = Gleitkomma(s)) return *w;
+      if (const auto w = einzel(Gleitkomma(s))) return *w;
     }
   }
   // No system call took part, so no system error text belongs to this line.

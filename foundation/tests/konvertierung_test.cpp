@@ -168,7 +168,7 @@ TEST_F(KonvertierungTest, StrToFloatPunktTable) {
       {"1.000,5", 0, true},     {"1,000.5", 0, true},      {"1.2.3", 0, true},       {"1,5,0", 0, true},
       {".", 0, true},           {",", 0, true},            {"abc", 0, true},         {"inf", 0, true},
       {"nan", 0, true},         {"0x10", 0, true},         {"1 000", 0, true},       {"1e", 0, true},
-      {"1e400", 0, true},       {"\xef\xbc\x91", 0, true},  // full-width one
+      {"1e400", 0, true},       {"1e39", 0, true},         {"-1e39", 0, true},       {"3,4e38", 3.4e38, false},       {"\xef\xbc\x91", 0, true},  // full-width one
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.text);

@@ -20,6 +20,7 @@ namespace kiro {
 std::int32_t StrToIntSicher(const QString& Text);
 std::int64_t StrToInt64Sicher(const QString& Text);
 // "." or, failing that, "," as decimal separator; no thousands separators. "" gives 0 silently.
+// A number beyond a Single's range is unreadable like any other (0, with the log line).
 double StrToFloatPunkt(const QString& Text);
 
 // "yyyy-mm-dd" (midnight) or a date, a blank and "hh:nn", "hh:nn:ss" or "hh:nn:ss:zzz";
