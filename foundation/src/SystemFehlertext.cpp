@@ -13,6 +13,8 @@ QString SystemFehlertext(int Fehlercode) {
   return QString::fromLocal8Bit(text).trimmed();
 }
 
-void VerzeichnisAnlegen(const QString& Pfad) { VerzeichnisAnlegen(std::string(Pfad.toLocal8Bit().constData())); }
+void VerzeichnisAnlegen(const QString& Pfad, bool BesitzVomOberen) {
+  VerzeichnisAnlegen(std::string(Pfad.toLocal8Bit().constData()), BesitzVomOberen);
+}
 
 }  // namespace kiro

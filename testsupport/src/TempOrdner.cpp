@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kiro::test {
 
@@ -42,6 +44,13 @@ QStringList Baum(const QString& Ordner) {
   }
   namen.sort();
   return namen;
+}
+
+long BeendeterProzess() {
+  const pid_t kind = ::fork();
+  if (kind == 0) ::_exit(0);
+  if (kind > 0) ::waitpid(kind, nullptr, 0);
+  return kind;
 }
 
 }  // namespace kiro::test

@@ -22,8 +22,9 @@ QStringList WechsellaufwerkeListe();
 std::optional<std::uint64_t> MountKennung(int OrdnerFd, const char* Name);
 std::optional<std::uint64_t> MountKennung(const QString& Pfad);
 
-// Creates every missing folder of Pfad; failures are ignored.
-void VerzeichnisAnlegen(const QString& Pfad);
+// Creates every missing folder of Pfad; failures are ignored. With BesitzVomOberen a new folder
+// gets the owner and group of the folder it is made in, where the process may set them.
+void VerzeichnisAnlegen(const QString& Pfad, bool BesitzVomOberen = false);
 
 // Moves the file to the user's trash, creating the trash folder ($XDG_DATA_HOME/Trash, else
 // ~/.local/share/Trash) when it is missing. False when the file could not be trashed; it then
