@@ -57,49 +57,82 @@ QByteArray Suchmuster(const QString& Name) {
   return b;
 }
 
-enum class TBlick { Laden, Ueberspringen, KeineDatei };
+enum class TBlick { Laden, Ueberspringen, KeineDatei, ZuGross, Unlesbar };
+
+// The largest file the whole-file tree is given: the tree holds several bytes of memory for each
+// byte of the file, so a larger one (a sparse file of many GiB, say) could exhaust the memory.
+std::int64_t GroessterBaum() {
+  constexpr std::int64_t kObergrenze = std::int64_t(1) << 30;
+  const long seiten = ::sysconf(_SC_PHYS_PAGES), seite = ::sysconf(_SC_PAGESIZE);
+  if (seiten <= 0 || seite <= 0) return kObergrenze;
+  return std::min(kObergrenze, std::int64_t(seiten) * seite / 8);
+}
 
 // A look at the file before it is parsed: no regular file (a link above all: the save would put a
-// file in its place, and the file it names may lie anywhere) is left alone; with a Muster, a file
-// whose bytes cannot hold a value that names the old file is skipped. Every match ends with the
+// file in its place, and the file it names may lie anywhere) is left alone; with patterns, a file
+// whose bytes can hold no value that names the old file is skipped. Every match ends with the
 // old bare name; the reader drops line breaks, so they are dropped here too, and a to z compare
-// in either case. A UTF-16 file, or one that cannot be read here, is loaded.
-TBlick Ansehen(const QByteArray& Pfad, const QByteArray& Muster) {
+// in either case. The bytes are read piece by piece (holes of a sparse file, zeros that no name
+// holds, are passed over), never by the file's length; a file too large for the tree, or one
+// that cannot be read, is said by the caller. A UTF-16 file is loaded.
+TBlick Ansehen(const QByteArray& Pfad, const QList<QByteArray>& Muster, int& Fehler) {
   const int fd = ::open(Pfad.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ELOOP ? TBlick::KeineDatei : TBlick::Laden;
+  if (fd < 0) {
+    Fehler = errno;
+    return errno == ELOOP ? TBlick::KeineDatei : TBlick::Unlesbar;
+  }
   struct stat st{};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return TBlick::KeineDatei;
   }
-  if (Muster.isEmpty()) {
+  const TBlick laden = st.st_size > GroessterBaum() ? TBlick::ZuGross : TBlick::Laden;
+  qsizetype laengstes = 0;
+  for (const QByteArray& m : Muster) laengstes = std::max(laengstes, m.size());
+  if (Muster.isEmpty() || laengstes == 0) {
     ::close(fd);
-    return TBlick::Laden;
+    return laden;
   }
-  QByteArray roh(qsizetype(st.st_size) + 1, Qt::Uninitialized);  // one more byte: a file that grew is read whole
-  qsizetype n = 0;
+  constexpr std::size_t kStueck = 1 << 16;
+  // The end of the last piece, as far as a match could reach back from the next one.
+  QByteArray puffer(qsizetype(kStueck) + laengstes, Qt::Uninitialized);
+  qsizetype uebertrag = 0;
+  char roh[kStueck];
+  const auto fertig = [&](TBlick Blick, int Nummer = 0) {
+    Fehler = Nummer;
+    ::close(fd);
+    return Blick;
+  };
+  off_t pos = 0;
+  bool anfang = true;
   for (;;) {
-    if (n == roh.size()) roh.resize(roh.size() * 2);
-    const ssize_t r = ::read(fd, roh.data() + n, std::size_t(roh.size() - n));
+    // A hole reads as zeros: no name lies in it, and none runs across it.
+    const off_t daten = ::lseek(fd, pos, SEEK_DATA);
+    if (daten < 0 && errno == ENXIO) break;
+    if (daten > pos) uebertrag = 0;
+    if (daten >= 0) pos = daten;
+    const ssize_t r = ::pread(fd, roh, kStueck, pos);
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0) {
-      ::close(fd);
-      return TBlick::Laden;
-    }
+    if (r < 0) return fertig(TBlick::Unlesbar, errno);
     if (r == 0) break;
-    n += r;
+    pos += r;
+    if (anfang && r >= 2 && (std::memcmp(roh, "\xFF\xFE", 2) == 0 || std::memcmp(roh, "\xFE\xFF", 2) == 0))
+      return fertig(laden);
+    anfang = false;
+    char* aus = puffer.data() + uebertrag;
+    for (ssize_t i = 0; i < r; ++i) {
+      const char c = roh[i];
+      if (c == '\r' || c == '\n') continue;
+      *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+    const qsizetype laenge = aus - puffer.constData();
+    for (const QByteArray& m : Muster)
+      if (!m.isEmpty() && ::memmem(puffer.constData(), std::size_t(laenge), m.constData(), std::size_t(m.size())))
+        return fertig(laden);
+    uebertrag = std::min(laenge, laengstes - 1);
+    std::memmove(puffer.data(), puffer.constData() + laenge - uebertrag, std::size_t(uebertrag));
   }
-  ::close(fd);
-  roh.truncate(n);
-  if (roh.startsWith("\xFF\xFE") || roh.startsWith("\xFE\xFF")) return TBlick::Laden;
-  char* aus = roh.data();
-  for (const char c : std::as_const(roh)) {
-    if (c == '\r' || c == '\n') continue;
-    *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-  }
-  const std::size_t laenge = std::size_t(aus - roh.constData());
-  return ::memmem(roh.constData(), laenge, Muster.constData(), std::size_t(Muster.size())) ? TBlick::Laden
-                                                                                            : TBlick::Ueberspringen;
+  return fertig(TBlick::Ueberspringen);
 }
 
 // Whether a file named by the bare Name lies in Ordner (any letter case, as Windows finds it).
@@ -110,14 +143,18 @@ bool LiegtDaneben(const QString& Ordner, const QString& Name) {
 
 // The one line in the script's view for a file that still names the old file, in the user's
 // language with the reason: the tree's own line reaches only the program's log.
-void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, const TKiroXMLDatei& Baum) {
+void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, const TKiroXMLDatei* Baum,
+                              TBlick Blick = TBlick::Laden, int Fehler = 0) {
   if (!UpdInfo) return;
   const bool englisch = GrossAZ(intern::Sprachordner()) == u"ENGLISH";
-  const auto& oben = Baum.Basisknoten()->Unterknoten;
   QString grund;
-  if (Baum.Verlustbehaftet() || Baum.Abgeschnitten() || Baum.TextVerworfen())
+  if (Blick == TBlick::ZuGross)
+    grund = englisch ? QStringLiteral("too large to read") : QStringLiteral("zu gro\u00df zum Lesen");
+  else if (Blick == TBlick::Unlesbar)
+    grund = (englisch ? QStringLiteral("could not be read: ") : QStringLiteral("nicht lesbar: ")) + SystemFehlertext(Fehler);
+  else if (Baum->Verlustbehaftet() || Baum->Abgeschnitten() || Baum->TextVerworfen())
     grund = englisch ? QStringLiteral("not read without loss") : QStringLiteral("nicht verlustfrei gelesen");
-  else if (oben.size() != 1 || oben.front()->Name != u"Kiro")
+  else if (Baum->Basisknoten()->Unterknoten.size() != 1 || Baum->Basisknoten()->Unterknoten.front()->Name != u"Kiro")
     grund = englisch ? QStringLiteral("no data file of the product") : QStringLiteral("keine Datei des Produkts");
   else
     grund = englisch ? QStringLiteral("could not be written") : QStringLiteral("Schreiben fehlgeschlagen");
@@ -139,7 +176,7 @@ struct TScriptVerlinkungBasis::TLauf {
   QString DateiOrdnerPfad;  // the same folder as a native path, with "/"
   int Anzahl = 0;          // values replaced in the examined file
   std::uint64_t Mount = 0;  // the start folder's mount
-  QByteArray Muster;       // for the quick look at a file's bytes before it is parsed; empty: none
+  QList<QByteArray> Muster;  // for the quick look at a file's bytes before it is parsed; empty: none
 };
 
 void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInfo, IStatusAnzeige* StBar,
@@ -161,7 +198,7 @@ void TScriptVerlinkungBasis::VerlinkungenAktualisieren(IProtokollAnsicht* UpdInf
   lauf.AltGross = GrossAZ(AlteDatei.Dateiname);
   lauf.AltOrdner = Ordnerteil(AlteDatei.Dateiname);
   // Files of a host's embedded store are not read from the disk: no quick look there.
-  if (!EingebundeneDateien) lauf.Muster = Suchmuster(AlteDatei.Dateiname);
+  if (!EingebundeneDateien) lauf.Muster = {Suchmuster(AlteDatei.Dateiname)};
 
   if (Indexliste.Erstellt) {
     QStringList dateien;
@@ -243,7 +280,10 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
   // Loaded and saved by the same absolute path.
   const QString absolut = Pfad.startsWith(u'/') ? Pfad : QFileInfo(Pfad).absoluteFilePath();
   // Most files of a walk name other files: a look at the bytes spares parsing them.
-  if (Ansehen(QFile::encodeName(absolut), Lauf.Muster) != TBlick::Laden) return;
+  int fehler = 0;
+  const TBlick blick = Ansehen(QFile::encodeName(absolut), Lauf.Muster, fehler);
+  if (blick == TBlick::ZuGross || blick == TBlick::Unlesbar) NichtUmgeschriebenMelden(Lauf.UpdInfo, Pfad, nullptr, blick, fehler);
+  if (blick != TBlick::Laden) return;
 
   const QString offiziell = QFileInfo(DatenverzeichnisOffiziell.isEmpty() ? QStringLiteral(".")
                                                                            : DatenverzeichnisOffiziell)
@@ -261,7 +301,7 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, const QString& Pfad) {
   // its bytes and the tree's line says so.
   if (Lauf.Anzahl == 0) return;
   if (!baum.SpeichernDatei(QString(), absolut))
-    NichtUmgeschriebenMelden(Lauf.UpdInfo, Pfad, baum);
+    NichtUmgeschriebenMelden(Lauf.UpdInfo, Pfad, &baum);
   else if (Lauf.UpdInfo)
     Lauf.UpdInfo->Eintrag(Formatieren(QStringLiteral("%dx: %s"), {Lauf.Anzahl, Pfad}));
 }
