@@ -418,7 +418,7 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
               (QStringList{QStringLiteral("G:Strecken\\A\\x.ls3 -> Strecken\\N\\y.ls3   (Strecken\\V\\)"),
                            QStringLiteral("F:") + pfad + QStringLiteral(": Verweise nicht umgeschrieben (") + f.Grund + u')'}));
     EXPECT_EQ(Lesen(pfad), f.Inhalt);
-    EXPECT_FALSE(QFileInfo::exists(pfad + u'~'));
+    EXPECT_TRUE(kiro::test::Temporaere(pfad).isEmpty());
     EXPECT_TRUE(Log.Zeilen().join(u'\n').contains(pfad));
   }
   // A file with comments keeps them where they stood.

@@ -46,6 +46,11 @@ QStringList Baum(const QString& Ordner) {
   return namen;
 }
 
+QStringList Temporaere(const QString& Datei) {
+  return QDir(QFileInfo(Datei).absolutePath())
+      .entryList({QStringLiteral(".~kiro*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
 long BeendeterProzess() {
   const pid_t kind = ::fork();
   if (kind == 0) ::_exit(0);
