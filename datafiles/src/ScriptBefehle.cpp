@@ -101,7 +101,7 @@ bool KopierenUndErsetzen(const QString& Quelle, const QString& Ziel) {
     ::close(ein);
     return false;
   }
-  bool ok = true;
+  bool ok = BesitzUebernehmen(aus, st);
   char puffer[1 << 16];
   for (;;) {
     const ssize_t n = ::read(ein, puffer, sizeof puffer);
@@ -219,7 +219,7 @@ bool TScriptNurVerschieben::DateiVerschieben(IProtokollAnsicht* UpdInfo, IStatus
   if (!alt || !neu) return false;
 
   const QString ordner = QFileInfo(*neu).path();
-  VerzeichnisAnlegen(ordner);
+  VerzeichnisAnlegen(ordner, true);
 
   // Onto itself (the checked join finds the existing file in any letter case): nothing to do,
   // and a copy would empty the file it reads.

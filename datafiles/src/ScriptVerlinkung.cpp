@@ -67,50 +67,82 @@ QList<QByteArray> Suchmuster(const QString& Name) {
   return muster;
 }
 
-enum class TBlick { Laden, Ueberspringen, KeineDatei };
+enum class TBlick { Laden, Ueberspringen, KeineDatei, ZuGross, Unlesbar };
+
+// The largest file the whole-file tree is given: the tree holds several bytes of memory for each
+// byte of the file, so a larger one (a sparse file of many GiB, say) could exhaust the memory.
+std::int64_t GroessterBaum() {
+  constexpr std::int64_t kObergrenze = std::int64_t(1) << 30;
+  const long seiten = ::sysconf(_SC_PHYS_PAGES), seite = ::sysconf(_SC_PAGESIZE);
+  if (seiten <= 0 || seite <= 0) return kObergrenze;
+  return std::min(kObergrenze, std::int64_t(seiten) * seite / 8);
+}
 
 // A look at the file before it is parsed: no regular file (a link above all: the save would put a
-// file in its place, and the file it names may lie anywhere) is left alone; with a Muster, a file
-// whose bytes cannot hold a value that names the old file is skipped. Every match ends with the
+// file in its place, and the file it names may lie anywhere) is left alone; with patterns, a file
+// whose bytes can hold no value that names the old file is skipped. Every match ends with the
 // old bare name; the reader drops line breaks, so they are dropped here too, and a to z compare
-// in either case. A UTF-16 file, or one that cannot be read here, is loaded.
-TBlick Ansehen(const QByteArray& Pfad, const QList<QByteArray>& Muster) {
+// in either case. The bytes are read piece by piece (holes of a sparse file, zeros that no name
+// holds, are passed over), never by the file's length; a file too large for the tree, or one
+// that cannot be read, is said by the caller. A UTF-16 file is loaded.
+TBlick Ansehen(const QByteArray& Pfad, const QList<QByteArray>& Muster, int& Fehler) {
   const int fd = ::open(Pfad.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ELOOP ? TBlick::KeineDatei : TBlick::Laden;
+  if (fd < 0) {
+    Fehler = errno;
+    return errno == ELOOP ? TBlick::KeineDatei : TBlick::Unlesbar;
+  }
   struct stat st{};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return TBlick::KeineDatei;
   }
-  if (Muster.isEmpty()) {
+  const TBlick laden = st.st_size > GroessterBaum() ? TBlick::ZuGross : TBlick::Laden;
+  qsizetype laengstes = 0;
+  for (const QByteArray& m : Muster) laengstes = std::max(laengstes, m.size());
+  if (Muster.isEmpty() || laengstes == 0) {
     ::close(fd);
-    return TBlick::Laden;
+    return laden;
   }
-  QByteArray roh(qsizetype(st.st_size) + 1, Qt::Uninitialized);  // one more byte: a file that grew is read whole
-  qsizetype n = 0;
+  constexpr std::size_t kStueck = 1 << 16;
+  // The end of the last piece, as far as a match could reach back from the next one.
+  QByteArray puffer(qsizetype(kStueck) + laengstes, Qt::Uninitialized);
+  qsizetype uebertrag = 0;
+  char roh[kStueck];
+  const auto fertig = [&](TBlick Blick, int Nummer = 0) {
+    Fehler = Nummer;
+    ::close(fd);
+    return Blick;
+  };
+  off_t pos = 0;
+  bool anfang = true;
   for (;;) {
-    if (n == roh.size()) roh.resize(roh.size() * 2);
-    const ssize_t r = ::read(fd, roh.data() + n, std::size_t(roh.size() - n));
+    // A hole reads as zeros: no name lies in it, and none runs across it.
+    const off_t daten = ::lseek(fd, pos, SEEK_DATA);
+    if (daten < 0 && errno == ENXIO) break;
+    if (daten > pos) uebertrag = 0;
+    if (daten >= 0) pos = daten;
+    const ssize_t r = ::pread(fd, roh, kStueck, pos);
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0) {
-      ::close(fd);
-      return TBlick::Laden;
-    }
+    if (r < 0) return fertig(TBlick::Unlesbar, errno);
     if (r == 0) break;
-    n += r;
+    pos += r;
+    if (anfang && r >= 2 && (std::memcmp(roh, "\xFF\xFE", 2) == 0 || std::memcmp(roh, "\xFE\xFF", 2) == 0))
+      return fertig(laden);
+    anfang = false;
+    char* aus = puffer.data() + uebertrag;
+    for (ssize_t i = 0; i < r; ++i) {
+      const char c = roh[i];
+      if (c == '\r' || c == '\n') continue;
+      *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+    const qsizetype laenge = aus - puffer.constData();
+    for (const QByteArray& m : Muster)
+      if (!m.isEmpty() && ::memmem(puffer.constData(), std::size_t(laenge), m.constData(), std::size_t(m.size())))
+        return fertig(laden);
+    uebertrag = std::min(laenge, laengstes - 1);
+    std::memmove(puffer.data(), puffer.constData() + laenge - uebertrag, std::size_t(uebertrag));
   }
-  ::close(fd);
-  roh.truncate(n);
-  if (roh.startsWith("\xFF\xFE") || roh.startsWith("\xFE\xFF")) return TBlick::Laden;
-  char* aus = roh.data();
-  for (const char c : std::as_const(roh)) {
-    if (c == '\r' || c == '\n') continue;
-    *aus++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-  }
-  const std::size_t laenge = std::size_t(aus - roh.constData());
-  for (const QByteArray& m : Muster)
-    if (::memmem(roh.constData(), laenge, m.constData(), std::size_t(m.size()))) return TBlick::Laden;
-  return TBlick::Ueberspringen;
+  return fertig(TBlick::Ueberspringen);
 }
 
 // Whether a file named by the bare Name lies in Ordner (any letter case, as Windows finds it).
@@ -146,6 +178,15 @@ void NichtUmgeschriebenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, c
 
 void NichtLesbarMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad) {
   NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("nicht lesbar"), QStringLiteral("could not be read"));
+}
+
+// A file the quick look could not examine: too large for the tree, or a read that failed.
+void NichtAngesehenMelden(IProtokollAnsicht* UpdInfo, const QString& Pfad, TBlick Blick, int Fehler) {
+  if (Blick == TBlick::ZuGross)
+    NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("zu gro\u00df zum Lesen"), QStringLiteral("too large to read"));
+  else
+    NichtUmgeschriebenMelden(UpdInfo, Pfad, QStringLiteral("nicht lesbar: ") + SystemFehlertext(Fehler),
+                             QStringLiteral("could not be read: ") + SystemFehlertext(Fehler));
 }
 
 // The folder Ordner, open as Fd, as a path the text routines can take, with a final "/": its own
@@ -328,7 +369,10 @@ void TScriptVerlinkungBasis::DateiAnpassen(TLauf& Lauf, int OrdnerFd, const QByt
 
   // Most files of a walk name other files: a look at the bytes spares parsing them.
   const QByteArray durchOrdner = "/proc/self/fd/" + QByteArray::number(OrdnerFd) + '/' + Name;
-  if (Ansehen(EingebundeneDateien ? QFile::encodeName(pfad) : durchOrdner, Lauf.Muster) != TBlick::Laden) return;
+  int fehler = 0;
+  const TBlick blick = Ansehen(EingebundeneDateien ? QFile::encodeName(pfad) : durchOrdner, Lauf.Muster, fehler);
+  if (blick == TBlick::ZuGross || blick == TBlick::Unlesbar) NichtAngesehenMelden(Lauf.UpdInfo, pfad, blick, fehler);
+  if (blick != TBlick::Laden) return;
 
   const QString offiziell = QFileInfo(DatenverzeichnisOffiziell.isEmpty() ? QStringLiteral(".")
                                                                            : DatenverzeichnisOffiziell)

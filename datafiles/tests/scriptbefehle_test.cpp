@@ -378,6 +378,27 @@ TEST_F(ScriptBefehleTmpfs, DeleteToTheTrashOnAnotherFileSystemUsesItsTopFolderTr
   EXPECT_FALSE(QFileInfo::exists(Papierkorb("weg.txt")));
 }
 
+// Run as root over a user's file: the copy is the user's again, with its group and mode, and the
+// folder the move creates belongs to whom the folder above it belongs, as with "mv".
+TEST_F(ScriptBefehleTmpfs, MoveAcrossFileSystemsKeepsOwnerAndGroup) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  const QByteArray quelle = QFile::encodeName(U.Daten("b.txt", "B"));
+  ASSERT_EQ(::chown(quelle.constData(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(quelle.constData(), 0640), 0);
+  ASSERT_EQ(::chown(QFile::encodeName(Programmverzeichnis).constData(), 65534, 65534), 0);
+  EXPECT_TRUE(Verschieben("b.txt", "neu\\tief\\b.txt", false, Datenverzeichnis_Code, Programmverzeichnis_Code));
+  for (const char* name : {"neu", "neu/tief", "neu/tief/b.txt"}) {
+    SCOPED_TRACE(name);
+    struct stat st{};
+    ASSERT_EQ(::stat(QFile::encodeName(Programmverzeichnis + name).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    if (S_ISREG(st.st_mode)) {
+      EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+  }
+}
+
 // --- deleting ---
 
 TEST_F(ScriptBefehle, DeleteFileToTheTrashOrForGood) {

@@ -67,35 +67,18 @@ QString KlassenName() {
 
 int AlsInt(std::uint32_t Wert) { return Wert > std::uint32_t(INT_MAX) ? INT_MAX : int(Wert); }
 
-std::atomic<std::uint64_t> gTempZaehler{0};
 // Counts the requests to stop: an unpack stops when it changes while it runs.
 std::atomic<std::uint64_t> gBeendenAnfragen{0};
-
-// The temporary files of the unpack are ".~kiro<process id>.<number>".
-const QByteArray kTempAnfang = QByteArrayLiteral(".~kiro");
 
 // Creates a new file of a name of its own in the folder, never through a link; -1 on failure.
 // Modus is the file's mode before the umask.
 int TempDateiAnlegen(int Ordner, QByteArray& Name, mode_t Modus) {
   for (int versuch = 0; versuch < 100; ++versuch) {
-    Name = kTempAnfang + QByteArray::number(qint64(::getpid())) + '.' + QByteArray::number(gTempZaehler.fetch_add(1));
+    Name = QByteArray::fromStdString(TempdateiName());
     const int fd = ::openat(Ordner, Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Modus);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
-}
-
-// Whether Name is a temporary file of an unpack whose process has ended. A process of that id
-// that runs (maybe another program by now) keeps it: only what is certainly orphaned goes.
-bool VerwaisteTempDatei(const QByteArray& Name) {
-  if (!Name.startsWith(kTempAnfang)) return false;
-  const QList<QByteArray> teile = Name.mid(kTempAnfang.size()).split('.');
-  if (teile.size() != 2) return false;
-  bool zahl = false, nummer = false;
-  const qint64 pid = teile[0].toLongLong(&zahl);
-  teile[1].toULongLong(&nummer);
-  if (!zahl || !nummer || pid <= 0 || pid > INT_MAX || pid == ::getpid()) return false;
-  return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 // The mode a file of the archive gets: the read and execute bits its Unix attributes give (never
@@ -278,7 +261,7 @@ QString T7zEntpackThread::NameAufPlatte(int Deskriptor, const QString& Relativ, 
       ::rewinddir(d);
       while (const dirent* e = ::readdir(d)) {
         struct stat st {};
-        if (VerwaisteTempDatei(QByteArray(e->d_name)) &&
+        if (VerwaisteTempdatei(e->d_name) &&
             ::fstatat(Deskriptor, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
             ::unlinkat(Deskriptor, e->d_name, 0) == 0)
           continue;

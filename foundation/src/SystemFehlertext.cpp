@@ -13,6 +13,8 @@ QString SystemFehlertext(int Fehlercode) {
   return QString::fromLocal8Bit(text).trimmed();
 }
 
-int VerzeichnisAnlegen(const QString& Pfad) { return VerzeichnisAnlegen(std::string(Pfad.toLocal8Bit().constData())); }
+int VerzeichnisAnlegen(const QString& Pfad, bool BesitzVomOberen) {
+  return VerzeichnisAnlegen(std::string(Pfad.toLocal8Bit().constData()), BesitzVomOberen);
+}
 
 }  // namespace kiro

@@ -122,15 +122,15 @@ bool DateiAnhaengen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehl
 
 bool DateiErsetzen(const QString& Pfad, const QByteArray& Inhalt, QString* Fehler) {
   const QByteArray ziel = QFile::encodeName(Pfad);
-  // The new file keeps the old one's permissions: a private file stays private. It is made
-  // private first, so nobody can open it before it has them.
+  // The new file keeps the old one's permissions, owner and group: a private file stays private
+  // and its owner's. It is made private first, so nobody can open it before it has them.
   struct stat alt {};
   const bool ersetzt = ::stat(ziel.constData(), &alt) == 0 && S_ISREG(alt.st_mode);
   std::string temp;
   const int fd = FrischeTempdatei(ziel.toStdString(), ersetzt ? 0600 : 0666, temp);
   if (fd < 0) return Fehlschlag(Fehler, errno);
   int code = 0;
-  if (ersetzt && ::fchmod(fd, alt.st_mode & 07777) != 0) code = errno;
+  if (ersetzt && !BesitzUebernehmen(fd, alt)) code = errno;
   if (code == 0 && !AllesSchreiben(fd, Inhalt.constData(), std::size_t(Inhalt.size()))) code = errno;
   if (code == 0 && ::fsync(fd) != 0) code = errno;
   if (::close(fd) != 0 && code == 0) code = errno;

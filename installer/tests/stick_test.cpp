@@ -938,16 +938,6 @@ QStringList Temporaere(const QString& Ordner) {
   return namen;
 }
 
-// A process id that is gone: a child that has ended and been reaped.
-qint64 BeendeterProzess() {
-  QProcess p;
-  p.start("true", {});
-  p.waitForStarted();
-  const qint64 pid = p.processId();
-  p.waitForFinished();
-  return pid;
-}
-
 // SIGTERM (a logout, kill) while a large file is unpacked: the program ends the normal way, its
 // unpack stops and removes its temporary file, and the window closes. A temporary left by a
 // process that is gone (killed outright) is removed by the next unpack into that folder; one
@@ -988,7 +978,7 @@ TEST_F(Stickbau, StoppsignalWaehrendDesEntpackens) {
   EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join(" | ").toStdString();
 
   // The next run, with what a killed process would have left.
-  const QString tot = QString::number(BeendeterProzess());
+  const QString tot = QString::number(test::BeendeterProzess());
   Heim.Schreiben("Kiro3_0001/Daten/.~kiro" + tot + ".0", QByteArray(1000, 't'));
   Heim.Schreiben("Kiro3_0001/.~kiro" + tot + ".1", "t");
   Heim.Schreiben("Kiro3_0001/.~kiro1.0", "of a process that runs");

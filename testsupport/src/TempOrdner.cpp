@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kiro::test {
 
@@ -42,6 +44,18 @@ QStringList Baum(const QString& Ordner) {
   }
   namen.sort();
   return namen;
+}
+
+QStringList Temporaere(const QString& Datei) {
+  return QDir(QFileInfo(Datei).absolutePath())
+      .entryList({QStringLiteral(".~kiro*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+long BeendeterProzess() {
+  const pid_t kind = ::fork();
+  if (kind == 0) ::_exit(0);
+  if (kind > 0) ::waitpid(kind, nullptr, 0);
+  return kind;
 }
 
 }  // namespace kiro::test

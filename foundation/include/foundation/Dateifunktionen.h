@@ -22,8 +22,10 @@ QStringList WechsellaufwerkeListe();
 std::optional<std::uint64_t> MountKennung(int OrdnerFd, const char* Name);
 std::optional<std::uint64_t> MountKennung(const QString& Pfad);
 
-// Creates every missing folder of Pfad; 0, or the reason as for the std::string form.
-int VerzeichnisAnlegen(const QString& Pfad);
+// Creates every missing folder of Pfad; 0, or the reason as for the std::string form. With
+// BesitzVomOberen a new folder gets the owner and group of the folder it is made in, where the
+// process may set them.
+int VerzeichnisAnlegen(const QString& Pfad, bool BesitzVomOberen = false);
 
 // Moves the file to the user's trash, creating the trash folder ($XDG_DATA_HOME/Trash when that
 // is an absolute path, else ~/.local/share/Trash) when it is missing; a file on another file

@@ -29,5 +29,10 @@ int Modus(const QString& Pfad);
 // Every file and folder below Ordner, hidden ones too, relative and sorted; folders end in "/",
 // links are listed as themselves and not followed.
 QStringList Baum(const QString& Ordner);
+// The temporary files of this program (".~kiro...") in the folder of the file Datei.
+QStringList Temporaere(const QString& Datei);
+// A process id that is gone: a child that has ended and been reaped, as what a killed run left
+// behind names.
+long BeendeterProzess();
 
 }  // namespace kiro::test
