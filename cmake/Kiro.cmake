@@ -24,8 +24,9 @@ function(kiro_tests prefix dir)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_FUNCTION_LIST_DIR}/lsan.supp"
       TIMEOUT 900)
   endforeach()
-  # Every DIR/*_bustest.cpp reads the program over the accessibility bus, as a screen reader
-  # does; scripts/atspi-bus.sh starts Xvfb and the buses, or skips the test where they cannot start.
+  # Every DIR/*_bustest.cpp runs on a real display with a session bus: it reads the program over
+  # the accessibility bus, as a screen reader does, or needs the desktop's own services (the
+  # opener); scripts/atspi-bus.sh starts Xvfb and the buses, or skips the test where they cannot start.
   file(GLOB bustests CONFIGURE_DEPENDS ${dir}/*_bustest.cpp)
   foreach(t ${bustests})
     get_filename_component(n ${t} NAME_WE)
