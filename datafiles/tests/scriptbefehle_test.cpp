@@ -1,5 +1,6 @@
 #include "datafiles/Script.h"
 #include "support/FarbAnsicht.h"
+#include "support/RohDatei.h"
 #include "support/Testdatei.h"
 
 #include "foundation/Meldung.h"
@@ -36,6 +37,8 @@ inline void PrintTo(const QByteArray& Text, std::ostream* Aus) { *Aus << '"' << 
 
 using namespace kiro;
 using kiro::test::Lesen;
+using kiro::test::RohLesen;
+using kiro::test::RohSchreiben;
 using kiro::test::TOrdnerUmgebung;
 using kiro::test::TFarbAnsicht;
 using kiro::test::TProtokollFaenger;
@@ -101,22 +104,6 @@ class ScriptBefehle : public ::testing::Test {
     TScript s;
     ASSERT_EQ(s.LadenDatei(U.Ordner.Pfad(), "s.script.xml", nullptr), S_OK);
     s.Abarbeiten(&Ansicht, nullptr, SVN, KeinPapierkorb, VerzDirekt);
-  }
-  // A file by the bytes of its path, which a text cannot always hold.
-  static void RohSchreiben(const QByteArray& Pfad, const QByteArray& Inhalt) {
-    std::FILE* f = std::fopen(Pfad.constData(), "wb");
-    ASSERT_NE(f, nullptr) << Pfad.toStdString();
-    std::fwrite(Inhalt.constData(), 1, std::size_t(Inhalt.size()), f);
-    std::fclose(f);
-  }
-  static QByteArray RohLesen(const QByteArray& Pfad) {
-    std::FILE* f = std::fopen(Pfad.constData(), "rb");
-    if (!f) return "<fehlt>";
-    QByteArray b;
-    char puffer[4096];
-    for (std::size_t n; (n = std::fread(puffer, 1, sizeof puffer, f)) > 0;) b.append(puffer, qsizetype(n));
-    std::fclose(f);
-    return b;
   }
   QByteArray RohDaten(const QByteArray& Name) const { return QFile::encodeName(Datenverzeichnis) + Name; }
 

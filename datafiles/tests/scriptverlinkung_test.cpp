@@ -1,5 +1,6 @@
 #include "datafiles/Script.h"
 #include "support/FarbAnsicht.h"
+#include "support/RohDatei.h"
 #include "support/Testdatei.h"
 
 #include "datafiles/Abbruch.h"
@@ -43,6 +44,8 @@ inline void PrintTo(const QByteArray& Text, std::ostream* Aus) { *Aus << '"' << 
 
 using namespace kiro;
 using kiro::test::Lesen;
+using kiro::test::RohLesen;
+using kiro::test::RohSchreiben;
 using kiro::test::TOrdnerUmgebung;
 using kiro::test::TFarbAnsicht;
 using kiro::test::TProtokollFaenger;
@@ -438,23 +441,6 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
   EXPECT_EQ(Lesen(pfad), QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- oben -->\r\n<Kiro>\r\n"
                                     "<Info>\r\n<!-- vor der Datei -->\r\n<Datei Dateiname=\"Strecken\\N\\y.ls3\"/>\r\n"
                                     "</Info>\r\n<!-- am Ende -->\r\n</Kiro>\r\n"));
-}
-
-// Files by the bytes of their paths, which a text cannot always hold.
-void RohSchreiben(const QByteArray& Pfad, const QByteArray& Inhalt) {
-  std::FILE* f = std::fopen(Pfad.constData(), "wb");
-  ASSERT_NE(f, nullptr) << Pfad.toStdString();
-  std::fwrite(Inhalt.constData(), 1, std::size_t(Inhalt.size()), f);
-  std::fclose(f);
-}
-QByteArray RohLesen(const QByteArray& Pfad) {
-  std::FILE* f = std::fopen(Pfad.constData(), "rb");
-  if (!f) return "<fehlt>";
-  QByteArray b;
-  char puffer[4096];
-  for (std::size_t n; (n = std::fread(puffer, 1, sizeof puffer, f)) > 0;) b.append(puffer, qsizetype(n));
-  std::fclose(f);
-  return b;
 }
 
 // The lines of a script run through the engine, sorted (a walk takes the entries in the order
