@@ -11,6 +11,7 @@
 #include "foundation/Dateifunktionen.h"
 #include "foundation/Ereignisse.h"
 #include "foundation/Formatieren.h"
+#include "foundation/Kern.h"
 #include "foundation/Konvertierung.h"
 #include "foundation/Ordner.h"
 #include "foundation/Pfade.h"
@@ -213,8 +214,8 @@ QString AlsText(int Fd, const QByteArray& Ordner, const QByteArray& Name) {
 bool BaumSpeichern(TKiroXMLDatei& Baum, int Fd, const QByteArray& Ordner, const QByteArray& Name) {
   const QString pfad = AlsText(Fd, Ordner, Name);
   if (!pfad.isEmpty()) return Baum.SpeichernDatei(QString(), pfad);
-  static unsigned zaehler = 0;
-  const QByteArray zweit = ".kiro-" + QByteArray::number(qint64(::getpid())) + '-' + QByteArray::number(++zaehler) + ".tmp";
+  // A temporary name of ours, so that what a killed run leaves is removed by a later one.
+  const QByteArray zweit = QByteArray::fromStdString(TempdateiName());
   if (::linkat(Fd, Name.constData(), Fd, zweit.constData(), 0) != 0) return false;
   bool ok = Baum.SpeichernDatei(QString(), AlsText(Fd, Ordner, zweit));
   // Written anew, the second name holds the new file; written in place, both names hold it and

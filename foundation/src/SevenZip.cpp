@@ -70,17 +70,6 @@ int AlsInt(std::uint32_t Wert) { return Wert > std::uint32_t(INT_MAX) ? INT_MAX 
 // Counts the requests to stop: an unpack stops when it changes while it runs.
 std::atomic<std::uint64_t> gBeendenAnfragen{0};
 
-// Creates a new file of a name of its own in the folder, never through a link; -1 on failure.
-// Modus is the file's mode before the umask.
-int TempDateiAnlegen(int Ordner, QByteArray& Name, mode_t Modus) {
-  for (int versuch = 0; versuch < 100; ++versuch) {
-    Name = QByteArray::fromStdString(TempdateiName());
-    const int fd = ::openat(Ordner, Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Modus);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
 // The mode a file of the archive gets: the read and execute bits its Unix attributes give (never
 // setuid, setgid or sticky), writable for whom the umask allows; without them, as any new file.
 mode_t DateiModus(std::optional<unsigned> Rechte) {
@@ -337,9 +326,10 @@ HRESULT EntpackStreamHolen(void* sender, std::uint32_t index, ISequentialOutStre
     if (::fstatat(ordner, datei.constData(), &vorher, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(vorher.st_mode))
       return fehlschlag(S_ISDIR(vorher.st_mode) ? EISDIR : S_ISLNK(vorher.st_mode) ? ELOOP : EEXIST);
     // Written beside the old file, which stays whole until the new one is complete.
-    QByteArray temp;
-    const int fd = TempDateiAnlegen(ordner, temp, modus);
+    std::string tempName;
+    const int fd = TempdateiAnlegen(ordner, {}, modus, tempName);
     if (fd < 0) return fehlschlag(errno);
+    const QByteArray temp = QByteArray::fromStdString(tempName);
     // The folder stays open for the rename; the base descriptor belongs to the thread.
     const int ordnerFuerDatei = ordner != basis ? ordner : ::fcntl(basis, F_DUPFD_CLOEXEC, 0);
     if (ordnerFuerDatei < 0) {

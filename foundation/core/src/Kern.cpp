@@ -125,6 +125,17 @@ void VerwaisteTempdateienEntfernen(const std::string& Ordner) {
   ::closedir(d);
 }
 
+int TempdateiAnlegen(int OrdnerFd, const std::string& Vorne, mode_t Modus, std::string& Name) {
+  constexpr int kMaxVersuche = 100;
+  for (int i = 0; i < kMaxVersuche; ++i) {
+    Name = Vorne + TempdateiName();
+    const int fd = ::openat(OrdnerFd, Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Modus);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 bool BesitzUebernehmen(int Fd, const struct stat& Alt) {
   // Owner first: a change of owner clears the setuid and setgid bits that the mode then sets.
   if (::fchown(Fd, Alt.st_uid, Alt.st_gid) != 0 && errno != EPERM) return false;
@@ -135,15 +146,7 @@ int FrischeTempdatei(const std::string& Ziel, mode_t Modus, std::string& Temp) {
   const std::size_t trenner = Ziel.find_last_of('/');
   const std::string ordner = trenner == std::string::npos ? std::string() : Ziel.substr(0, trenner + 1);
   VerwaisteTempdateienEntfernen(ordner);
-  // The number grows with each try; a taken name is someone's (a link planted there) and stays.
-  constexpr int kMaxVersuche = 100;
-  for (int i = 0; i < kMaxVersuche; ++i) {
-    Temp = ordner + TempdateiName();
-    const int fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Modus);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  errno = EEXIST;
-  return -1;
+  return TempdateiAnlegen(AT_FDCWD, ordner, Modus, Temp);
 }
 
 }  // namespace kiro

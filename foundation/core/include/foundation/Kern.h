@@ -39,6 +39,13 @@ bool VerwaisteTempdatei(const char* Name);
 // run left there goes with the next run that writes there.
 void VerwaisteTempdateienEntfernen(const std::string& Ordner);
 
+// Creates a new file under a fresh TempdateiName() in the folder OrdnerFd (AT_FDCWD: the current
+// one), exclusively and without following a link; Vorne, a folder path with its final "/" or
+// empty, is put before the name. A taken name is someone's (a link planted there) and stays; the
+// next number is tried. Returns the open descriptor and sets Name to Vorne + the name; -1 with
+// errno set when no name could be created.
+int TempdateiAnlegen(int OrdnerFd, const std::string& Vorne, mode_t Modus, std::string& Name);
+
 // Gives the new file Fd the owner, group and mode of the old file Alt: owner and group where the
 // process may set them (run as root; an ordinary user keeps its own), the mode always.
 // False with errno set when the mode could not be set.
