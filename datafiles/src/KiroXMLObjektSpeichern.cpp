@@ -157,9 +157,10 @@ bool TKiroXMLObjekt::InfoSchreiben(void* pDaten) {
 
 // Writes the side file when the header has effort values, else removes a stale one. A side file
 // that was never read whole is neither: its values are unknown, so it stays as it is. False
-// when the effort values did not reach the disk.
+// when the effort values did not reach the disk; the save then fails.
 bool TKiroXMLObjekt::SeitendateiPflegen() {
   const QString name = intern::Seitendateiname(FDateiInfo.Dateiname);
+  const QString pfad = intern::Seitendateipfad(name);
   TInfo kopf = FDateiInfo;
   bool aufwand = FAufwandVorhanden;
   if (!FUngeleseneSeitendatei.isEmpty() && !intern::Fehlt(intern::Seitendateipfad(FUngeleseneSeitendatei))) {
@@ -171,7 +172,7 @@ bool TKiroXMLObjekt::SeitendateiPflegen() {
     if (!gelesen && FUngeleseneSeitendatei == name) {
       Protokollieren(QString(),
                      Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht vollständig gelesen, bleibt unverändert"),
-                                 {intern::Seitendateipfad(name)}),
+                                 {pfad}),
                      2);
       return !aufwand;
     }
@@ -182,7 +183,6 @@ bool TKiroXMLObjekt::SeitendateiPflegen() {
                             [](const TAutor& a) { return a.AufwandAlt != 0.0f || a.AufwandPunkte != 0.0f; });
     }
   }
-  const QString pfad = intern::Seitendateipfad(name);
   bool ok = true;
   if (aufwand) {
     TExpensedatei seite;
@@ -193,7 +193,7 @@ bool TKiroXMLObjekt::SeitendateiPflegen() {
                      Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht geschrieben, die Aufwandswerte sind nicht gespeichert"),
                                  {pfad}),
                      2);
-  } else if (::unlink(QFile::encodeName(pfad).constData()) != 0 && errno != ENOENT) {
+  } else if (::unlink(QFile::encodeName(pfad).constData()) != 0 && errno != ENOENT && errno != ENOTDIR) {
     // A side file left standing brings its old values back with the next load.
     const int fehler = errno;
     ProtokollierenFehler(
