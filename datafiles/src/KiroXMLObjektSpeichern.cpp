@@ -14,6 +14,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <unistd.h>
 
 namespace kiro {
 
@@ -52,19 +55,20 @@ HRESULT TKiroXMLObjekt::SpeichernDatei(const QString& Pfad, const QString& Datei
   XMLDatei->Geschuetzt = FVerlustDatei;
   const bool geschrieben =
       XMLDatei->SpeichernDatei(Pfad, FDateiInfo.Dateiname, Schreiber(&TKiroXMLObjekt::DateiSchreiben), pDaten);
+  FSpeichergrund = XMLDatei->Fehlergrund();
   XMLDatei.reset();
   // The side file follows only a data file that was written, so a failed save leaves the old
   // file together with its old side file.
-  bool gesichert = geschrieben && !doku;
-  if (gesichert && !IstAufwandsdatei()) gesichert = SeitendateiPflegen();
+  const bool seitendatei = !geschrieben || doku || IstAufwandsdatei() || SeitendateiPflegen();
   // Only what really reached the disk counts as saved; a schema file in documentation mode
   // is no save of the data.
-  if (gesichert) {
+  if (geschrieben && !doku && seitendatei) {
     FGeaendert = false;
     for (const auto& zelle : FGeschriebeneTeile)
       if (TKiroXMLObjekt* teil = *zelle) teil->FGeaendert = false;
   }
-  return geschrieben ? S_OK : E_FAIL;
+  // Effort values that reached no disk fail the save, although the data file was written.
+  return geschrieben && seitendatei ? S_OK : E_FAIL;
 }
 
 HRESULT TKiroXMLObjekt::SpeichernOffeneDatei(const QString& Knotenname, TKiroXMLObjekt* XMLDateiOffen,
@@ -153,9 +157,10 @@ bool TKiroXMLObjekt::InfoSchreiben(void* pDaten) {
 
 // Writes the side file when the header has effort values, else removes a stale one. A side file
 // that was never read whole is neither: its values are unknown, so it stays as it is. False
-// when the effort values did not reach the disk.
+// when the effort values did not reach the disk; the save then fails.
 bool TKiroXMLObjekt::SeitendateiPflegen() {
   const QString name = intern::Seitendateiname(FDateiInfo.Dateiname);
+  const QString pfad = intern::Seitendateipfad(name);
   TInfo kopf = FDateiInfo;
   bool aufwand = FAufwandVorhanden;
   if (!FUngeleseneSeitendatei.isEmpty() && !intern::Fehlt(intern::Seitendateipfad(FUngeleseneSeitendatei))) {
@@ -167,7 +172,7 @@ bool TKiroXMLObjekt::SeitendateiPflegen() {
     if (!gelesen && FUngeleseneSeitendatei == name) {
       Protokollieren(QString(),
                      Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht vollständig gelesen, bleibt unverändert"),
-                                 {intern::Seitendateipfad(name)}),
+                                 {pfad}),
                      2);
       return !aufwand;
     }
@@ -183,8 +188,19 @@ bool TKiroXMLObjekt::SeitendateiPflegen() {
     TExpensedatei seite;
     seite.FDateiInfo = kopf;
     ok = seite.SpeichernDatei(Datenverzeichnis, name, nullptr) == S_OK;
-  } else {
-    QFile::remove(intern::Seitendateipfad(name));  // missing is fine; a failure changes nothing
+    if (!ok)
+      Protokollieren(seite.FSpeichergrund,
+                     Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht geschrieben, die Aufwandswerte sind nicht gespeichert"),
+                                 {pfad}),
+                     2);
+  } else if (::unlink(QFile::encodeName(pfad).constData()) != 0 && errno != ENOENT && errno != ENOTDIR) {
+    // A side file left standing brings its old values back with the next load.
+    const int fehler = errno;
+    ProtokollierenFehler(
+        fehler,
+        Formatieren(QStringLiteral("Aufwandsdatei \"%s\" nicht gelöscht, ihre alten Aufwandswerte gelten weiter"), {pfad}),
+        2);
+    ok = false;
   }
   if (ok) FUngeleseneSeitendatei.clear();
   return ok;

@@ -77,6 +77,7 @@ void TKiroXML::Ausgeben(const QString& Text) {
 bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, const TSpeicherProc& SpeicherProc,
                               void* pDaten) {
   // Names keep their Windows form in data files; the file system wants "/".
+  FFehlergrund.clear();
   QString name = SichererDateiname(DateiName).replace(u'\\', u'/');
   QString ordner = Pfad;
   if (DokuModus()) {
@@ -115,7 +116,7 @@ bool TKiroXML::SpeichernDatei(const QString& Pfad, const QString& DateiName, con
     Ausgeben(QStringLiteral(">\r\n"));
     const QByteArray inhalt = std::move(StreamWriter->Inhalt);
     StreamWriter.reset();
-    ok = DateiErsetzen(pfad, inhalt);
+    ok = DateiErsetzen(pfad, inhalt, &FFehlergrund);
   } catch (...) {
     ok = false;
     StreamWriter.reset();

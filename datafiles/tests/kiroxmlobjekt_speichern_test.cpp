@@ -2,6 +2,7 @@
 #include "support/Golden.h"
 #include "testsupport/AlsNutzer.h"
 
+#include "foundation/Dateifunktionen.h"
 #include "foundation/Einstellungen.h"
 #include "foundation/Ordner.h"
 
@@ -11,6 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 using namespace kiro;
@@ -254,24 +259,110 @@ TEST(KiroXMLObjektSpeichern, FehlschlagBehaeltAlteDateienUndDasGeaendertKennzeic
   EXPECT_FALSE(QFileInfo::exists(seite));
 }
 
-TEST(KiroXMLObjektSpeichern, SeitendateiDieNichtGeschriebenWerdenKannLaesstGeaendert) {
-  TOrdnerUmgebung u;
-  // The saving user may write the data file's folder, not the data folder of the side file.
-  QDir().mkpath(Datenverzeichnis);
-  ASSERT_EQ(::chmod(QFile::encodeName(u.Ordner.Pfad()).constData(), 0777), 0);
-  ASSERT_EQ(::chmod(QFile::encodeName(Datenverzeichnis).constData(), 0555), 0);
-  TLog log;
-  TTestdatei d;
-  d.Kopf().Autoren = {Autor(3, "A", 2.0f)};
-  // The data file itself is written, so the save reports success; its effort values are not on
-  // disk, so the object still counts as modified.
-  {
-    kiro::test::TAlsBenutzer benutzer;
-    EXPECT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("s.script.xml"), nullptr), S_OK);
+// The effort values reach no disk: the save says so, the object stays modified, and one line
+// names the side file with the system's reason. Once the obstacle is gone, the same object
+// saves what the user entered.
+TEST(KiroXMLObjektSpeichern, AufwandswerteOhneSeitendateiGeltenNichtAlsGespeichert) {
+  enum TAlt { KeineSeite, AlteSeite, OrdnerAnIhrerStelle };
+  const struct {
+    const char* Fall;
+    TAlt Alt;             // what stands at the side file's place
+    unsigned SeitenModus; // of an old side file; 0200 binds its owner too
+    bool DatenordnerZu;   // the saving user may not write the data folder (0555)
+    bool Voll;            // the data folder is a file system without free space
+    bool Laden;           // the data file is loaded first, merging the side file where it can be read
+    float Eingabe;        // the author's AufwandAlt when saved; 0: the user cleared it
+    int Grund;
+  } faelle[] = {
+      {"data folder not writable, values entered", KeineSeite, 0, true, false, false, 2.0f, EACCES},
+      {"a folder in the side file's place, values entered", OrdnerAnIhrerStelle, 0, false, false, false, 2.0f, EISDIR},
+      {"values cleared, old side file cannot be removed", AlteSeite, 0644, true, false, true, 0.0f, EACCES},
+      {"old side file unreadable, values entered", AlteSeite, 0200, false, false, true, 6.0f, EACCES},
+      // Last: it needs the right to mount.
+      {"full disk, values entered", KeineSeite, 0, false, true, false, 2.0f, ENOSPC},
+  };
+  const QByteArray seitenInhalt =
+      "<Kiro><Info DateiTyp=\"expense\" Version=\"A.1\" MinVersion=\"A.0\">"
+      "<AutorEintrag AutorID=\"7\" AutorAufwand=\"3.5\"/></Info><expense/></Kiro>";
+  auto modus = [](const QString& Pfad, unsigned Modus) {
+    ASSERT_EQ(::chmod(QFile::encodeName(Pfad).constData(), Modus), 0) << Pfad.toStdString();
+  };
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.Fall);
+    TOrdnerUmgebung u;
+    ASSERT_TRUE(QDir().mkpath(Datenverzeichnis));
+    struct TMount {
+      QByteArray Ziel;
+      ~TMount() {
+        if (!Ziel.isEmpty()) ::umount2(Ziel.constData(), MNT_DETACH);
+      }
+    } mount;
+    const QString fuellung = Datenverzeichnis + QStringLiteral("fuellung");
+    if (f.Voll) {
+      const QByteArray ziel = QFile::encodeName(Datenverzeichnis);
+      if (::mount("tmpfs", ziel.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+      mount.Ziel = ziel;
+      QFile fueller(fuellung);
+      ASSERT_TRUE(fueller.open(QIODevice::WriteOnly));
+      const QByteArray block(4096, 'x');
+      while (fueller.write(block) == block.size() && fueller.flush()) {
+      }
+    }
+    const QString datei = u.Ordner.Schreiben(
+        QStringLiteral("v.script.xml"), kiro::test::Dokument("<Info Version=\"A.2\"><AutorEintrag AutorID=\"7\"/></Info>"));
+    const QString seite = Datenverzeichnis + QStringLiteral("v.script.xml.expense.xml");
+    if (f.Alt == AlteSeite) {
+      u.Daten(QStringLiteral("v.script.xml.expense.xml"), seitenInhalt);
+      modus(seite, f.SeitenModus);
+    }
+    if (f.Alt == OrdnerAnIhrerStelle) {
+      ASSERT_TRUE(QDir().mkdir(seite));
+    }
+    modus(u.Ordner.Pfad(), 0777);
+    modus(datei, 0666);
+    modus(Datenverzeichnis, f.DatenordnerZu ? 0555 : 0777);
+
+    TTestdatei d;
+    TLog log;
+    {
+      kiro::test::TAlsBenutzer benutzer;
+      if (f.Laden) {
+        ASSERT_EQ(d.LadenDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+        ASSERT_EQ(d.DateiInfo().Autoren.size(), 1);
+      } else {
+        d.Kopf().Autoren = {Autor(7, "")};
+      }
+      d.Kopf().Autoren[0].AufwandAlt = f.Eingabe;
+      d.SetGeaendert(true);  // as the editor does after a change
+      log.Zeilen();  // only the save's lines count
+      EXPECT_NE(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+    }
+    EXPECT_TRUE(d.Geaendert());
+    const QStringList zeilen = log.Zeilen();
+    EXPECT_EQ(zeilen.filter(seite).filter(QStringLiteral("(") + SystemFehlertext(f.Grund) + u')').size(), 1)
+        << zeilen.join(u'\n').toStdString();
+
+    // The obstacle goes; the object still holds what the user entered and saves it.
+    modus(Datenverzeichnis, 0755);
+    if (f.Alt == AlteSeite) {
+      modus(seite, 0644);
+      EXPECT_EQ(kiro::test::Lesen(seite), seitenInhalt) << "the old side file keeps its bytes";
+    }
+    if (f.Alt == OrdnerAnIhrerStelle) {
+      ASSERT_TRUE(QDir().rmdir(seite));
+    }
+    if (f.Voll) {
+      ASSERT_TRUE(QFile::remove(fuellung));
+    }
+    ASSERT_EQ(d.SpeichernDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+    EXPECT_FALSE(d.Geaendert());
+    EXPECT_EQ(QFileInfo::exists(seite), f.Eingabe != 0.0f);
+    TTestdatei zurueck;
+    ASSERT_EQ(zurueck.LadenDatei(u.Ordner.Pfad(), QStringLiteral("v.script.xml"), nullptr), S_OK);
+    ASSERT_EQ(zurueck.DateiInfo().Autoren.size(), 1);
+    EXPECT_EQ(zurueck.DateiInfo().Autoren[0].AufwandAlt, f.Eingabe);
   }
-  ASSERT_EQ(::chmod(QFile::encodeName(Datenverzeichnis).constData(), 0755), 0);
-  EXPECT_TRUE(QFileInfo::exists(u.Ordner / QStringLiteral("s.script.xml")));
-  EXPECT_TRUE(d.Geaendert());
 }
 
 TEST(KiroXMLObjektSpeichern, InfoSchliesstSichSelbstOhneKinder) {

@@ -102,6 +102,9 @@ class TKiroXML {
   // Set before SpeichernDatei: the real path of a file this save must not replace, since its
   // load lost bytes (undecodable, cut off); such a save fails with one log line.
   QString Geschuetzt;
+  // Why the last SpeichernDatei failed, in the system's words; "" when it did not fail or no
+  // system call failed.
+  const QString& Fehlergrund() const { return FFehlergrund; }
   bool SpeichernXML(const QString& Knotenname, const TSpeicherProc& SpeicherProc, void* pDatenPtr,
                     const QString& Dateiname);
 
@@ -165,6 +168,7 @@ class TKiroXML {
   bool FKodierfehler = false;
   bool FTextVerworfen = false;
   QString FGeleseneDatei;
+  QString FFehlergrund;
   // Handed from a level to the child level it opens next: the child's name and whether its
   // start tag is still open.
   QString FEbenenName;

@@ -169,6 +169,7 @@ class TKiroXMLObjekt {
   bool FSeitendateiGelesen = false;    // the running load merged the side file (or found none)
   QString FUngeleseneSeitendatei;      // side file the last load did not merge (version error); "" for none
   QString FVerlustDatei;               // real path of the file the last load lost bytes of; a save must not replace it
+  QString FSpeichergrund;              // why the last save's file was not written, in the system's words
   // A nested object written by a save may be gone before the save ends (a subclass may write a
   // temporary one). The save keeps only each object's shared cell, which its destructor empties.
   std::shared_ptr<TKiroXMLObjekt*> FLebenszelle = std::make_shared<TKiroXMLObjekt*>(this);
