@@ -15,6 +15,7 @@ packages=(
   curl ca-certificates openssl
   p7zip-full dosfstools dbus-daemon dbus-bin xvfb xauth
   at-spi2-core  # the accessibility bus the screen-reader tests read
+  dbus-x11  # the session bus Qt starts under a bare xvfb-run, as the demo's test meets it
   subversion
   locales
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64  # windres and ld make the test PE files

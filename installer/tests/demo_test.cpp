@@ -1,12 +1,8 @@
 // The README's demo: the local update server comes up, Paketstarter starts Paketlader against
 // it, and the demo ends (server stopped) once Paketlader's window is gone.
-#include "testsupport/TempOrdner.h"
+#include "support/Demo.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -15,42 +11,24 @@
 
 namespace {
 
-// The process whose executable is Pfad, or 0.
-pid_t ProzessMit(const QString& Pfad) {
-  for (const QString& eintrag : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    bool zahl = false;
-    const pid_t pid = eintrag.toInt(&zahl);
-    if (zahl && QFileInfo("/proc/" + eintrag + "/exe").symLinkTarget() == Pfad) return pid;
-  }
-  return 0;
-}
-
-// The demo with its temp folder and home inside the test's folder, on the offscreen platform.
-void DemoStarten(QProcess& Demo, const kiro::test::TempOrdner& T, const QStringList& Argumente,
-                 const QString& Plattform = "offscreen") {
+// The demo on the offscreen platform; Plattform "xcb" with a display that does not exist makes
+// Paketlader fail to start.
+void DemoAufPlattformStarten(QProcess& Demo, const kiro::test::TempOrdner& T, const QStringList& Argumente,
+                             const QString& Plattform = "offscreen") {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("TMPDIR", T.Pfad());
-  env.insert("HOME", T / "home");
   env.insert("QT_QPA_PLATFORM", Plattform);
-  // A display that does not exist, for the platform that needs one.
   env.insert("DISPLAY", ":97");
   env.remove("WAYLAND_DISPLAY");
-  Demo.setProcessEnvironment(env);
-  Demo.start(QCoreApplication::applicationDirPath() + "/demo", Argumente);
+  kiro::test::DemoStarten(Demo, T, Argumente, env);
 }
 
 TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
   kiro::test::TempOrdner t;
   QProcess demo;
-  DemoStarten(demo, t, {});
+  DemoAufPlattformStarten(demo, t, {});
   ASSERT_TRUE(demo.waitForStarted(10000));
 
-  const QString paketlader = t.Pfad() + "kiro-" + QString::number(::getuid()) + "/Paketlader";
-  pid_t pid = 0;
-  for (int i = 0; i < 600 && !pid; ++i) {
-    QThread::msleep(50);
-    pid = ProzessMit(paketlader);
-  }
+  const pid_t pid = kiro::test::DemoPaketlader(t);
   ASSERT_NE(pid, 0) << demo.readAllStandardOutput().toStdString() << demo.readAllStandardError().toStdString();
   EXPECT_FALSE(demo.waitForFinished(500)) << "the demo waits for the window";
 
@@ -68,7 +46,7 @@ TEST(Demo, ServesTheUpdateServerUntilTheWindowCloses) {
 TEST(Demo, EndetMitFehlerUndDemLogWennPaketladerNichtStartet) {
   kiro::test::TempOrdner t;
   QProcess demo;
-  DemoStarten(demo, t, {}, "xcb");
+  DemoAufPlattformStarten(demo, t, {}, "xcb");
   ASSERT_TRUE(demo.waitForFinished(60000));
   const QString aus = QString::fromUtf8(demo.readAllStandardOutput()) + QString::fromUtf8(demo.readAllStandardError());
   EXPECT_NE(demo.exitCode(), 0) << aus.toStdString();
@@ -81,7 +59,7 @@ TEST(Demo, EndetMitFehlerUndDemLogWennPaketladerNichtStartet) {
 TEST(Demo, OhneAnzeigeBautDenStickUndMachtBildschirmfotos) {
   kiro::test::TempOrdner t;
   QProcess demo;
-  DemoStarten(demo, t, {"--ohne-anzeige", t / "demo"});
+  DemoAufPlattformStarten(demo, t, {"--ohne-anzeige", t / "demo"});
   ASSERT_TRUE(demo.waitForFinished(240000));
   const QString aus = QString::fromUtf8(demo.readAllStandardOutput());
   EXPECT_EQ(demo.exitCode(), 0) << aus.toStdString() << demo.readAllStandardError().toStdString();
