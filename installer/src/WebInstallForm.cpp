@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "platform/TempOrdner.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -62,7 +63,22 @@ TWebInstallUmgebung TWebInstallUmgebung::Standard() {
 
 // ---------------------------------------------------------------------------------------------
 
-TVirtualImage::TVirtualImage(QWidget* Eltern) : QWidget(Eltern) {}
+namespace {
+
+// A picture is an image to a screen reader, named and described as the window sets it; Qt
+// gives a plain widget the filler role, which readers pass over.
+QAccessibleInterface* BildZugang(const QString& Klasse, QObject* Objekt) {
+  if (Klasse == QLatin1String(TVirtualImage::staticMetaObject.className()))
+    if (auto* bild = qobject_cast<TVirtualImage*>(Objekt)) return new QAccessibleWidget(bild, QAccessible::Graphic);
+  return nullptr;
+}
+
+}  // namespace
+
+TVirtualImage::TVirtualImage(QWidget* Eltern) : QWidget(Eltern) {
+  static const bool fabrik = (QAccessible::installFactory(BildZugang), true);
+  Q_UNUSED(fabrik);
+}
 
 void TVirtualImage::SetImageName(const QString& Name) {
   if (Name == FName) return;
@@ -321,6 +337,7 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   FAktualisierungAusstehend = false;
 
   VirtualImagewwwVerbindung->SetImageName(InternetVerbunden() ? kHaken : kKreuz);
+  LichterBeschreiben();
   // The server test lets events in while it waits: nothing may start before its answer.
   ActionInstallieren->setEnabled(false);
   ActionFormatieren->setEnabled(false);
@@ -331,6 +348,7 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   FServerWartet = false;
   InstallierenHinweisSetzen();
   VirtualImageKiroErreichbar->SetImageName(FServerOk ? kHaken : kKreuz);
+  LichterBeschreiben();
 
   const bool D = !ComboBoxQVUSBLaufwerk->currentText().isEmpty();
   const bool T = !FVerzRechnerInst.isEmpty();

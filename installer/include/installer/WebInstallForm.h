@@ -280,6 +280,8 @@ class TFormWebInstall : public QMainWindow {
   // Refills the picker and takes its drives as the known ones (names and devices).
   void IndexNeuAufnehmen();
   void ZugaenglicheNamenSetzen();
+  // The lights' state (on or off) as their accessible description, in the window's language.
+  void LichterBeschreiben();
   // The window's own colours from the palette: its ground is the palette's base (white in a
   // light palette, as designed) and its texts the base's text colour.
   void FarbenUebernehmen();
