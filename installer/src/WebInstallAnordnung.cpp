@@ -328,7 +328,8 @@ void TFormWebInstall::FarbenUebernehmen() {
 
 void TFormWebInstall::ZugaenglicheNamenSetzen() {
   // A screen reader names each control: the flags by their language, the lights by their
-  // captions (their state is their description), the rest by what they hold. Buttons with a caption are named by it already.
+  // captions (their state is their description), the rest by what they hold. Buttons with a
+  // caption are named by it already.
   const bool en = Sprache == QLatin1String("English");
   auto text = [en](const char* Deutsch, const char* Englisch) { return QString::fromUtf8(en ? Englisch : Deutsch); };
   SpeedButtonDeutsch->setAccessibleName(QStringLiteral("Deutsch"));
