@@ -328,7 +328,8 @@ void TFormWebInstall::FarbenUebernehmen() {
 
 void TFormWebInstall::ZugaenglicheNamenSetzen() {
   // A screen reader names each control: the flags by their language, the lights by their
-  // captions, the rest by what they hold. Buttons with a caption are named by it already.
+  // captions (their state is their description), the rest by what they hold. Buttons with a
+  // caption are named by it already.
   const bool en = Sprache == QLatin1String("English");
   auto text = [en](const char* Deutsch, const char* Englisch) { return QString::fromUtf8(en ? Englisch : Deutsch); };
   SpeedButtonDeutsch->setAccessibleName(QStringLiteral("Deutsch"));
@@ -340,6 +341,20 @@ void TFormWebInstall::ZugaenglicheNamenSetzen() {
   ProgressBarInstaller->setAccessibleName(text("Fortschritt", "Progress"));
   RichEditLog->setAccessibleName(text("Protokoll", "Log"));
   PanelInfo->setAccessibleName(PanelInfo->text());
+  LichterBeschreiben();
+}
+
+void TFormWebInstall::LichterBeschreiben() {
+  // A tick and a cross look different but have one name: a reader hears the state as the
+  // light's description, and a change as that description changing.
+  const bool en = Sprache == QLatin1String("English");
+  for (TVirtualImage* licht : {VirtualImagewwwVerbindung, VirtualImageKiroErreichbar}) {
+    const bool an = licht->ImageName() == kHaken;
+    const QString zustand = an ? (en ? QStringLiteral("Connected") : QStringLiteral("Verbunden"))
+                               : (en ? QStringLiteral("Not connected") : QStringLiteral("Nicht verbunden"));
+    if (licht->accessibleDescription() == zustand) continue;
+    licht->setAccessibleDescription(zustand);
+  }
 }
 
 }  // namespace kiro

@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "platform/TempOrdner.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -62,7 +63,22 @@ TWebInstallUmgebung TWebInstallUmgebung::Standard() {
 
 // ---------------------------------------------------------------------------------------------
 
-TVirtualImage::TVirtualImage(QWidget* Eltern) : QWidget(Eltern) {}
+namespace {
+
+// A picture is an image to a screen reader, named and described as the window sets it; Qt
+// gives a plain widget the filler role, which readers pass over.
+QAccessibleInterface* BildZugang(const QString& Klasse, QObject* Objekt) {
+  if (Klasse == QLatin1String(TVirtualImage::staticMetaObject.className()))
+    if (auto* bild = qobject_cast<TVirtualImage*>(Objekt)) return new QAccessibleWidget(bild, QAccessible::Graphic);
+  return nullptr;
+}
+
+}  // namespace
+
+TVirtualImage::TVirtualImage(QWidget* Eltern) : QWidget(Eltern) {
+  static const bool fabrik = (QAccessible::installFactory(BildZugang), true);
+  Q_UNUSED(fabrik);
+}
 
 void TVirtualImage::SetImageName(const QString& Name) {
   if (Name == FName) return;
@@ -188,7 +204,16 @@ void TFormWebInstall::keyPressEvent(QKeyEvent* e) {
     static_cast<QAbstractButton*>(fokus)->click();
     return;
   }
-  if (ActionInstallieren->isVisible() && ActionInstallieren->isEnabled()) ActionInstallieren->trigger();
+  if (!ActionInstallieren->isVisible() || ActionLaeuft()) return;
+  if (ActionInstallieren->isEnabled()) {
+    ActionInstallieren->trigger();
+    return;
+  }
+  // A greyed Install takes no focus and no click; Enter, which would press it, says why.
+  const QStringList gruende = InstallierenGesperrtWeil();
+  if (!gruende.isEmpty())
+    LogAnfuegen(QStringLiteral("Installieren nicht möglich: ") + gruende.join(QStringLiteral("; ")),
+                QStringLiteral("Cannot install: ") + gruende.join(QStringLiteral("; ")));
 }
 
 void TFormWebInstall::closeEvent(QCloseEvent* e) {
@@ -268,16 +293,31 @@ void TFormWebInstall::ActionEnglishExecute() {
   QtTexteLaden(false);
 }
 
-void TFormWebInstall::InstallierenHinweisSetzen() {
+QStringList TFormWebInstall::InstallierenGesperrtWeil() const {
   const bool en = Sprache == QLatin1String("English");
-  QString hinweis;
+  auto text = [en](const char* Deutsch, const char* Englisch) { return QString::fromUtf8(en ? Englisch : Deutsch); };
+  QStringList gruende;
   if (FServerWartet)
-    hinweis = en ? QStringLiteral("Waiting for the update server's answer")
-                 : QStringLiteral("Wartet auf die Antwort des Update-Servers");
+    gruende << text("Wartet auf die Antwort des Update-Servers", "Waiting for the update server's answer");
   else if (!FServerOk)
-    hinweis = en ? QStringLiteral("No connection to the update server") : QStringLiteral("Keine Verbindung zum Update-Server");
+    gruende << text("Keine Verbindung zum Update-Server", "No connection to the update server");
+  // The stick edition needs what its mode installs to; with another edition set, Install runs
+  // that edition's flow without them.
+  if (FEditionLehrStick && !(FEditionLehr || FEditionCBT || FEditionHeimStick)) {
+    const int M = Installationsmodus();
+    if (M < 0) gruende << text("Kein Installationsmodus gewählt", "No installation mode chosen");
+    if ((M == 0 || M == 1) && ComboBoxQVUSBLaufwerk->currentText().isEmpty())
+      gruende << (ComboBoxQVUSBLaufwerk->count() == 0 ? text("Kein USB-Laufwerk angeschlossen", "No USB drive connected")
+                                                       : text("Kein USB-Laufwerk gewählt", "No USB drive selected"));
+    if ((M == 0 || M == 2) && FVerzRechnerInst.isEmpty())
+      gruende << text("Kein Zielverzeichnis gewählt", "No target directory chosen");
+  }
+  return gruende;
+}
+
+void TFormWebInstall::InstallierenHinweisSetzen() {
   // Without a tip of its own the action gives its caption, which the bound button leaves out.
-  ActionInstallieren->setToolTip(hinweis);
+  ActionInstallieren->setToolTip(InstallierenGesperrtWeil().join(u'\n'));
 }
 
 void TFormWebInstall::QtTexteLaden(bool Deutsch) {
@@ -321,6 +361,7 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   FAktualisierungAusstehend = false;
 
   VirtualImagewwwVerbindung->SetImageName(InternetVerbunden() ? kHaken : kKreuz);
+  LichterBeschreiben();
   // The server test lets events in while it waits: nothing may start before its answer.
   ActionInstallieren->setEnabled(false);
   ActionFormatieren->setEnabled(false);
@@ -329,11 +370,10 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   InstallierenHinweisSetzen();
   FServerOk = ServerErreichbar();
   FServerWartet = false;
-  InstallierenHinweisSetzen();
   VirtualImageKiroErreichbar->SetImageName(FServerOk ? kHaken : kKreuz);
+  LichterBeschreiben();
 
   const bool D = !ComboBoxQVUSBLaufwerk->currentText().isEmpty();
-  const bool T = !FVerzRechnerInst.isEmpty();
   const int M = Installationsmodus();
   const bool A = FEditionLehr, B = FEditionCBT, R = FEditionLehrStick, H = FEditionHeimStick;
 
@@ -346,12 +386,9 @@ void TFormWebInstall::OberflaecheAktualisieren() {
   Installationsmodusknopf(1)->setEnabled(D);
   Installationsmodusknopf(2)->setEnabled(true);
   ActionInstallieren->setVisible(A || B || R || H);
-  bool installieren = false;
-  if (FServerOk) {
-    if (R && ((M == 0 && T && D) || (M == 1 && D) || (M == 2 && T))) installieren = true;
-    else installieren = A || B || H;
-  }
-  ActionInstallieren->setEnabled(installieren);
+  // Install is enabled when nothing speaks against it; its tip names what does.
+  InstallierenHinweisSetzen();
+  ActionInstallieren->setEnabled((A || B || R || H) && InstallierenGesperrtWeil().isEmpty());
   ProgressBarInstaller->setVisible(ActionInstallieren->isVisible());
   const bool ziel = A || B || H || (R && (M == 0 || M == 2));
   ActionZielVerzeichniswahl->setVisible(ziel);

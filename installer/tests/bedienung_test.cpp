@@ -6,6 +6,7 @@
 #include "testsupport/ErstesBild.h"
 #include "testsupport/Palette.h"
 
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -111,6 +112,113 @@ TEST_F(Bedienung, GesperrtesInstallierenSagtWarum) {
   f->OberflaecheAktualisieren();
   EXPECT_EQ(waehrend, "Waiting for the update server's answer");
   EXPECT_EQ(f->BitBtnInstallieren->toolTip(), "");
+}
+
+// Every reason that greys Install is named, in the window's language: in the button's tip, and
+// in the log when Enter is pressed in the window (where it would press Install). The first case
+// is the first start of the stick edition with no stick in: mode 0 checked, its button greyed.
+TEST_F(Bedienung, JederGrundFuerGesperrtesInstallierenWirdGenannt) {
+  struct Fall {
+    const char* Name;
+    TEdition Edition;
+    QStringList Laufwerke;
+    bool LaufwerkGewaehlt;
+    bool Ziel;
+    int Modus;  // -1: none checked
+    bool ServerDa;
+    QStringList Deutsch, Englisch;
+  };
+  const TEdition stick{false, false, true, false}, lehr{true, false, false, false};
+  const QStringList einStick{"/media/anna/A/"};
+  const QString keinLaufwerk = "Kein USB-Laufwerk angeschlossen", noDrive = "No USB drive connected";
+  const QString nichtGewaehlt = "Kein USB-Laufwerk gewählt", notChosen = "No USB drive selected";
+  const QString keinZiel = "Kein Zielverzeichnis gewählt", noTarget = "No target directory chosen";
+  const QString keinServer = "Keine Verbindung zum Update-Server", noServer = "No connection to the update server";
+  const std::vector<Fall> faelle{
+      {"first start, no stick", stick, {}, false, true, 0, true, {keinLaufwerk}, {noDrive}},
+      {"stick there, none selected", stick, einStick, false, true, 1, true, {nichtGewaehlt}, {notChosen}},
+      {"no target folder", stick, einStick, true, false, 2, true, {keinZiel}, {noTarget}},
+      {"no mode", stick, einStick, true, true, -1, true, {"Kein Installationsmodus gewählt"},
+       {"No installation mode chosen"}},
+      {"neither drive nor target", stick, {}, false, false, 0, true, {keinLaufwerk, keinZiel}, {noDrive, noTarget}},
+      {"no server", lehr, {}, false, true, 0, false, {keinServer}, {noServer}},
+      {"no server, no stick", stick, {}, false, true, 0, false, {keinServer, keinLaufwerk}, {noServer, noDrive}},
+  };
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name);
+    Laufwerke = c.Laufwerke;
+    Server.Fehler("/db/servertest.txt", c.ServerDa ? TFehlerbild{} : TFehlerbild{.Status = 404});
+    TWebInstallUmgebung u = Umgebung(c.Edition);
+    if (!c.Ziel) u.Basisverzeichnis.clear();
+    TFormWebInstall f(u);
+    f.show();
+    if (c.LaufwerkGewaehlt) DriveWaehlen(f, 0);
+    if (c.Modus >= 0) {
+      f.InstallationsmodusSetzen(c.Modus);
+    } else {
+      QButtonGroup* gruppe = f.Installationsmodusknopf(0)->group();
+      gruppe->setExclusive(false);
+      for (int i = 0; i < 3; ++i) f.Installationsmodusknopf(i)->setChecked(false);
+      gruppe->setExclusive(true);
+    }
+    f.OberflaecheAktualisieren();
+    ASSERT_EQ(f.FVerzRechnerInst.isEmpty(), !c.Ziel);
+    ASSERT_EQ(f.Installationsmodus(), c.Modus);
+    ASSERT_TRUE(f.BitBtnInstallieren->isVisible());
+    ASSERT_FALSE(f.BitBtnInstallieren->isEnabled());
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    for (QAction* sprache : {f.ActionDeutsch, f.ActionEnglish}) {
+      sprache->trigger();
+      SCOPED_TRACE(f.Sprache.toStdString());
+      const bool en = sprache == f.ActionEnglish;
+      const QStringList gruende = en ? c.Englisch : c.Deutsch;
+      EXPECT_EQ(f.BitBtnInstallieren->toolTip().toStdString(), gruende.join('\n').toStdString());
+      f.RichEditLog->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+      EXPECT_EQ(f.LogZeilen().value(f.LogZeilen().size() - 1).toStdString(),
+                ((en ? "Cannot install: " : "Installieren nicht möglich: ") + gruende.join("; ")).toStdString());
+    }
+  }
+}
+
+// Over every combination of editions, drive, target folder, mode and server: Install is enabled
+// by the window's rule, and whenever it is shown greyed its tip names a reason.
+TEST_F(Bedienung, GesperrtesInstallierenHatImmerEinenGrund) {
+  auto f = Fenster();
+  f->show();
+  QButtonGroup* gruppe = f->Installationsmodusknopf(0)->group();
+  const QString ziel = f->FVerzRechnerInst;
+  ASSERT_FALSE(ziel.isEmpty());
+  for (int edition = 0; edition < 16; ++edition)
+    for (int laufwerk = 0; laufwerk < 3; ++laufwerk)  // none there, there but not selected, selected
+      for (const bool mitZiel : {false, true})
+        for (int modus = -1; modus < 3; ++modus)
+          for (const bool serverDa : {false, true}) {
+            const bool A = edition & 1, B = edition & 2, R = edition & 4, H = edition & 8;
+            f->FEditionLehr = A;
+            f->FEditionCBT = B;
+            f->FEditionLehrStick = R;
+            f->FEditionHeimStick = H;
+            Laufwerke = laufwerk == 0 ? QStringList() : QStringList{"/media/anna/A/"};
+            f->LaufwerkslisteFuellen();
+            DriveWaehlen(*f, laufwerk == 2 ? 0 : -1);
+            f->FVerzRechnerInst = mitZiel ? ziel : QString();
+            gruppe->setExclusive(false);
+            for (int i = 0; i < 3; ++i) f->Installationsmodusknopf(i)->setChecked(i == modus);
+            gruppe->setExclusive(true);
+            Server.Fehler("/db/servertest.txt", serverDa ? TFehlerbild{} : TFehlerbild{.Status = 404});
+            f->OberflaecheAktualisieren();
+            const bool D = laufwerk == 2, T = mitZiel;
+            const bool stickBereit = (modus == 0 && T && D) || (modus == 1 && D) || (modus == 2 && T);
+            const bool erwartet = serverDa && ((R && stickBereit) || A || B || H);
+            SCOPED_TRACE(testing::Message() << "edition " << edition << " drive " << laufwerk << " target " << T
+                                            << " mode " << modus << " server " << serverDa);
+            ASSERT_EQ(f->ActionInstallieren->isEnabled(), erwartet);
+            if (f->ActionInstallieren->isVisible()) {
+              ASSERT_EQ(f->BitBtnInstallieren->toolTip().isEmpty(), erwartet) << f->BitBtnInstallieren->toolTip().toStdString();
+            }
+          }
 }
 
 double Leuchtdichte(const QColor& c) {

@@ -280,9 +280,14 @@ class TFormWebInstall : public QMainWindow {
   // Refills the picker and takes its drives as the known ones (names and devices).
   void IndexNeuAufnehmen();
   void ZugaenglicheNamenSetzen();
+  // The lights' state (on or off) as their accessible description, in the window's language.
+  void LichterBeschreiben();
   // The window's own colours from the palette: its ground is the palette's base (white in a
   // light palette, as designed) and its texts the base's text colour.
   void FarbenUebernehmen();
+  // Why Install cannot run (the server, and for the stick edition the drive, the target folder
+  // or the mode it needs), one text each in the window's language; empty when it can.
+  QStringList InstallierenGesperrtWeil() const;
   // The tip that says why Install is greyed, in the window's language.
   void InstallierenHinweisSetzen();
   // Qt's own texts (its dialogs and buttons) in the window's language.
