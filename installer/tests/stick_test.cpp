@@ -247,6 +247,32 @@ TEST_F(Stickbau, EinmalVerdorbenerTeilWirdNochmalGeholt) {
   EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
 }
 
+
+// An answer that carries more bytes than its announced length, whether the surplus comes with
+// the body or a little after it: the surplus is never read as the next request's answer, each
+// file is fetched once and the build completes.
+TEST_F(Stickbau, UeberschussHinterEinerAntwortStoertDieNaechsteNicht) {
+  struct Fall {
+    const char* Name;
+    std::string Pfad;
+    int NachMs;
+  };
+  for (const Fall& c : {Fall{"part, at once", TeilPfad(0), 0}, Fall{"part, later", TeilPfad(0), 200},
+                        Fall{"first script, later", std::string("/stick3/") + kSkript1, 200},
+                        Fall{"server test, later", "/db/servertest.txt", 200}}) {
+    SCOPED_TRACE(c.Name);
+    QDir(Ziel()).removeRecursively();
+    Shell->Geoeffnet.clear();
+    Server.Fehler(c.Pfad, TFehlerbild{.Ueberschuss = 100, .UeberschussNachMs = c.NachMs});
+    auto f = Fenster();
+    Ausfuehren(*f);
+    EXPECT_EQ(f->LogZeilen(), Erfolg());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 1) << i;
+    EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+    EXPECT_EQ(Shell->Geoeffnet, std::vector<QString>{Ziel()});
+    Server.Fehler(c.Pfad, TFehlerbild{});
+  }
+}
 // An entry whose Hashwert is 0 is the CRC-32 of an empty file: a missing file does not count
 // as present, it is fetched.
 TEST_F(Stickbau, FehlendeDateiMitHashwertNullWirdGeholt) {
@@ -295,7 +321,8 @@ TEST_F(Stickbau, Teil404) {
   Ausfuehren(*f);
   EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
   EXPECT_EQ(f->LogZeilen(),
-            (QStringList{"Download 3/3", kKeinServer, "Grund: HTTP-Status 404", "Download noch nicht komplett"}));
+            (QStringList{"Download 3/3", kKeinServer, "Grund: " + St().Teile[2].Name + ": HTTP-Status 404",
+                         "Download noch nicht komplett"}));
   EXPECT_TRUE(f->Abbrechen);
   EXPECT_FALSE(QFileInfo::exists(Master()));
   EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
@@ -308,7 +335,7 @@ TEST_F(Stickbau, ZweitesScript404) {
   auto f = Fenster();
   Ausfuehren(*f);
   QStringList log = Erfolg().mid(0, 5);
-  log << kKeinServer << "Grund: HTTP-Status 404" << "Dateien für neuen Stick prüfen 0/0"
+  log << kKeinServer << QStringLiteral("Grund: %1: HTTP-Status 404").arg(kSkript2) << "Dateien für neuen Stick prüfen 0/0"
       << "Neuer Stick wurde unvollständig entzippt";
   EXPECT_EQ(f->LogZeilen(), log);
   EXPECT_TRUE(QFileInfo::exists(Master()));
