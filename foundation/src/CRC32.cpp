@@ -139,6 +139,13 @@ std::optional<TDateiPruefsumme> DateiCRC32Lesen(const QString& Pfad) {
   // a regular file is refused before the first read.
   Dateideskriptor datei(::open(QFile::encodeName(Pfad).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (datei.fd() < 0) return std::nullopt;
+  return DateiCRC32Lesen(datei.fd());
+}
+
+std::optional<TDateiPruefsumme> DateiCRC32Lesen(int Deskriptor) {
+  if (Deskriptor < 0) return std::nullopt;
+  const Dateideskriptor datei(::fcntl(Deskriptor, F_DUPFD_CLOEXEC, 0));
+  if (datei.fd() < 0) return std::nullopt;
   struct stat st {};
   if (::fstat(datei.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   ::posix_fadvise(datei.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -29,6 +29,17 @@ std::map<TSchluessel, TGemerkt>& Gemerkte() {
 
 bool Gleich(const struct timespec& a, const struct timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
+// The kept sum of the file whose status is st, when it is unchanged since.
+std::optional<TDateiPruefsumme> Gemerkt(const struct stat& st) {
+  if (!S_ISREG(st.st_mode)) return std::nullopt;
+  std::lock_guard lock(gSperre);
+  const auto it = Gemerkte().find({st.st_dev, st.st_ino});
+  if (it == Gemerkte().end()) return std::nullopt;
+  const TGemerkt& g = it->second;
+  if (g.Groesse != std::uint64_t(st.st_size) || !Gleich(g.Geaendert, st.st_mtim)) return std::nullopt;
+  return TDateiPruefsumme{g.Crc, g.Groesse};
+}
+
 }  // namespace
 
 void CRC32Merken(const struct stat& St, const QString& Pfad, std::uint32_t Crc, std::uint64_t Groesse) {
@@ -40,18 +51,24 @@ void CRC32Merken(const struct stat& St, const QString& Pfad, std::uint32_t Crc, 
 std::optional<TDateiPruefsumme> GemerkteCRC32(const QString& Pfad) {
   if (Pfad.isEmpty() || Pfad.contains(QChar(0))) return std::nullopt;
   struct stat st {};
-  if (::stat(QFile::encodeName(Pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::lock_guard lock(gSperre);
-  const auto it = Gemerkte().find({st.st_dev, st.st_ino});
-  if (it == Gemerkte().end()) return std::nullopt;
-  const TGemerkt& g = it->second;
-  if (g.Groesse != std::uint64_t(st.st_size) || !Gleich(g.Geaendert, st.st_mtim)) return std::nullopt;
-  return TDateiPruefsumme{g.Crc, g.Groesse};
+  if (::stat(QFile::encodeName(Pfad).constData(), &st) != 0) return std::nullopt;
+  return Gemerkt(st);
+}
+
+std::optional<TDateiPruefsumme> GemerkteCRC32(int Deskriptor) {
+  struct stat st {};
+  if (Deskriptor < 0 || ::fstat(Deskriptor, &st) != 0) return std::nullopt;
+  return Gemerkt(st);
 }
 
 std::optional<TDateiPruefsumme> DateiCRC32GemerktOderLesen(const QString& Pfad) {
   if (const auto g = GemerkteCRC32(Pfad)) return g;
   return DateiCRC32Lesen(Pfad);
+}
+
+std::optional<TDateiPruefsumme> DateiCRC32GemerktOderLesen(int Deskriptor) {
+  if (const auto g = GemerkteCRC32(Deskriptor)) return g;
+  return DateiCRC32Lesen(Deskriptor);
 }
 
 void GemerkteCRC32Vergessen() {

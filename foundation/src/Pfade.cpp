@@ -1,9 +1,44 @@
 #include "foundation/Pfade.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace kiro {
+
+namespace {
+
+// The entry of the folder open as Ordner that is Name but for letter case; Name itself when it
+// exists as given or no entry matches.
+QByteArray NameImOrdner(int Ordner, const QString& Name) {
+  const QByteArray roh = QFile::encodeName(Name);
+  struct stat st {};
+  if (::fstatat(Ordner, roh.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return roh;
+  // A descriptor of its own: reading the folder must not move the caller's position in it.
+  const int eigener = ::openat(Ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* d = eigener >= 0 ? ::fdopendir(eigener) : nullptr;
+  if (!d) {
+    if (eigener >= 0) ::close(eigener);
+    return roh;
+  }
+  QByteArray gefunden = roh;
+  while (const dirent* e = ::readdir(d))
+    if (QFile::decodeName(e->d_name).compare(Name, Qt::CaseInsensitive) == 0) {
+      gefunden = e->d_name;
+      break;
+    }
+  ::closedir(d);
+  return gefunden;
+}
+
+}  // namespace
 
 std::optional<QStringList> SichereKomponenten(const QString& Name) {
   if (Name.isEmpty()) return std::nullopt;
@@ -51,6 +86,31 @@ std::optional<QString> SicherVerbindenOhneGrossKlein(const QString& Basis, const
     if (i + 1 < teile->size()) pfad += u'/';
   }
   return pfad;
+}
+
+int SicherOeffnenOhneGrossKlein(int Ordner, const QString& Name, int Flags) {
+  const auto teile = SichereKomponenten(Name);
+  if (!teile) {
+    errno = EINVAL;
+    return -1;
+  }
+  int aktuell = Ordner;
+  for (qsizetype i = 0; i + 1 < teile->size(); ++i) {
+    const int naechster = ::openat(aktuell, NameImOrdner(aktuell, teile->at(i)).constData(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fehler = errno;
+    if (aktuell != Ordner) ::close(aktuell);
+    if (naechster < 0) {
+      errno = fehler;
+      return -1;
+    }
+    aktuell = naechster;
+  }
+  const int fd = ::openat(aktuell, NameImOrdner(aktuell, teile->last()).constData(), Flags | O_NOFOLLOW | O_CLOEXEC);
+  const int fehler = errno;
+  if (aktuell != Ordner) ::close(aktuell);
+  errno = fehler;
+  return fd;
 }
 
 }  // namespace kiro

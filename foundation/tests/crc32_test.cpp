@@ -79,6 +79,18 @@ TEST(CRC32, FilesOfEverySizeAroundTheReadBlock) {
     ASSERT_TRUE(s);
     EXPECT_EQ(s->Crc, f.crc);
     EXPECT_EQ(s->Groesse, std::uint64_t(f.inhalt.size()));
+    // Through a descriptor the same, from the file's start; the descriptor's offset stays.
+    const int fd = ::open(QFile::encodeName(p).constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    if (!f.inhalt.isEmpty()) {
+      ASSERT_EQ(::lseek(fd, 1, SEEK_SET), 1);
+    }
+    const auto d = DateiCRC32Lesen(fd);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->Crc, f.crc);
+    EXPECT_EQ(d->Groesse, std::uint64_t(f.inhalt.size()));
+    EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), f.inhalt.isEmpty() ? 0 : 1);
+    ::close(fd);
   }
   for (qsizetype n : {MiB - 1, MiB, MiB + 1, 3 * MiB + 17}) {
     const QByteArray d = Muster(n);
@@ -97,6 +109,13 @@ TEST(CRC32, UnreadableIsNotCrcZero) {
     EXPECT_EQ(groesse, 1234) << p;
     EXPECT_FALSE(DateiCRC32Lesen(p)) << p;
   }
+  for (const QString& p : {t.Pfad(), t / "fifo"}) {
+    const int fd = ::open(QFile::encodeName(p).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0) << p;
+    EXPECT_FALSE(DateiCRC32Lesen(fd)) << p;
+    ::close(fd);
+  }
+  EXPECT_FALSE(DateiCRC32Lesen(-1));
   // The empty file is a success with the sum 0.
   const auto leer = DateiCRC32Lesen(t.Schreiben("leer", ""));
   ASSERT_TRUE(leer);

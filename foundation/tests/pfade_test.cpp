@@ -2,6 +2,15 @@
 #include "testsupport/TempOrdner.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -37,4 +46,62 @@ TEST(Pfade, ResolvesExistingComponentsIgnoringCase) {
   EXPECT_EQ(*SicherVerbindenOhneGrossKlein(t.Pfad(), "daten\\UNTER\\datei.txt"), t / "Daten/Unter/Datei.TXT");
   EXPECT_EQ(*SicherVerbindenOhneGrossKlein(t.Pfad(), "DATEN\\neu\\x.txt"), t / "Daten/neu/x.txt");
   EXPECT_FALSE(SicherVerbindenOhneGrossKlein(t.Pfad(), "daten\\..\\x"));
+}
+
+// Opened name by name below a held folder: letters' case as on disk, never through a link, and
+// also deeper than the longest path the system takes.
+TEST(Pfade, OeffnetNameFuerNameUnterDemGehaltenenOrdner) {
+  test::TempOrdner t;
+  t.Schreiben("Daten/Unter/Datei.TXT", "x");
+  ASSERT_EQ(::symlink("Daten/Unter", QFile::encodeName(t / "Verweis").constData()), 0);
+  ASSERT_EQ(::symlink("Datei.TXT", QFile::encodeName(t / "Daten/Unter/verweis.txt").constData()), 0);
+  // Folders of 250 bytes until the whole path is longer than PATH_MAX.
+  QString tief;
+  {
+    int fd = ::open(QFile::encodeName(t.Pfad()).constData(), O_RDONLY | O_DIRECTORY);
+    while ((t.Pfad() + tief).size() <= PATH_MAX) {
+      const QByteArray name(250, 't');
+      ASSERT_EQ(::mkdirat(fd, name.constData(), 0777), 0);
+      const int naechster = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
+      ::close(fd);
+      fd = naechster;
+      tief += QString::fromLatin1(name) + u'/';
+    }
+    const int datei = ::openat(fd, "tief.txt", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(datei, "tief", 4), 4);
+    ::close(datei);
+    ::close(fd);
+  }
+  struct Fall {
+    QString Name;
+    QByteArray Inhalt;  // what is read; empty when the open fails with Fehler
+    int Fehler;
+  };
+  const QList<Fall> faelle{{"Daten/Unter/Datei.TXT", "x", 0},
+                           {"daten\\UNTER\\datei.txt", "x", 0},
+                           {tief.toUpper() + "TIEF.TXT", "tief", 0},
+                           {"Verweis/Datei.TXT", {}, ENOTDIR},
+                           {"Daten/Unter/verweis.txt", {}, ELOOP},
+                           {"Daten/fehlt/Datei.TXT", {}, ENOENT},
+                           {"Daten/../Daten/Unter/Datei.TXT", {}, EINVAL},
+                           {"/etc/passwd", {}, EINVAL}};
+  const int ordner = ::open(QFile::encodeName(t.Pfad()).constData(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(ordner, 0);
+  for (const Fall& c : faelle) {
+    SCOPED_TRACE(c.Name.left(60).toStdString());
+    errno = 0;
+    const int fd = SicherOeffnenOhneGrossKlein(ordner, c.Name, O_RDONLY);
+    if (c.Fehler) {
+      EXPECT_EQ(fd, -1);
+      EXPECT_EQ(errno, c.Fehler);
+      continue;
+    }
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    QFile f;
+    ASSERT_TRUE(f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(f.readAll(), c.Inhalt);
+  }
+  ::close(ordner);
+  // Too deep for a removal by paths.
+  QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QStringLiteral("--"), t / QString(250, u't')});
 }

@@ -319,6 +319,10 @@ bool THttpClient::Ausfuehren(const QString& Url, Lauf& lauf, THttpFehler* Fehler
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(c, CURLOPT_PROXY, "");  // never a proxy from the environment
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  // Each request on a connection of its own: bytes an answer carries beyond its length may
+  // still be on their way when it ends, and a kept connection would hand them to the next
+  // request as its answer.
+  curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(c, CURLOPT_USERAGENT, UserAgent);
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, kopf);
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(VerbindungsZeitlimitMs));

@@ -58,6 +58,17 @@ bool Passt(const std::optional<QString>& Pfad, const TScriptDateiInfo& Eintrag) 
   return s && s->Crc == Eintrag.Hashwert;
 }
 
+// The same for the file Eintrag names below the folder held open as Ordner, reached name by
+// name as the unpack wrote it: also a file deeper than the longest path the system takes.
+bool PasstUnter(int Ordner, const TScriptDateiInfo& Eintrag) {
+  // O_NONBLOCK: a fifo in the way must not hold the check; only a regular file is read.
+  const int fd = SicherOeffnenOhneGrossKlein(Ordner, Eintrag.Datei.Dateiname, O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  const std::optional<TDateiPruefsumme> s = DateiCRC32GemerktOderLesen(fd);
+  ::close(fd);
+  return s && s->Crc == Eintrag.Hashwert;
+}
+
 const TScriptDateiInfo* DateiEintrag(const TScript& Script, int Index) {
   return dynamic_cast<const TScriptDateiInfo*>(Script.Kommandos[std::size_t(Index)].get());
 }
@@ -342,7 +353,7 @@ void TFormWebInstall::StickErstellen() {
     const TScriptDateiInfo* eintrag = DateiEintrag(*script2.Script, j);
     if (!eintrag) continue;
     // Windows names: the script's case need not be the archive's.
-    if (!Passt(SicherVerbindenOhneGrossKlein(ziel, eintrag->Datei.Dateiname), *eintrag)) {
+    if (!PasstUnter(arbeit.ZielDeskriptor(), *eintrag)) {
       LogAnfuegen(Formatieren(QStringLiteral("Dateienversion falsch %s"), {eintrag->Datei.Dateiname}),
                   Formatieren(QStringLiteral("Wrong file version %s"), {eintrag->Datei.Dateiname}));
       // Every wrong file gets its line: the loop goes on.

@@ -69,9 +69,13 @@ std::pair<QString, QString> TFormWebInstall::Grund(const THttpFehler& Fehler) co
   return {Fehler.Deutsch(), Fehler.Englisch()};
 }
 
-void TFormWebInstall::GrundAnfuegen(const THttpFehler& Fehler) {
+void TFormWebInstall::GrundAnfuegen(const THttpFehler& Fehler, const QString& Was) {
   const auto [de, en] = Grund(Fehler);
-  LogAnfuegen(Formatieren(QStringLiteral("Grund: %s"), {de}), Formatieren(QStringLiteral("Reason: %s"), {en}));
+  if (!Was.isEmpty())
+    LogAnfuegen(Formatieren(QStringLiteral("Grund: %s: %s"), {Was, de}),
+                Formatieren(QStringLiteral("Reason: %s: %s"), {Was, en}));
+  else
+    LogAnfuegen(Formatieren(QStringLiteral("Grund: %s"), {de}), Formatieren(QStringLiteral("Reason: %s"), {en}));
 }
 
 namespace {
@@ -185,10 +189,11 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
 
 
 bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, qint64 Hoechstens) {
-  auto serverFehler = [this](const THttpFehler& Fehler) {
+  // One of many files failed: the reason names it.
+  auto serverFehler = [this, &Dateiname](const THttpFehler& Fehler) {
     LogAnfuegen(QStringLiteral("Kiro-Server konnte nicht erreicht werden. Evtl. besteht keine Internetverbindung."),
                 QStringLiteral("No connection to the Kiro server. Maybe there is noc internet connection"));
-    GrundAnfuegen(Fehler);
+    GrundAnfuegen(Fehler, Dateiname);
     Abbrechen = true;
     return false;
   };

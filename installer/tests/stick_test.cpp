@@ -23,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -30,6 +31,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -247,6 +249,32 @@ TEST_F(Stickbau, EinmalVerdorbenerTeilWirdNochmalGeholt) {
   EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
 }
 
+
+// An answer that carries more bytes than its announced length, whether the surplus comes with
+// the body or a little after it: the surplus is never read as the next request's answer, each
+// file is fetched once and the build completes.
+TEST_F(Stickbau, UeberschussHinterEinerAntwortStoertDieNaechsteNicht) {
+  struct Fall {
+    const char* Name;
+    std::string Pfad;
+    int NachMs;
+  };
+  for (const Fall& c : {Fall{"part, at once", TeilPfad(0), 0}, Fall{"part, later", TeilPfad(0), 200},
+                        Fall{"first script, later", std::string("/stick3/") + kSkript1, 200},
+                        Fall{"server test, later", "/db/servertest.txt", 200}}) {
+    SCOPED_TRACE(c.Name);
+    QDir(Ziel()).removeRecursively();
+    Shell->Geoeffnet.clear();
+    Server.Fehler(c.Pfad, TFehlerbild{.Ueberschuss = 100, .UeberschussNachMs = c.NachMs});
+    auto f = Fenster();
+    Ausfuehren(*f);
+    EXPECT_EQ(f->LogZeilen(), Erfolg());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Server.Anfragen(TeilPfad(i)), 1) << i;
+    EXPECT_EQ(Aktualisierung.Baum("/stick3/").Unterschiede(Ziel()), "");
+    EXPECT_EQ(Shell->Geoeffnet, std::vector<QString>{Ziel()});
+    Server.Fehler(c.Pfad, TFehlerbild{});
+  }
+}
 // An entry whose Hashwert is 0 is the CRC-32 of an empty file: a missing file does not count
 // as present, it is fetched.
 TEST_F(Stickbau, FehlendeDateiMitHashwertNullWirdGeholt) {
@@ -295,7 +323,8 @@ TEST_F(Stickbau, Teil404) {
   Ausfuehren(*f);
   EXPECT_EQ(Server.Anfragen(TeilPfad(2)), 1);
   EXPECT_EQ(f->LogZeilen(),
-            (QStringList{"Download 3/3", kKeinServer, "Grund: HTTP-Status 404", "Download noch nicht komplett"}));
+            (QStringList{"Download 3/3", kKeinServer, "Grund: " + St().Teile[2].Name + ": HTTP-Status 404",
+                         "Download noch nicht komplett"}));
   EXPECT_TRUE(f->Abbrechen);
   EXPECT_FALSE(QFileInfo::exists(Master()));
   EXPECT_EQ(ZielEintraege(), QStringList{"KiroStick35"});
@@ -308,7 +337,7 @@ TEST_F(Stickbau, ZweitesScript404) {
   auto f = Fenster();
   Ausfuehren(*f);
   QStringList log = Erfolg().mid(0, 5);
-  log << kKeinServer << "Grund: HTTP-Status 404" << "Dateien für neuen Stick prüfen 0/0"
+  log << kKeinServer << QStringLiteral("Grund: %1: HTTP-Status 404").arg(kSkript2) << "Dateien für neuen Stick prüfen 0/0"
       << "Neuer Stick wurde unvollständig entzippt";
   EXPECT_EQ(f->LogZeilen(), log);
   EXPECT_TRUE(QFileInfo::exists(Master()));
@@ -1110,6 +1139,63 @@ TEST_F(Stickbau, ProgrammeImArchivBleibenAusfuehrbar) {
     ASSERT_EQ(::stat(QFile::encodeName(Ziel() + c.Name).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, c.Ziel);
   }
+}
+
+// The content of the file Name ("a/b/c") below Ordner, reached name by name: its whole path may
+// be longer than the system takes.
+QByteArray NameFuerNameLesen(const QString& Ordner, const QString& Name) {
+  int fd = ::open(QFile::encodeName(Ordner).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (const QString& teil : Name.split(u'/')) {
+    const int naechster = fd < 0 ? -1 : ::openat(fd, QFile::encodeName(teil).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    fd = naechster;
+  }
+  QFile f;
+  if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return {};
+  return f.readAll();
+}
+
+// A file whose path in the target passes the longest path the system takes (a deep target
+// folder and nested folders in the archive), named by the script in other letters' case: the
+// check finds it where the unpack wrote it, and the build completes.
+TEST_F(Stickbau, DateiTieferAlsDerLaengstePfad) {
+  test::TempOrdner quelle;
+  QString tief;  // about 1000 bytes of folders inside the archive
+  for (int i = 0; i < 4; ++i) tief += QStringLiteral("ordner%1_").arg(i) + QString(240, u'o') + u'/';
+  const QByteArray inhalt("tief unten\n");
+  quelle.Schreiben(tief + "datei.txt", inhalt);
+  quelle.Schreiben("oben.txt", "oben\n");
+  ASSERT_TRUE(Aktualisierung.StickAusOrdner(quelle.Pfad(), 1, {}, &Fehler)) << Fehler.toStdString();
+  QList<TStickEintrag> masterdateien = St().Masterdateien;
+  ASSERT_EQ(masterdateien.size(), 2);
+  for (TStickEintrag& e : masterdateien)
+    if (e.Name.startsWith("ordner")) e.Name = e.Name.toUpper();
+  Aktualisierung.StickScriptSetzen(kSkript2, masterdateien);
+
+  const QString oben = Heim / QString(250, u'z');
+  struct TAufraeumen {
+    QString Pfad;
+    // The tree is too deep for a removal by paths; rm walks it folder by folder.
+    ~TAufraeumen() { QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QStringLiteral("--"), Pfad}); }
+  } aufraeumen{oben};
+  QString ziel = oben + u'/';
+  while (ziel.size() < 3600) ziel += QString(250, u'z') + u'/';
+  ASSERT_TRUE(QDir().mkpath(ziel));
+  ASSERT_GT(QFile::encodeName(ziel + tief + "datei.txt").size(), PATH_MAX);
+
+  auto f = Fenster();
+  f->FVerzRechnerInst = ziel;
+  Ausfuehren(*f);
+  const QStringList log = f->LogZeilen();
+  EXPECT_EQ(log.mid(0, 6), Erfolg().mid(0, 6));
+  // The log shortens the long folder name in the middle.
+  ASSERT_EQ(log.size(), 7);
+  EXPECT_TRUE(log[6].startsWith("Neue Daten liegen im Verzeichnis " + ziel.left(200))) << log[6].toStdString();
+  EXPECT_EQ(NameFuerNameLesen(ziel, tief + "datei.txt"), inhalt);
+  EXPECT_EQ(NameFuerNameLesen(ziel, "oben.txt"), "oben\n");
+  EXPECT_FALSE(QFileInfo::exists(ziel + "KiroStick35"));
+  EXPECT_EQ(Shell->Geoeffnet, std::vector<QString>{ziel});
+  EXPECT_TRUE(Boxen.isEmpty()) << Boxen.join(" | ").toStdString();
 }
 
 }  // namespace

@@ -127,7 +127,10 @@ TEST_F(Uebertragung, GrundDesFehlschlagsInDerSpracheDesFensters) {
       f->RichEditLog->clear();
       f->FVerzRechnerInst = Heim / "Ziel/";
       EXPECT_FALSE(f->StickDateiLaden("teil.001"));
-      EXPECT_EQ(f->LogZeilen(), (QStringList{englisch ? keinServerEn : keinServerDe, grund}));
+      // One file of many: the reason names it.
+      const QString grundDatei = englisch ? QStringLiteral("Reason: teil.001: %1").arg(c.Englisch)
+                                          : QStringLiteral("Grund: teil.001: %1").arg(c.Deutsch);
+      EXPECT_EQ(f->LogZeilen(), (QStringList{englisch ? keinServerEn : keinServerDe, grundDatei}));
     }
   }
 }
@@ -372,9 +375,10 @@ TEST_F(Uebertragung, StickdateiFehlerGibtEineZeileUndAbbrechen) {
   Server.Setzen("/stick3/unter/teil.002", "x");
   const QString arbeit = Heim / "Ziel/KiroStick35/";
   for (const Fall& c :
-       {Fall{"404", "fehlt.002", {}, "Deutsch", nullptr, "Grund: HTTP-Status 404"},
-        Fall{"404_en", "fehlt.002", {}, "English", nullptr, "Reason: HTTP status 404"},
-        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch", nullptr, "Grund: Antwort unvollständig"},
+       {Fall{"404", "fehlt.002", {}, "Deutsch", nullptr, "Grund: fehlt.002: HTTP-Status 404"},
+        Fall{"404_en", "fehlt.002", {}, "English", nullptr, "Reason: fehlt.002: HTTP status 404"},
+        Fall{"abgeschnitten", "teil.001", {.Abgeschnitten = true}, "Deutsch", nullptr,
+             "Grund: teil.001: Antwort unvollständig"},
         Fall{"unterordner_fehlt", "unter/teil.002", {}, "Deutsch", "unter/teil.002", "No such file or directory"},
         Fall{"unterordner_fehlt_en", "unter/teil.002", {}, "English", "unter/teil.002", "No such file or directory"},
         Fall{"ausserhalb", "../../boese.txt", {}, "Deutsch", "", "../../boese.txt: file name refused"}}) {

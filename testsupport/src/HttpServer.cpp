@@ -92,7 +92,7 @@ void HttpServer::Starten() {
           });
       return;
     }
-    if (!datei && f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0) {
+    if (!datei && f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0 && f.Ueberschuss == 0) {
       std::string body = inhalt->toStdString();
       if (verdorben)
         for (char& c : body) c = static_cast<char>(~c);
@@ -102,11 +102,12 @@ void HttpServer::Starten() {
     const std::size_t angekuendigt = f.Abgeschnitten ? laenge + 1000 : laenge;
     const std::size_t ende = f.Abgeschnitten ? laenge / 2 : laenge;
     const int stau = f.StauNachKopfMs, schritt = f.BytesProSchritt, pause = f.PauseProSchrittMs;
+    const int ueberschuss = f.Ueberschuss, ueberschussNach = f.UeberschussNachMs;
     auto gestaut = std::make_shared<bool>(false);
     res.set_content_provider(
         angekuendigt, "application/octet-stream",
-        [this, inhalt, datei, ende, stau, schritt, pause, gestaut, verdorben](std::size_t offset, std::size_t length,
-                                                                             httplib::DataSink& sink) {
+        [this, inhalt, datei, ende, stau, schritt, pause, gestaut, verdorben, ueberschuss, ueberschussNach](
+            std::size_t offset, std::size_t length, httplib::DataSink& sink) {
           if (!*gestaut) {
             *gestaut = true;
             if (stau > 0 && !Warten(stau)) return false;
@@ -128,6 +129,13 @@ void HttpServer::Starten() {
           if (verdorben)
             for (char& c : stueck) c = static_cast<char>(~c);
           sink.write(stueck.constData(), std::size_t(stueck.size()));
+          // Bytes beyond the announced length: a client that keeps the connection would read
+          // them as the start of its next answer.
+          if (ueberschuss > 0 && offset + std::size_t(stueck.size()) >= ende) {
+            if (ueberschussNach > 0 && !Warten(ueberschussNach)) return false;
+            const std::string mehr(std::size_t(ueberschuss), 'u');
+            sink.write(mehr.data(), mehr.size());
+          }
           return true;
         });
   });

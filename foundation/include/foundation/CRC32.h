@@ -26,6 +26,9 @@ std::optional<std::uint32_t> StreamCRC32(QIODevice& Stream);
 // CRC-32 and size of the whole file. Empty when it cannot be opened or read, or is no regular
 // file, so a missing file is never mistaken for one whose CRC is 0.
 std::optional<TDateiPruefsumme> DateiCRC32Lesen(const QString& Pfad);
+// The same for the file open as Deskriptor, read from its start with positioned reads (its
+// offset stays as it was); the caller keeps the descriptor.
+std::optional<TDateiPruefsumme> DateiCRC32Lesen(int Deskriptor);
 
 // CRC-32 of the whole file, 0 when it cannot be read; on success Groesse gets the size's low
 // 32 bits, after a failure it keeps the caller's value.
@@ -43,6 +46,9 @@ void CRC32Merken(const struct stat& St, const QString& Pfad, std::uint32_t Crc, 
 std::optional<TDateiPruefsumme> GemerkteCRC32(const QString& Pfad);
 // The kept CRC-32 when there is one, else the file read as by DateiCRC32Lesen.
 std::optional<TDateiPruefsumme> DateiCRC32GemerktOderLesen(const QString& Pfad);
+// The same for the file open as Deskriptor.
+std::optional<TDateiPruefsumme> GemerkteCRC32(int Deskriptor);
+std::optional<TDateiPruefsumme> DateiCRC32GemerktOderLesen(int Deskriptor);
 void GemerkteCRC32Vergessen();
 
 }  // namespace kiro

@@ -22,4 +22,11 @@ std::optional<QString> SicherVerbinden(const QString& Basis, const QString& Name
 // keep the case of the name.
 std::optional<QString> SicherVerbindenOhneGrossKlein(const QString& Basis, const QString& Name);
 
+// Opens the checked name below the folder held open as Ordner, one component at a time, as
+// the unpack writes: no path handed to the system is longer than one name, so a file deeper
+// than the longest path the system takes is reached, too. Nothing is followed through a
+// symbolic link; each component that exists in another letter case is taken as found. Flags
+// get O_NOFOLLOW and O_CLOEXEC added. -1 with errno set (EINVAL for a refused name).
+int SicherOeffnenOhneGrossKlein(int Ordner, const QString& Name, int Flags);
+
 }  // namespace kiro

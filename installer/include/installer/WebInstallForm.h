@@ -223,8 +223,9 @@ class TFormWebInstall : public QMainWindow {
   // Why a request failed, German and English; a base URL without its scheme is named as the
   // setting it comes from.
   std::pair<QString, QString> Grund(const THttpFehler& Fehler) const;
-  // Appends the reason of a failed request on a line of its own.
-  void GrundAnfuegen(const THttpFehler& Fehler);
+  // Appends the reason of a failed request on a line of its own; Was (when given) names what
+  // was asked for, so the line tells whose answer failed.
+  void GrundAnfuegen(const THttpFehler& Fehler, const QString& Was = {});
   // Server host and port as configured.
   QString ServerHost() const;
   int ServerPort() const;

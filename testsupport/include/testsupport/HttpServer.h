@@ -28,6 +28,8 @@ struct TFehlerbild {
   int BytesProSchritt = 0;       // send the body in pieces of this size (0: at once) ...
   int PauseProSchrittMs = 0;     // ... with this pause between them
   bool Endlos = false;           // no length announced; after the content, bytes follow without end
+  int Ueberschuss = 0;           // after the announced body, this many bytes more on the same connection ...
+  int UeberschussNachMs = 0;     // ... sent this long after the body
 };
 
 // One request as the server saw it.
