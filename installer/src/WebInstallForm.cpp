@@ -365,11 +365,6 @@ void TFormWebInstall::InstallationsmodusSetzen(int Modus) {
 bool TFormWebInstall::InternetVerbunden() { return FUmgebung.InternetVerbunden(); }
 
 void TFormWebInstall::OberflaecheAktualisieren() {
-  // A program that is ending asks the server nothing more.
-  if (FBeenden) {
-    FAktualisierungAusstehend = false;
-    return;
-  }
   // A refresh makes a request itself; inside a running transfer (or refresh) it waits.
   if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) {
     FAktualisierungAusstehend = true;
@@ -438,8 +433,7 @@ TFormWebInstall::TLaufSperre::TLaufSperre(TFormWebInstall& Fenster) : FFenster(F
 
 TFormWebInstall::TLaufSperre::~TLaufSperre() {
   if (--FFenster.FLaufTiefe > 0) return;
-  // A window that is about to close asks the server nothing more.
-  if (!FFenster.Endet()) FFenster.OberflaecheAktualisieren();
+  FFenster.OberflaecheAktualisieren();
   if (FFenster.FSchliessenAusstehend) QMetaObject::invokeMethod(&FFenster, &QWidget::close, Qt::QueuedConnection);
 }
 

@@ -187,8 +187,9 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
     ok = Uebertragen(fehler, [&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
   }
   const int schreibfehler = datei.Schliessen(teil);
-  // What a failed or cancelled transfer brought is of no use and only holds the room.
-  if (!ok || schreibfehler) QFile::remove(teil);
+  // What a cancelled transfer brought (Cancel, or the program is ending) would only hold the
+  // room; what a failed one brought stays as it arrived.
+  if (!ok && fehler.Art == THttpFehler::TArt::Abgebrochen) QFile::remove(teil);
   // A write that failed ended the transfer, too: its reason is the one to tell.
   if (schreibfehler) {
     const QString grund = teil + QStringLiteral(": ") + SystemFehlertext(schreibfehler);
