@@ -57,7 +57,10 @@ bool TFormWebInstall::Uebertragen(THttpFehler& Fehler, const std::function<bool(
 }
 
 bool TFormWebInstall::ServerErreichbar() {
-  if (IdHTTPDateien->Laeuft() || FBeenden) return false;
+  // A program that is ending, or a window about to close, asks the server nothing more: the
+  // last answer stands.
+  if (Endet()) return FServerOk;
+  if (IdHTTPDateien->Laeuft()) return false;
   THttpFehler fehler;
   const bool ok = IdHTTPDateien->HolenText(ServerUrl(QStringLiteral("/db/servertest.txt")), nullptr, &fehler);
   if (!ok) {
