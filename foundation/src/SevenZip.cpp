@@ -67,9 +67,6 @@ QString KlassenName() {
 
 int AlsInt(std::uint32_t Wert) { return Wert > std::uint32_t(INT_MAX) ? INT_MAX : int(Wert); }
 
-// Counts the requests to stop: an unpack stops when it changes while it runs.
-std::atomic<std::uint64_t> gBeendenAnfragen{0};
-
 // The mode a file of the archive gets: the read and execute bits its Unix attributes give (never
 // setuid, setgid or sticky), writable for whom the umask allows; without them, as any new file.
 mode_t DateiModus(std::optional<unsigned> Rechte) {
@@ -96,11 +93,10 @@ void ArchivObjektErzeugen(std::unique_ptr<I7zInArchive>& Arch) {
   Arch = std::make_unique<I7zInArchive>(SevenZipBibliothek(), CLSID_Format7z);
 }
 
-void EntpackenBeenden() { ++gBeendenAnfragen; }
-
 bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar,
-                       int BasisDeskriptor) {
-  const std::uint64_t anfragen = gBeendenAnfragen;
+                       int BasisDeskriptor, const std::function<bool()>& Beenden) {
+  auto beenden = [&Beenden] { return Beenden && Beenden(); };
+  if (beenden()) return false;
   T7zEntpackThread thread(Basisverzeichnis, SevenZipDateiAbs, ProgressBar, BasisDeskriptor);
   // The window stays alive: its events are handled as they arrive, in a local event loop that
   // the worker's end leaves at once; it wakes every 250 ms besides, to see a request to stop.
@@ -122,7 +118,7 @@ bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverz
       thread.wait(QDeadlineTimer(250));
       EreignisseVerarbeiten();
     }
-    if (gBeendenAnfragen != anfragen) thread.Terminate();
+    if (beenden()) thread.Terminate();
   }
   thread.wait();
   if (!thread.FatalFehler().isEmpty()) MeldungZeigen(thread.FatalFehler(), TMsgDlgType::mtError, mbOK, 0);

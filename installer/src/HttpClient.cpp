@@ -272,6 +272,7 @@ bool THttpClient::HolenText(const QString& Url, QByteArray* Text, THttpFehler* F
   Lauf lauf;
   lauf.Text = &puffer;
   lauf.Grenze = Grenze;
+  lauf.Hoechstens = Grenze;
   const bool ok = Ausfuehren(Url, lauf, Fehler);
   FZuGross = lauf.ZuGross;
   if (Text) *Text = puffer;

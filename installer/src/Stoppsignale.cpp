@@ -1,6 +1,5 @@
 #include "installer/Stoppsignale.h"
 
-#include "foundation/SevenZip.h"
 #include "installer/WebInstallForm.h"
 
 #include <QCoreApplication>
@@ -65,9 +64,11 @@ void StoppsignaleZuruecksetzen() {
 }
 
 void TFormWebInstall::ProgrammBeenden() {
-  // Each step below ends the run sooner; the close waits for the run's end when one runs.
+  // The mark is what every transfer, refresh, waiting device change, step of a run and unpack
+  // asks; the running transfer is ended here, since it waits for the server. The close waits
+  // for the run's end when one runs.
+  FBeenden = true;
   Abbrechen = true;
-  EntpackenBeenden();
   IdHTTPDateien->Abbrechen();
   close();
   QCoreApplication::quit();

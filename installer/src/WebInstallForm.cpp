@@ -219,10 +219,21 @@ void TFormWebInstall::keyPressEvent(QKeyEvent* e) {
 void TFormWebInstall::closeEvent(QCloseEvent* e) {
   // A running action ends first; the window closes right after it.
   if (FLaufTiefe > 0 || IdHTTPDateien->Laeuft()) {
+    // A transfer can take long (a server that never ends its answer): the user learns why the
+    // window stays and how to end it now.
+    if (!FSchliessenAusstehend && !FBeenden && IdHTTPDateien->Laeuft()) {
+      LogAnfuegen(
+          QStringLiteral("Das Fenster schließt, sobald die Übertragung beendet ist. Abbrechen beendet sie sofort."),
+          QStringLiteral("The window closes when the transfer has ended. Cancel ends it now."));
+      ActionAbbrechen->setVisible(true);
+    }
     FSchliessenAusstehend = true;
     e->ignore();
     return;
   }
+  FSchliessenAusstehend = false;
+  // Cancel offered for a transfer that has ended goes with the window.
+  ActionAbbrechen->setVisible(false);
   QMainWindow::closeEvent(e);
 }
 
@@ -252,6 +263,8 @@ void TFormWebInstall::ActionSchliessenExecute() { close(); }
 
 void TFormWebInstall::ActionAbbrechenExecute() {
   Abbrechen = true;
+  // A running transfer ends now: a server that never ends its answer must not hold the run.
+  IdHTTPDateien->Abbrechen();
   EreignisseVerarbeiten();
 }
 
@@ -421,10 +434,7 @@ TFormWebInstall::TLaufSperre::TLaufSperre(TFormWebInstall& Fenster) : FFenster(F
 TFormWebInstall::TLaufSperre::~TLaufSperre() {
   if (--FFenster.FLaufTiefe > 0) return;
   FFenster.OberflaecheAktualisieren();
-  if (FFenster.FSchliessenAusstehend) {
-    FFenster.FSchliessenAusstehend = false;
-    QMetaObject::invokeMethod(&FFenster, &QWidget::close, Qt::QueuedConnection);
-  }
+  if (FFenster.FSchliessenAusstehend) QMetaObject::invokeMethod(&FFenster, &QWidget::close, Qt::QueuedConnection);
 }
 
 bool TFormWebInstall::Beschaeftigt() const {
@@ -432,6 +442,7 @@ bool TFormWebInstall::Beschaeftigt() const {
 }
 
 void TFormWebInstall::NachUebertragung(std::function<void()> Aufgabe) {
+  if (Endet()) return;
   if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) {
     FAusstehend.push_back(std::move(Aufgabe));
     return;
@@ -439,17 +450,23 @@ void TFormWebInstall::NachUebertragung(std::function<void()> Aufgabe) {
   Aufgabe();
 }
 
+bool TFormWebInstall::Endet() const { return FBeenden || (FSchliessenAusstehend && FLaufTiefe == 0); }
+
 void TFormWebInstall::AusstehendeAusfuehren() {
   if (IdHTTPDateien->Laeuft() || FAktualisierungLaeuft) return;
-  while (!FAusstehend.empty() || FAktualisierungAusstehend) {
+  while (!Endet() && (!FAusstehend.empty() || FAktualisierungAusstehend)) {
     auto aufgaben = std::exchange(FAusstehend, {});
-    for (auto& a : aufgaben) a();
-    if (FAktualisierungAusstehend) OberflaecheAktualisieren();
+    for (auto& a : aufgaben)
+      if (!Endet()) a();
+    if (FAktualisierungAusstehend && !Endet()) OberflaecheAktualisieren();
   }
-  if (FSchliessenAusstehend && FLaufTiefe == 0) {
-    FSchliessenAusstehend = false;
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  // What waited behind the transfer would only hold the end up (a new server test that may
+  // never answer).
+  if (Endet()) {
+    FAusstehend.clear();
+    FAktualisierungAusstehend = false;
   }
+  if (FSchliessenAusstehend && FLaufTiefe == 0) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 }  // namespace kiro

@@ -43,8 +43,9 @@ bool ProgrammImArchiv(const QString& Archiv) {
 }  // namespace
 
 void TFormWebInstall::ActionInstallierenExecute() {
-  // A click that slipped in while a transfer or another run holds the window starts nothing.
-  if (Beschaeftigt()) return;
+  // A click that slipped in while a transfer or another run holds the window, or once the
+  // program is ending, starts nothing.
+  if (Beschaeftigt() || FBeenden) return;
   TLaufSperre sperre(*this);
 
   // Taken once: a click or a device change meanwhile does not move where this run writes.
@@ -94,7 +95,7 @@ void TFormWebInstall::ActionInstallierenExecute() {
   }
 
   // Block 2: the second edition archive, onto the computer.
-  if (FEditionCBT) {
+  if (FEditionCBT && !FBeenden) {
     QString archiv;
     if (EditionsarchivLaden(2, archiv) && !ziel.isEmpty()) {
       installierenIn();
@@ -109,7 +110,7 @@ void TFormWebInstall::ActionInstallierenExecute() {
   }
 
   // Block 3: the stick build.
-  if (FEditionHeimStick) StickErstellen();
+  if (FEditionHeimStick && !FBeenden) StickErstellen();
 
   // The lock's end refreshes the window and carries out the close asked for by a start.
 }
@@ -138,7 +139,7 @@ bool TFormWebInstall::LaufwerkNochDa(const platform::TWechsellaufwerk& Laufwerk)
 
 QString TFormWebInstall::Entpacken(const QString& Archiv, const QString& Ziel) {
   // A failed unpack has shown its error box; what it left in the target is not started.
-  if (!SevenZipEntpacken(Archiv, Ziel, ProgressBarInstaller)) return QString();
+  if (!SevenZipEntpacken(Archiv, Ziel, ProgressBarInstaller, -1, [this] { return FBeenden; })) return QString();
   if (!ProgrammImArchiv(Archiv)) return QString();
   // The unpack wrote the program under the archive's name or onto a file already there in
   // another letter case: the program is the file that is on disk now.

@@ -4,6 +4,7 @@
 #include "installer/WebInstallForm.h"
 
 #include "Arbeitsordner.h"
+#include "WebInstallIntern.h"
 #include "datafiles/ScriptPruefung.h"
 #include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
@@ -81,10 +82,10 @@ bool EigenerName(const QString& Name, const QStringList& Eigene) {
 }
 
 // Appends the part Name to the master file open as Ausgabe (MasterPfad, MasterSt its name and
-// status). "" when
-// done, else the file and the system's reason.
+// status). "" when done or stopped (Beenden, seen between the pieces), else the file and the
+// system's reason.
 QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Ausgabe, const QString& MasterPfad,
-                      const struct stat& MasterSt, std::vector<char>& Puffer) {
+                      const struct stat& MasterSt, std::vector<char>& Puffer, const bool& Beenden) {
   const QString pfad = Arbeit.Pfad() + QString(Name).replace(u'\\', u'/');
   const int teil = Arbeit.DateiOeffnen(Name, O_RDONLY);
   if (teil < 0) return pfad + QStringLiteral(": ") + SystemFehlertext(errno);
@@ -101,8 +102,13 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
     const ssize_t n = ::copy_file_range(teil, nullptr, Ausgabe, nullptr, kKernkopie, 0);
     if (n <= 0) break;
     EreignisseVerarbeiten();
+    if (Beenden) {
+      ::close(teil);
+      return {};
+    }
   }
-  while (fehler.isEmpty()) {
+  std::size_t seitEreignissen = 0;
+  while (fehler.isEmpty() && !Beenden) {
     if (Puffer.empty()) Puffer.resize(std::size_t(kKopierpuffer));
     const ssize_t n = ::read(teil, Puffer.data(), Puffer.size());
     if (n < 0 && errno == EINTR) continue;
@@ -110,6 +116,11 @@ QString TeilAnhaengen(const TArbeitsordner& Arbeit, const QString& Name, int Aus
     if (n <= 0) break;
     if (!AllesSchreiben(Ausgabe, Puffer.data(), std::size_t(n)))
       fehler = MasterPfad + QStringLiteral(": ") + SystemFehlertext(errno);
+    seitEreignissen += std::size_t(n);
+    if (seitEreignissen >= kKernkopie) {
+      seitEreignissen = 0;
+      EreignisseVerarbeiten();
+    }
   }
   ::close(teil);
   return fehler;
@@ -147,15 +158,6 @@ void DateienEntfernen(const TArbeitsordner& Arbeit, const QStringList& Namen) {
   for (std::thread& t : helfer) t.join();
 }
 
-// Hides Cancel however the run ends.
-struct TAbbrechenSichtbar {
-  explicit TAbbrechenSichtbar(QAction* a) : Aktion(a) { Aktion->setVisible(true); }
-  ~TAbbrechenSichtbar() { Aktion->setVisible(false); }
-  TAbbrechenSichtbar(const TAbbrechenSichtbar&) = delete;
-  TAbbrechenSichtbar& operator=(const TAbbrechenSichtbar&) = delete;
-  QAction* Aktion;
-};
-
 }  // namespace
 
 // Lets the downloads of one run write into the work folder the run holds open.
@@ -190,7 +192,8 @@ bool TFormWebInstall::StickScriptBrauchbar(const TGeprueftesScript& Script, cons
 
 void TFormWebInstall::StickErstellen() {
   TAbbrechenSichtbar abbrechenSichtbar(ActionAbbrechen);
-  Abbrechen = false;
+  // A program that is ending builds nothing: every step below then stops at once.
+  Abbrechen = FBeenden;
 
   // Taken once; the folder choice is locked while the run lasts.
   const QString ziel = FVerzRechnerInst;
@@ -230,6 +233,11 @@ void TFormWebInstall::StickErstellen() {
 
   // Phase 1: the first script and the download loop.
   const bool scriptGeladen = StickDateiLaden(kStickScript, 0, kScriptHoechstens);
+  // A program that is ending reads no script it did not get.
+  if (FBeenden) {
+    LogAnfuegen(QStringLiteral("Download noch nicht komplett"), QStringLiteral("Download not complete"));
+    return;
+  }
   const TGeprueftesScript script1 = GeprueftesScriptLaden(zugang, kStickScript);
   const int N = int(script1.Script->Kommandos.size());
   const TLogZeile downloadZeile = LogAnfuegen(Formatieren(QStringLiteral("Download %d/%d"), {0, N}));
@@ -293,14 +301,16 @@ void TFormWebInstall::StickErstellen() {
     if (ausgabe < 0 || ::fstat(ausgabe, &masterSt) != 0)
       schreibfehler = arbeit.Pfad() + masterName + QStringLiteral(": ") + SystemFehlertext(errno);
     std::vector<char> puffer;
-    for (int i = 0; i <= N - 1 && schreibfehler.isEmpty(); ++i) {
+    // The program may be asked to end at any step: the join is no exception.
+    for (int i = 0; i <= N - 1 && schreibfehler.isEmpty() && !FBeenden; ++i) {
       EreignisseVerarbeiten();
+      if (FBeenden) break;
       LogZeileErsetzen(masterZeile, Formatieren(QStringLiteral("Masterdatei erstellen %d/%d"), {i + 1, N}),
                        Formatieren(QStringLiteral("Producing master file %d/%d"), {i + 1, N}));
       const TScriptDateiInfo* eintrag = DateiEintrag(*script1.Script, i);
       if (!eintrag) continue;
-      schreibfehler =
-          TeilAnhaengen(arbeit, eintrag->Datei.Dateiname, ausgabe, arbeit.Pfad() + masterName, masterSt, puffer);
+      schreibfehler = TeilAnhaengen(arbeit, eintrag->Datei.Dateiname, ausgabe, arbeit.Pfad() + masterName, masterSt,
+                                    puffer, FBeenden);
     }
     if (ausgabe >= 0 && ::close(ausgabe) != 0 && schreibfehler.isEmpty())
       schreibfehler = arbeit.Pfad() + masterName + QStringLiteral(": ") + SystemFehlertext(errno);
@@ -318,6 +328,12 @@ void TFormWebInstall::StickErstellen() {
     unvollstaendig();
     return true;
   };
+  if (FBeenden && schreibfehler.isEmpty()) {
+    // A half master file is of no use to the next run: it joins the parts anew.
+    if (masterAngelegt) arbeit.DateiEntfernen(masterName);
+    unvollstaendig();
+    return;
+  }
   if (!schreibfehler.isEmpty()) {
     // Nothing is unpacked from a master file that is not whole; what stood in its way stays.
     if (masterAngelegt) arbeit.DateiEntfernen(masterName);
@@ -331,13 +347,19 @@ void TFormWebInstall::StickErstellen() {
 
   // Phase 3: unpack into the target as it was opened; a failure has shown its error box.
   if (zielVerschwunden()) return;
-  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller, arbeit.ZielDeskriptor())) {
+  if (!SevenZipEntpacken(zugang + masterName, ziel, ProgressBarInstaller, arbeit.ZielDeskriptor(),
+                         [this] { return FBeenden; }) ||
+      FBeenden) {
     unvollstaendig();
     return;
   }
 
   // Phase 4: the second script and the check of every unpacked file.
   const bool script2Geladen = StickDateiLaden(kMasterScript, 0, kScriptHoechstens);
+  if (FBeenden) {
+    unvollstaendig();
+    return;
+  }
   const TGeprueftesScript script2 = GeprueftesScriptLaden(zugang, kMasterScript);
   const int M = int(script2.Script->Kommandos.size());
   const TLogZeile P = LogAnfuegen(Formatieren(QStringLiteral("Dateien für neuen Stick prüfen %d/%d"), {0, M}),

@@ -4,6 +4,7 @@
 #include "installer/WebInstallForm.h"
 
 #include "Arbeitsordner.h"
+#include "WebInstallIntern.h"
 #include "datafiles/ScriptPruefung.h"
 #include "foundation/CRC32.h"
 #include "foundation/Dateifunktionen.h"
@@ -43,13 +44,22 @@ QString TFormWebInstall::ServerUrl(const QString& Pfad) const {
   return basis + QString::fromLatin1(QUrl::toPercentEncoding(Pfad, "/"));
 }
 
-bool TFormWebInstall::Uebertragen(const std::function<bool()>& Anfrage) {
+bool TFormWebInstall::Uebertragen(THttpFehler& Fehler, const std::function<bool()>& Anfrage) {
+  // A program that is ending starts no transfer: the server might hold it for as long as it likes.
+  if (FBeenden) {
+    Fehler = {};
+    Fehler.Art = THttpFehler::TArt::Abgebrochen;
+    return false;
+  }
   const bool ok = Anfrage();
   AusstehendeAusfuehren();
   return ok;
 }
 
 bool TFormWebInstall::ServerErreichbar() {
+  // A program that is ending, or a window about to close, asks the server nothing more: the
+  // last answer stands.
+  if (Endet()) return FServerOk;
   if (IdHTTPDateien->Laeuft()) return false;
   THttpFehler fehler;
   const bool ok = IdHTTPDateien->HolenText(ServerUrl(QStringLiteral("/db/servertest.txt")), nullptr, &fehler);
@@ -172,9 +182,19 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
   }
   TSummierteDatei datei(fd);
   THttpFehler fehler;
-  const bool ok = Uebertragen([&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
+  bool ok = false;
+  {
+    // As in the stick build: Cancel ends a download that would otherwise run as long as the
+    // server sends.
+    const TAbbrechenSichtbar abbrechenSichtbar(ActionAbbrechen);
+    ok = Uebertragen(fehler, [&] { return IdHTTPDateien->Holen(ServerUrl(pfadServer), datei, &fehler); });
+  }
+  const int schreibfehler = datei.Schliessen(teil);
+  // What a cancelled transfer brought (Cancel, or the program is ending) would only hold the
+  // room; what a failed one brought stays as it arrived.
+  if (!ok && fehler.Art == THttpFehler::TArt::Abgebrochen) QFile::remove(teil);
   // A write that failed ended the transfer, too: its reason is the one to tell.
-  if (const int schreibfehler = datei.Schliessen(teil)) {
+  if (schreibfehler) {
     const QString grund = teil + QStringLiteral(": ") + SystemFehlertext(schreibfehler);
     return fehlgeschlagen(grund, grund);
   }
@@ -186,7 +206,6 @@ bool TFormWebInstall::EditionsarchivLaden(int Art, QString& Pfad) {
   LogZeileErsetzen(zeile, QStringLiteral("Download abgeschlossen"), QStringLiteral("Download complete"));
   return true;
 }
-
 
 bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, qint64 Hoechstens) {
   // One of many files failed: the reason names it.
@@ -221,7 +240,7 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, 
   if (fd < 0) return lokalerFehler(pfad, SystemFehlertext(errno));
   TSummierteDatei datei(fd);
   THttpFehler uebertragung;
-  const bool ok = Uebertragen([&] {
+  const bool ok = Uebertragen(uebertragung, [&] {
     return IdHTTPDateien->Holen(ServerUrl(QStringLiteral("/stick3/") + name), datei, &uebertragung,
                                 Groesse > 0 ? Groesse : Hoechstens);
   });
@@ -240,6 +259,11 @@ bool TFormWebInstall::StickDateiLaden(const QString& Dateiname, qint64 Groesse, 
                                             QStringLiteral("more than %1 bytes, too large for a script"))
                                    .value_or(QString())
                                    .arg(Hoechstens));
+  if (uebertragung.Art == THttpFehler::TArt::Abgebrochen) {
+    // Cancel or the program's end: the server is not to blame, the run's own line follows.
+    Abbrechen = true;
+    return false;
+  }
   if (IdHTTPDateien->ZuGross())
     return lokalerFehler(pfad, Zweisprachig(QStringLiteral("mehr Daten als vom Server angekündigt"),
                                             QStringLiteral("more data than the server announced"))

@@ -21,6 +21,8 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -170,6 +172,43 @@ INSTANTIATE_TEST_SUITE_P(Modi, LehrStickModi,
                                            ModusFall{"NurRechner", 2, false, true, false, true},
                                            ModusFall{"StickUndRechnerEnglisch", 0, true, true, true, true}),
                          [](const auto& i) { return std::string(i.param.Name); });
+
+// An edition archive whose body never ends, into a temp folder of 64 MiB: Cancel is offered as
+// for the stick build, stops the transfer, and its partial file goes, so the room is free again.
+TEST_F(Installieren, AbbrechenBeendetEndlosesArchivUndEntferntDenTeil) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";
+  const QByteArray temp = QFile::encodeName(Temp.Pfad());
+  if (::mount("tmpfs", temp.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+  struct TAushaengen {
+    QByteArray Pfad;
+    ~TAushaengen() { ::umount2(Pfad.constData(), MNT_DETACH); }
+  } aushaengen{temp};
+  Server.Fehler("/db/lehr.7z", TFehlerbild{.Endlos = true});
+  auto f = Fenster(TEdition{.Lehr = true});
+  bool gedrueckt = false, angeboten = false;
+  auto work = f->IdHTTPDateien->Work;
+  f->IdHTTPDateien->Work = [&, work](qint64 n) {
+    work(n);
+    if (gedrueckt || n < (8 << 20)) return;
+    gedrueckt = true;
+    angeboten = f->ActionAbbrechen->isVisible();
+    f->ActionAbbrechen->trigger();
+  };
+  Ausfuehren(*f);
+  EXPECT_TRUE(gedrueckt);
+  EXPECT_TRUE(angeboten) << "Cancel is shown during the download";
+  EXPECT_FALSE(f->ActionAbbrechen->isVisible());
+  EXPECT_FALSE(QFileInfo::exists(Temp / "stick.7z.part"));
+  EXPECT_FALSE(QFileInfo::exists(Temp / "stick.7z"));
+  struct statvfs sv {};
+  ASSERT_EQ(::statvfs(temp.constData(), &sv), 0);
+  EXPECT_GT(qint64(sv.f_bavail) * qint64(sv.f_frsize), qint64(63) << 20);
+  EXPECT_EQ(f->LogZeilen(), (QStringList{"Download " + Temp / "stick.7z", "Download fehlgeschlagen: abgebrochen"}));
+  EXPECT_FALSE(QFileInfo::exists(Ziel()));
+  EXPECT_TRUE(Gestartet().empty());
+  EXPECT_TRUE(f->isVisible());
+}
 
 // A device change during the download refills the picker, and the target may change: the run
 // goes on with what it took at its start.

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 
 #include <sys/resource.h>
 
@@ -496,6 +497,67 @@ TEST_F(Uebertragung, SchliessenWaehrendDerUebertragungWartetAufIhrEnde) {
   EXPECT_EQ(test::Lesen(pfad).size(), 16 * 1024);
   QApplication::processEvents();
   EXPECT_FALSE(f->isVisible());
+}
+
+// Close pressed during a transfer says when the window closes and offers Cancel; Cancel ends
+// the transfer at once, its partial file goes, and the window closes.
+TEST_F(Uebertragung, SchliessenWaehrendDerUebertragungSagtEsUndBietetAbbrechen) {
+  for (const bool englisch : {false, true}) {
+    SCOPED_TRACE(englisch);
+    Server.Setzen("/db/lehr.7z", QByteArray(1 << 20, 'z'));
+    Server.Fehler("/db/lehr.7z", TFehlerbild{.BytesProSchritt = 4096, .PauseProSchrittMs = 30});
+    auto f = Fenster(TEdition{true, false, false, false});
+    f->show();
+    if (englisch) f->ActionEnglish->trigger();
+    f->RichEditLog->clear();
+    int schritte = 0;
+    bool abbrechenAngeboten = false;
+    QString zeile;
+    auto work = f->IdHTTPDateien->Work;
+    f->IdHTTPDateien->Work = [&, work](qint64 n) {
+      work(n);
+      if (++schritte == 2) {
+        f->ActionSchliessen->trigger();
+        zeile = f->LogZeilen().value(f->LogZeilen().size() - 1);
+        abbrechenAngeboten = f->ActionAbbrechen->isVisible();
+      } else if (schritte == 4) {
+        f->ActionAbbrechen->trigger();
+      }
+    };
+    QString pfad;
+    QElapsedTimer uhr;
+    uhr.start();
+    EXPECT_FALSE(f->EditionsarchivLaden(1, pfad));
+    EXPECT_LT(uhr.elapsed(), 3000) << "Cancel ended the transfer";
+    EXPECT_EQ(zeile, englisch ? "The window closes when the transfer has ended. Cancel ends it now."
+                              : "Das Fenster schließt, sobald die Übertragung beendet ist. Abbrechen beendet sie sofort.");
+    EXPECT_TRUE(abbrechenAngeboten);
+    EXPECT_FALSE(QFileInfo::exists(pfad + ".part"));
+    EXPECT_FALSE(QFileInfo::exists(pfad));
+    QApplication::processEvents();
+    EXPECT_FALSE(f->isVisible());
+    Server.Fehler("/db/lehr.7z", TFehlerbild{});
+  }
+}
+
+// A server test whose body never ends is stopped: the light shows the cross with the reason,
+// and no second test starts.
+TEST_F(Uebertragung, EndloserServertestEndetMitGrund) {
+  Server.Fehler("/db/servertest.txt", TFehlerbild{.Endlos = true});
+  auto f = Fenster(TEdition{true, false, false, false});
+  // Saves the test from a refresh that would never end.
+  QTimer retter;
+  retter.setSingleShot(true);
+  QObject::connect(&retter, &QTimer::timeout, f.get(), [&] { f->IdHTTPDateien->Abbrechen(); });
+  retter.start(20000);
+  QElapsedTimer uhr;
+  uhr.start();
+  f->show();
+  EXPECT_LT(uhr.elapsed(), 5000);
+  EXPECT_EQ(f->VirtualImageKiroErreichbar->ImageName(), "icon_RotesKreuz");
+  EXPECT_FALSE(f->ActionInstallieren->isEnabled());
+  EXPECT_EQ(f->LogZeilen(), (QStringList{HostZeile(), "Grund: mehr Daten als erlaubt"}));
+  EXPECT_EQ(Server.Anfragen("/db/servertest.txt"), 1);
 }
 
 // A server that sends a little and then nothing: the time-out counts from the last byte, not

@@ -44,6 +44,9 @@ HttpServer::HttpServer(const QString& Zertifikat, const QString& Schluessel)
 
 void HttpServer::Starten() {
   FServer->set_keep_alive_max_count(100);
+  // A stalled answer holds its thread until the stall ends, also after its client has gone: a
+  // test that leaves many stalls behind must still be answered at once.
+  FServer->new_task_queue = [] { return new httplib::ThreadPool(64); };
   FServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
     Eintrag e;
     int nummer = 0;
@@ -80,16 +83,19 @@ void HttpServer::Starten() {
     }
     const bool verdorben = nummer < f.VerdorbeneAntworten;
     if (f.Endlos) {
-      // Chunked, so no length is announced; the body ends only when the client goes away.
+      // Chunked, so no length is announced; the body ends only when the client goes away. With
+      // pieces and pauses it trickles, so it neither trips a read time-out nor ends soon.
       auto gesendet = std::make_shared<std::size_t>(0);
-      res.set_chunked_content_provider(
-          "application/octet-stream", [this, inhalt, gesendet](std::size_t, httplib::DataSink& sink) {
-            if (!sink.is_writable() || !Warten(0)) return false;
-            QByteArray stueck = *gesendet < std::size_t(inhalt->size()) ? inhalt->mid(qsizetype(*gesendet), 1 << 20)
-                                                                        : QByteArray(1 << 16, 'e');
-            *gesendet += std::size_t(stueck.size());
-            return sink.write(stueck.constData(), std::size_t(stueck.size()));
-          });
+      const int schritt = f.BytesProSchritt, pause = f.PauseProSchrittMs;
+      res.set_chunked_content_provider("application/octet-stream", [this, inhalt, gesendet, schritt, pause](
+                                                                        std::size_t, httplib::DataSink& sink) {
+        if (!sink.is_writable() || !Warten(*gesendet > 0 && schritt > 0 ? pause : 0)) return false;
+        const int groesse = schritt > 0 ? schritt : 1 << 20;
+        QByteArray stueck = *gesendet < std::size_t(inhalt->size()) ? inhalt->mid(qsizetype(*gesendet), groesse)
+                                                                    : QByteArray(qMin(groesse, 1 << 16), 'e');
+        *gesendet += std::size_t(stueck.size());
+        return sink.write(stueck.constData(), std::size_t(stueck.size()));
+      });
       return;
     }
     if (!datei && f.StauNachKopfMs == 0 && !f.Abgeschnitten && f.BytesProSchritt == 0 && f.Ueberschuss == 0) {

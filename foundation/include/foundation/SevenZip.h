@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,12 +39,12 @@ void ArchivObjektErzeugen(std::unique_ptr<I7zInArchive>& Arch);
 // of the file being written), as a QProgressBar does. Call on the user-interface thread only.
 // With BasisDeskriptor (the target folder held open by the caller) the files go into that folder
 // whatever its path names meanwhile; Basisverzeichnis then only names it in messages.
+// Beenden tells whether the program is ending: asked before anything is written and at least
+// every 250 ms while the unpack runs, so a stop asked for earlier counts as well as one asked
+// for meanwhile. Once it says so, the unpack stops at once, also in the middle of a file, and
+// removes what it had begun; such a stop is no error and shows no box.
 bool SevenZipEntpacken(const QString& SevenZipDateiAbs, const QString& Basisverzeichnis, QObject* ProgressBar,
-                       int BasisDeskriptor = -1);
-
-// Stops every unpack that runs now at once, also in the middle of a file: the program is
-// ending. What it had begun is removed; such a stop is no error.
-void EntpackenBeenden();
+                       int BasisDeskriptor = -1, const std::function<bool()>& Beenden = {});
 
 // The worker that unpacks one archive. It starts running when constructed; its owner waits
 // for it and destroys it (which waits, too).

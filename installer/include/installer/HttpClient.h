@@ -70,14 +70,15 @@ class THttpClient {
   // server announced, or Hoechstens bytes (when above 0), is stopped there (see ZuGross): a
   // server that never ends its answer must not fill the disk.
   bool Holen(const QString& Url, QIODevice& Ziel, THttpFehler* Fehler = nullptr, qint64 Hoechstens = 0);
-  // GET Url as bytes (at most Grenze bytes are kept).
+  // GET Url as bytes. A body longer than Grenze is stopped there and fails (see ZuGross): a
+  // server that never ends its answer must not hold the caller for ever.
   bool HolenText(const QString& Url, QByteArray* Text, THttpFehler* Fehler = nullptr, qint64 Grenze = 1 << 20);
 
   // True while a request runs (also in the handlers of events that arrive meanwhile).
   bool Laeuft() const { return FLaeuft; }
   // Whether the last request was stopped for a body longer than allowed.
   bool ZuGross() const { return FZuGross; }
-  // Ends the running request now (the program is ending); it fails.
+  // Ends the running request now (Cancel, or the program is ending); it fails.
   void Abbrechen();
 
   // State of one request, shared with libcurl's callbacks.

@@ -175,8 +175,9 @@ class TFormWebInstall : public QMainWindow {
                              const QString& Beschreibung);
   // The stick build into FVerzRechnerInst, its work folder FVerzRechnerInst + "KiroStick35/".
   void StickErstellen();
-  // A stop signal arrived (a logout, kill): a run stops at once, its unpack removes what it
-  // had begun, and the window closes as soon as the run has ended.
+  // A stop signal arrived (a logout, kill): the program is ending. A run stops at once, its
+  // unpack removes what it had begun; no transfer, refresh or waiting device change starts any
+  // more, and the window closes as soon as the run has ended.
   void ProgrammBeenden();
   // Whether a fetched stick-build script can be used; when not, logs why.
   bool StickScriptBrauchbar(const TGeprueftesScript& Script, const QString& Name);
@@ -294,7 +295,12 @@ class TFormWebInstall : public QMainWindow {
   // Qt's own texts (its dialogs and buttons) in the window's language.
   void QtTexteLaden(bool Deutsch);
   void AusstehendeAusfuehren();
-  bool Uebertragen(const std::function<bool()>& Anfrage);
+  // The program is ending, or the window closes as soon as the transfer has ended: nothing
+  // that waited for the transfer starts, and no refresh asks the server again.
+  bool Endet() const;
+  // Runs the request Anfrage, then what waited for its end; a program that is ending runs
+  // neither, and Fehler says the request was cancelled.
+  bool Uebertragen(THttpFehler& Fehler, const std::function<bool()>& Anfrage);
   QString ServerUrl(const QString& Pfad) const;
   // The install's steps (WebInstallInstallieren.cpp).
   bool LaufwerkNochDa(const platform::TWechsellaufwerk& Laufwerk);
@@ -314,6 +320,9 @@ class TFormWebInstall : public QMainWindow {
   bool FAktualisierungLaeuft = false;
   bool FAktualisierungAusstehend = false;
   bool FSchliessenAusstehend = false;
+  // The program is ending (a stop signal): every transfer, refresh, waiting device change,
+  // step of a run and unpack asks this, and none starts or goes on once it is set.
+  bool FBeenden = false;
   std::vector<std::function<void()>> FAusstehend;
   // The devices of FIndexedDriveList, and the one being formatted ("" when none).
   QStringList FIndexedGeraete;
