@@ -88,16 +88,11 @@ std::optional<QString> SicherVerbindenOhneGrossKlein(const QString& Basis, const
   return pfad;
 }
 
-int SicherOeffnenOhneGrossKlein(int Ordner, const QString& Name, int Flags) {
-  const auto teile = SichereKomponenten(Name);
-  if (!teile) {
-    errno = EINVAL;
-    return -1;
-  }
+int ElternOeffnen(int Ordner, const QStringList& Teile, bool OhneGrossKlein) {
   int aktuell = Ordner;
-  for (qsizetype i = 0; i + 1 < teile->size(); ++i) {
-    const int naechster = ::openat(aktuell, NameImOrdner(aktuell, teile->at(i)).constData(),
-                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  for (qsizetype i = 0; i + 1 < Teile.size(); ++i) {
+    const QByteArray name = OhneGrossKlein ? NameImOrdner(aktuell, Teile[i]) : QFile::encodeName(Teile[i]);
+    const int naechster = ::openat(aktuell, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     const int fehler = errno;
     if (aktuell != Ordner) ::close(aktuell);
     if (naechster < 0) {
@@ -106,9 +101,20 @@ int SicherOeffnenOhneGrossKlein(int Ordner, const QString& Name, int Flags) {
     }
     aktuell = naechster;
   }
-  const int fd = ::openat(aktuell, NameImOrdner(aktuell, teile->last()).constData(), Flags | O_NOFOLLOW | O_CLOEXEC);
+  return aktuell;
+}
+
+int SicherOeffnenOhneGrossKlein(int Ordner, const QString& Name, int Flags) {
+  const auto teile = SichereKomponenten(Name);
+  if (!teile) {
+    errno = EINVAL;
+    return -1;
+  }
+  const int eltern = ElternOeffnen(Ordner, *teile, true);
+  if (eltern < 0) return -1;
+  const int fd = ::openat(eltern, NameImOrdner(eltern, teile->last()).constData(), Flags | O_NOFOLLOW | O_CLOEXEC);
   const int fehler = errno;
-  if (aktuell != Ordner) ::close(aktuell);
+  if (eltern != Ordner) ::close(eltern);
   errno = fehler;
   return fd;
 }

@@ -15,29 +15,6 @@
 
 namespace kiro {
 
-namespace {
-
-// The folder below Ordner that holds the last component of Teile, reached component by
-// component without following a link; Ordner itself when there is one component. The caller
-// closes a result other than Ordner.
-int ElternOeffnen(int Ordner, const QStringList& Teile) {
-  int aktuell = Ordner;
-  for (qsizetype i = 0; i + 1 < Teile.size(); ++i) {
-    const int naechster = ::openat(aktuell, QFile::encodeName(Teile[i]).constData(),
-                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    const int fehler = errno;
-    if (aktuell != Ordner) ::close(aktuell);
-    if (naechster < 0) {
-      errno = fehler;
-      return -1;
-    }
-    aktuell = naechster;
-  }
-  return aktuell;
-}
-
-}  // namespace
-
 TArbeitsordner::TArbeitsordner(const QString& Ziel, const QString& Name)
     : FZielPfad(Ziel), FPfad(Ziel + Name + u'/'), FName(Name) {
   // The reason a folder could not be created is the one to tell; the open after it would only

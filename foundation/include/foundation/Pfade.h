@@ -22,6 +22,12 @@ std::optional<QString> SicherVerbinden(const QString& Basis, const QString& Name
 // keep the case of the name.
 std::optional<QString> SicherVerbindenOhneGrossKlein(const QString& Basis, const QString& Name);
 
+// The folder below the folder held open as Ordner that holds the last of Teile (checked
+// components), reached one component at a time without following a symbolic link; Ordner
+// itself for one component. With OhneGrossKlein each component that exists in another letter
+// case is taken as found. The caller closes a result other than Ordner; -1 with errno set.
+int ElternOeffnen(int Ordner, const QStringList& Teile, bool OhneGrossKlein = false);
+
 // Opens the checked name below the folder held open as Ordner, one component at a time, as
 // the unpack writes: no path handed to the system is longer than one name, so a file deeper
 // than the longest path the system takes is reached, too. Nothing is followed through a
