@@ -155,8 +155,8 @@ namespace {
 
 // A folder of the trash: made for the user alone where it is missing; a link in its place, or
 // a folder of someone else, is no trash of ours. The open folder, or -1.
-int TrashOrdner(int In, const char* Name, bool Anlegen) {
-  if (Anlegen && ::mkdirat(In, Name, 0700) != 0 && errno != EEXIST) return -1;
+int TrashOrdner(int In, const char* Name) {
+  if (::mkdirat(In, Name, 0700) != 0 && errno != EEXIST) return -1;
   const int fd = ::openat(In, Name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st {};
@@ -233,7 +233,7 @@ bool InDenPapierkorb(int OrdnerFd, const QByteArray& Name, const QByteArray& Ord
   if (::stat(heimOben.constData(), &obenSt) == 0 && obenSt.st_dev == datei.st_dev) {
     const int oben = ::open(heimOben.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (oben < 0) return false;
-    muell = TrashOrdner(oben, heim.mid(schnitt + 1).constData(), true);
+    muell = TrashOrdner(oben, heim.mid(schnitt + 1).constData());
     ::close(oben);
   } else {
     const QByteArray wurzel = MountWurzel(Ordner, datei.st_dev);
@@ -246,16 +246,16 @@ bool InDenPapierkorb(int OrdnerFd, const QByteArray& Name, const QByteArray& Ord
         (geteilt.st_mode & S_ISVTX)) {
       const int g = ::openat(w, ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       if (g >= 0) {
-        muell = TrashOrdner(g, uid.constData(), true);
+        muell = TrashOrdner(g, uid.constData());
         ::close(g);
       }
     }
-    if (muell < 0) muell = TrashOrdner(w, (".Trash-" + uid).constData(), true);
+    if (muell < 0) muell = TrashOrdner(w, (".Trash-" + uid).constData());
     ::close(w);
   }
   if (muell < 0) return false;
-  const int dateien = TrashOrdner(muell, "files", true);
-  const int infos = TrashOrdner(muell, "info", true);
+  const int dateien = TrashOrdner(muell, "files");
+  const int infos = TrashOrdner(muell, "info");
   ::close(muell);
   bool ok = false;
   if (dateien >= 0 && infos >= 0) {
