@@ -273,6 +273,16 @@ TEST_F(ScriptVerlinkung, BloserNameNebenDerVerweisendenDateiBleibt) {
   }
 }
 
+// A management script of the given entries in the data folder's test area; its path.
+QString SkriptSchreiben(TOrdnerUmgebung& U, const QByteArray& Eintraege, bool MitIndex) {
+  return U.Ordner.Schreiben(
+      QStringLiteral("s.script.xml"),
+      kiro::test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
+                           (MitIndex ? QByteArray("<VerwaltungsScript IndexNoetig=\"1\">\r\n")
+                                     : QByteArray("<VerwaltungsScript>\r\n")) +
+                               Eintraege + "\r\n</VerwaltungsScript>"));
+}
+
 // The same script gives the same tree with and without the index, also when a second move in
 // the same run moves the file the first one moved, and when entries name other folders.
 TEST_F(ScriptVerlinkung, MitUndOhneIndexGleicheBaeume) {
@@ -292,12 +302,7 @@ TEST_F(ScriptVerlinkung, MitUndOhneIndexGleicheBaeume) {
     D("Strecken/C/zeigt.ls3", Verweise({"gross.xml", "Strecken\\C\\gross.xml"}));
     // The moved file names itself: its own reference follows it too.
     D("Strecken/A/x.ls3", Verweise({"Strecken\\A\\anderes.ls3", "x.ls3"}));
-    const QString skript = U.Ordner.Schreiben(
-        QStringLiteral("s.script.xml"),
-        kiro::test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
-                             (mitIndex ? QByteArray("<VerwaltungsScript IndexNoetig=\"1\">\r\n")
-                                       : QByteArray("<VerwaltungsScript>\r\n")) +
-                                 eintraege + "</VerwaltungsScript>"));
+    const QString skript = SkriptSchreiben(U, eintraege, mitIndex);
     TScript s;
     ASSERT_EQ(s.LadenDatei(QString(), skript, nullptr), S_OK);
     ASSERT_EQ(s.Kommandos.size(), 4u);
@@ -446,12 +451,7 @@ TEST_F(ScriptVerlinkung, VerlustbehafteteDateienBleibenByteFuerByte) {
 // The lines of a script run through the engine, sorted (a walk takes the entries in the order
 // the file system lists them).
 QStringList SkriptZeilen(TOrdnerUmgebung& U, const QByteArray& Eintraege, bool MitIndex) {
-  const QString skript = U.Ordner.Schreiben(
-      QStringLiteral("s.script.xml"),
-      kiro::test::Dokument("<Info DateiTyp=\"VerwaltungsScript\" Version=\"A.2\" MinVersion=\"A.0\"/>",
-                           (MitIndex ? QByteArray("<VerwaltungsScript IndexNoetig=\"1\">\r\n")
-                                     : QByteArray("<VerwaltungsScript>\r\n")) +
-                               Eintraege + "\r\n</VerwaltungsScript>"));
+  const QString skript = SkriptSchreiben(U, Eintraege, MitIndex);
   TScript s;
   if (s.LadenDatei(QString(), skript, nullptr) != S_OK) return {QStringLiteral("script not read")};
   TFarbAnsicht ansicht;

@@ -36,6 +36,11 @@ std::set<pid_t> Nachkommen(pid_t Wurzel) {
   return alle;
 }
 
+// The process's name as the kernel keeps it.
+QString ProzessName(pid_t Pid) {
+  return QString::fromUtf8(kiro::test::Lesen(QStringLiteral("/proc/%1/comm").arg(Pid)).trimmed());
+}
+
 // Whether the process still runs (a zombie that waits for its reaper counts as ended).
 bool Laeuft(pid_t Pid) {
   QFile f(QStringLiteral("/proc/%1/stat").arg(Pid));
@@ -63,7 +68,7 @@ TEST(DemoAufDemBildschirm, EndetMitDemFensterAuchWennQtEinenSitzungsbusStartete)
   QThread::sleep(3);
   const std::set<pid_t> gestartet = Nachkommen(pid_t(demo.processId()));
   QStringList namen;
-  for (const pid_t pid : gestartet) namen << QString::fromUtf8(kiro::test::Lesen(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed());
+  for (const pid_t pid : gestartet) namen << ProzessName(pid);
   ASSERT_TRUE(namen.contains("dbus-launch")) << "Qt started no session bus: " << namen.join(' ').toStdString();
 
   ::kill(paketlader, SIGTERM);
@@ -72,8 +77,7 @@ TEST(DemoAufDemBildschirm, EndetMitDemFensterAuchWennQtEinenSitzungsbusStartete)
   EXPECT_TRUE(QString::fromUtf8(demo.readAllStandardOutput()).endsWith("demo: window closed, update server stopped\n"));
   for (const pid_t pid : gestartet) {
     for (int i = 0; i < 50 && Laeuft(pid); ++i) QThread::msleep(100);
-    EXPECT_FALSE(Laeuft(pid)) << "left running: " << pid << " "
-                              << kiro::test::Lesen(QStringLiteral("/proc/%1/comm").arg(pid)).toStdString();
+    EXPECT_FALSE(Laeuft(pid)) << "left running: " << pid << " " << ProzessName(pid).toStdString();
   }
 }
 
